@@ -1,0 +1,369 @@
+// The whole mutable state of one machine: vehicle table, pools, clock, match
+// flags, map. One Game object per machine, so a host and its clients can
+// live side by side in one test.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "core/map_state.h"
+#include "core/services.h"
+#include "core/vectors2d.h"
+
+constexpr int MaxTanks = 64;
+
+enum TVehicleSort : int32_t { sortTank = 0, sortHovercraft = 5, sortHummer = 10 };
+
+enum TWeapon : int32_t {
+    wpMachineGun = 0,
+    wpRailgun = 1,
+    wpCluster = 2,
+    wpRockets = 3,
+    wpHoming = 4,
+    wpGuided = 5,
+    wpBfg = 6,
+    wpVarying = 7, // start-screen choice only
+};
+
+struct TRgb {
+    uint8_t R = 0, G = 0, B = 0;
+    bool operator==(const TRgb&) const = default;
+};
+
+struct TTeam; // the team table comes with the team rules
+
+struct TTank {
+    bool Alive = false;
+    bool IsBot = false;
+    std::string Name;
+    int32_t PlayerId = 0;
+    int32_t Sort = sortTank;
+    TVector Position;
+    TVector PrevPosition;
+    TVector Step;
+    TVector Velocity;
+    TVector Force;
+    double Heading = 0;
+    double Spin = 0;
+    double Torque = 0;
+    TRgb BodyColour;
+    TRgb SecondColour;
+    int32_t PaintJob = -1;
+    double TurretAngle = 0;
+    double TurretSpeed = 0;
+    int32_t TurretPreset = 0;
+    double BodyPivot = 0.5;
+    double TurretPivot = 0.5;
+    TVector TurretMount;
+    TVector TurretMountWorld;
+    TVector GunMuzzle;
+    TVector MainMuzzle;
+    TVector MineDrop;
+    TVector LaunchRail;
+    int32_t Weapon = wpMachineGun;
+    bool VaryingWeapon = false;
+    int32_t WeaponChangeTime = 0;
+    int32_t GunAmmo = 50;
+    int32_t RocketsLeft = 6;
+    int32_t MinesLeft = 10;
+    int32_t ReloadPercent = 100;
+    int32_t GuidedMissile = -1;
+    std::array<TVector, 4> BodyCorners{};
+    std::array<TVector, 4> WorldCorners{};
+    double Health = 0;
+    int32_t Frags = 0;
+    TTeam* TeamRecord = nullptr; // always the entry of TeamIndex, none for -1
+    int32_t TeamIndex = -1;
+    int32_t Rank = 1;
+    int32_t Deaths = 0;
+    int32_t DeathTime = 0;
+    int32_t Throttle = 0;
+    int32_t Steer = 0;
+    int32_t TurretTurn = 0;
+    bool FireHeld = false;
+    bool Firing = false;
+    int32_t NextFireTime = 0;
+    int32_t ReloadStart = 0;
+    int32_t BotTarget = -1;
+    int32_t TargetTeam = -1;
+    TVector Goal;
+    std::array<TCell, 10> Route{};
+    int32_t RouteLength = 0;
+    int32_t Mission = 3;
+    int32_t SavedMission = 3;
+    int32_t MissionTarget = -1;
+    int32_t SavedMissionTarget = -1;
+    int32_t LastKiller = -1;
+    int32_t LastKilledTime = 0;
+    int32_t BumpSide = 1;
+    int32_t BumpTime = 0;
+    bool SelfDestructArmed = false;
+    int32_t SelfDestructTime = 0;
+    int32_t SelfDestructBeep = 0;
+    int32_t BfgLaunchTime = 0;
+    bool BfgCharging = false;
+    bool HornOn = false;
+    uint8_t Seat = 0;
+    int32_t MultiKillCount = 0;
+    int32_t MultiKillDeadline = 0;
+    TVector SnapshotPosition;
+    double SnapshotHeading = 0;
+    bool GunSounding = false;
+    // The two tinted pictures (body, turret) appended to the sprite list.
+    int32_t BodySprite = -1;
+    int32_t TurretSprite = -1;
+};
+
+// Closed-form flight under constant thrust F and linear drag k (k < 0).
+struct TTrajectory {
+    TVector C;          // P0 - A
+    int32_t StartTime = 0;
+    TVector A;          // V0/k + F/k^2
+    TVector F;
+    double K = -1;
+};
+
+struct TBullet {
+    TVector Position;
+    TVector PrevPosition;
+    TVector TrailPosition; // 10 ms earlier: the tail of the drawn streak
+    TVector Velocity;      // px per ms
+    TVector Origin;
+    int32_t FireTime = 0;
+    int32_t Shooter = -1;
+    bool Spent = false;
+};
+
+struct TBomblet {
+    TVector Position;
+    TVector Velocity; // px per ms
+    TVector Origin;
+    int32_t LaunchTime = 0;
+    int32_t Owner = -1;
+    int32_t FuseTime = 0;
+};
+
+struct TRocket {
+    int32_t Id = 0;
+    TVector Position;
+    TVector Velocity; // px/s
+    TVector PrevPosition;
+    TVector PrevPrevPosition;
+    double Angle = 0;
+    double TargetRate = 0; // rad/s
+    double Rate = 0;       // rad/s
+    TTrajectory Path;      // rockets only
+    int32_t Owner = -1;
+    int32_t Kind = 0;      // 0 rocket, 1 homing missile, 2 guided missile
+    int32_t Target = -1;
+};
+
+struct TBfgBall {
+    int32_t Id = 0;
+    TVector Position;
+    TVector PrevPosition;
+    TTrajectory Path;
+    int32_t Owner = -1;
+    std::array<int32_t, MaxTanks> ZapTargets{};
+    int32_t ZapLast = -1;
+};
+
+struct TMine {
+    int32_t Id = 0;
+    TVector Position;
+    int32_t Owner = -1;
+    int32_t ArmTime = 0;
+    bool InWater = false;
+};
+
+struct TExplosion {
+    int32_t Kind = 1; // sound index: 1 small, 2 big, 14 BFG; -1 silent self-destruct
+    int32_t StartTime = 0;
+    TVector Position;
+};
+
+struct TParticle {
+    TVector Position;
+    int32_t Colour = 0; // 0x00BBGGRR
+    int32_t ExpiryTime = 0;
+};
+
+// A fixed array plus a count. New entries go to the end; removing moves the
+// last entry into the hole. A full pool silently refuses.
+template <class T, int N>
+struct TPool {
+    static constexpr int Capacity = N;
+    std::array<T, N> Items{};
+    int Count = 0;
+
+    // Index of the new entry, -1 when full.
+    int Add(const T& item) {
+        if (Count >= N) return -1;
+        Items[Count] = item;
+        return Count++;
+    }
+    void Remove(int i) {
+        if (i < 0 || i >= Count) return;
+        Items[i] = Items[Count - 1];
+        --Count;
+    }
+    void Clear() { Count = 0; }
+    bool Full() const { return Count >= N; }
+    T& operator[](int i) { return Items[i]; }
+    const T& operator[](int i) const { return Items[i]; }
+};
+
+struct TGameClock {
+    int32_t TickNow = 0;
+    int32_t LastTick = 0;
+    int32_t DeltaMs = 0;
+    double DeltaSec = 0;
+    int32_t GameTime = 0;
+    int32_t LevelEndTime = 0;
+    int32_t ClockOffset = 0;
+    int32_t StatusInterval = 50;
+    int32_t LastStatusSend = 0;
+    int32_t SendsPerSecond = 0;
+    int32_t LastServerUpdate = -1000;
+};
+
+enum TCheat : int32_t { cheatDamage = 1, cheatReload = 2, cheatForce = 4 };
+
+struct TMatchFlags {
+    bool LevelRunning = false;
+    bool Paused = false;
+    bool NetworkGame = false;
+    bool ClientMode = false;
+    bool MapReceived = false;
+    bool StatusReceived = false;
+    bool CaptureTheCow = false;
+    bool TeamGame = false;
+    bool UseBases = false;
+    int32_t FragLimit = 50;
+    int32_t ArmourLight = 100;
+    int32_t ArmourTank = 160;
+    bool ShowShadows = true;
+    bool TankIndicators = false;
+    bool TwoPlayers = false;
+    bool SplitScreen = false;
+    int32_t Player1 = 0;
+    int32_t Player2 = 1;
+    // Viewports: which local player each half of the screen follows.
+    int32_t LeftViewPlayer = 0;
+    int32_t RightViewPlayer = 1;
+    double TauntChance = 0.5;
+    bool ScreenSaverMode = false;
+    bool CreditsLevel = false;
+    int32_t CheatFlags = 0;
+    // Network and sound bookkeeping of the tick.
+    int32_t SplitPan = 8000;
+    int32_t Player2Engine = -1;
+    bool SendStatusNow = false;
+    bool PassiveInterpolation = false;
+    int32_t LocalPlayerId = 0;
+    bool IsHost = false;       // this machine hosts the network session
+    int32_t TeamCount = 0;     // teams in play (the team table comes with the team rules)
+    int32_t MineHalfWidth = 5; // half the "Mine" sprite's width
+};
+
+// One player's or bot's choices on the start screen.
+struct THsb {
+    int32_t Hue = 0;        // 0..1535
+    int32_t Saturation = 0; // 0..255
+    int32_t Brightness = 0; // 0..511
+};
+
+struct TTankSetup {
+    std::string Name;
+    THsb Colour1;
+    THsb Colour2;
+    int32_t Pattern = -1;
+    int32_t Weapon = wpMachineGun;
+    int32_t Sort = sortTank;
+    bool Changed = false;
+};
+
+// What the set-up step reads off the start screen's controls.
+struct TStartChoices {
+    std::array<TTankSetup, MaxTanks> TankSetups{};
+    bool NewGameRequested = false;
+    bool Player2LeftSide = false;  // "Player 2 left side of screen"
+    bool CaptureTheCowBox = false; // "Capture The Cow"
+    bool TeamWarBox = false;       // "Team War"
+    bool UseBasesBox = false;      // "Use bases"
+    bool NoShadowsBox = false;     // "No shadows"
+    bool TankIndicatorsBox = false;
+    int32_t FragLimitSpin = 50;
+    int32_t ArmourSlider = 100;
+    int32_t ServerRate = 20;
+    int32_t BotCount = 3;          // "Bots:"
+    std::string SelectedLevel;     // the level list's current entry
+};
+
+// Steps of the tick that belong to layers above the core (bots, cows,
+// teams, network, drawing). Each layer installs its own; an empty one is
+// simply skipped.
+struct TGameHooks {
+    std::function<void()> AgeConsole;
+    std::function<void()> StartNextLevel;
+    std::function<void()> HostChange;
+    std::function<void()> BotsDecide;
+    std::function<void()> CowsAndBases;
+    std::function<void()> ClientCowStep;
+    std::function<void()> BroadcastTankStatus;
+    std::function<void()> BroadcastGameStatus;
+    std::function<void()> ClearConsole;
+    // Team bookkeeping when a vehicle leaves or changes colour.
+    std::function<void(int tank)> UpdateTeam;
+    std::function<void(int tank)> BuildTintedSprites;
+    std::function<void(int tank)> FreeTintedSprites;
+    std::function<void(int tank)> SendSetup;
+    std::function<void()> RebuildMateLists;
+    std::function<int(const TRgb&)> TeamOfColour;
+    std::function<void(int tank)> ResetCowMission;
+};
+
+struct Game : TGameClock, TMatchFlags, TMapState, TTerrainTables {
+    explicit Game(Clock& clock, SoundOut& sound, Ui& ui, NetOut& net, uint32_t seed = 1)
+        : TheClock(clock), Sound(sound), TheUi(ui), Net(net), Rng(seed) {}
+    Game(const Game&) = delete;
+    Game& operator=(const Game&) = delete;
+
+    std::array<TTank, MaxTanks> Tanks{};
+    int32_t TankCount = 0;
+
+    TPool<TBullet, 16384> Bullets;
+    TPool<TBomblet, 1024> Bomblets;
+    TPool<TRocket, 256> Rockets;
+    TPool<TBfgBall, 128> BfgBalls;
+    TPool<TMine, 256> Mines;
+    TPool<TExplosion, 1024> Explosions;
+    TPool<TParticle, 16384> Particles;
+
+    TStartChoices Start;
+    TGameHooks Hooks;
+
+    Clock& TheClock;
+    SoundOut& Sound;
+    Ui& TheUi;
+    NetOut& Net;
+    Random Rng;
+};
+
+// Games are large (the map grids alone are 5 MB): always on the heap.
+std::unique_ptr<Game> MakeGame(Clock& clock, SoundOut& sound, Ui& ui, NetOut& net,
+                               uint32_t seed = 1);
+
+// The vehicle of a person (not a bot) with this session id and seat, -1 none.
+int FindTank(const Game& g, int32_t playerId, int seat);
+// Into (-pi, pi].
+double NormalizeAngle(double a);
+int Sign(double x);
+inline int MinInt(int a, int b) { return a < b ? a : b; }
+inline int MaxInt(int a, int b) { return a > b ? a : b; }
+inline int NextCorner(int k) { return k < 4 ? k : 0; }
+// Halves go to the even neighbour.
+int32_t RoundEven(double x);

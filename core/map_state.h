@@ -1,0 +1,66 @@
+// The map grid and the terrain tables. Plain data: loading lives in world/,
+// the cell queries in core/terrain.h (movement needs them).
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+constexpr int MaxMapSize = 1000;   // cells, each way
+constexpr int CellSize = 64;       // world px
+constexpr int MaxSpawnPoints = 128;
+constexpr int MaxBases = 11;
+constexpr int MaxTextures = 1024;
+
+enum TTerrainKindCode : int32_t {
+    tkGround = 0,
+    tkSpawn = 1,
+    tkWall = 2,
+    tkWater = 3,
+    tkSnow = 4,
+    tkBase = 5,
+};
+
+struct TCell {
+    int32_t X = 0; // column
+    int32_t Y = 0; // row, 0 = top row of the file
+};
+
+struct TMapState {
+    // [column][row]; only MapWidth x MapHeight of it is meaningful.
+    // Allocated once with the game (4 MB).
+    std::vector<int32_t> MapCellStore = std::vector<int32_t>(MaxMapSize * MaxMapSize, 0);
+    int32_t& MapCells(int column, int row) { return MapCellStore[column * MaxMapSize + row]; }
+    int32_t MapCells(int column, int row) const { return MapCellStore[column * MaxMapSize + row]; }
+
+    int32_t MapWidth = 0;
+    int32_t MapHeight = 0;
+    int32_t MapWidthPx = 0;
+    int32_t MapHeightPx = 0;
+
+    std::array<TCell, MaxSpawnPoints> SpawnPoints{};
+    int32_t SpawnCount = 0;
+    std::array<TCell, MaxBases> Bases{};
+    int32_t BaseCount = 0;
+    // Per base: positions in SpawnPoints of the spawn cells nearest to it.
+    std::array<std::array<int32_t, MaxSpawnPoints>, MaxBases> BaseSpawns{};
+    std::array<int32_t, MaxBases> BaseSpawnCount{};
+    bool SnowMap = false;
+    std::string CurrentMapName;
+
+    // The path finder's view of the grid: 1 for a wall cell, else 0.
+    std::vector<uint8_t> BlockedStore = std::vector<uint8_t>(MaxMapSize * MaxMapSize, 0);
+    uint8_t& Blocked(int column, int row) { return BlockedStore[column * MaxMapSize + row]; }
+    uint8_t Blocked(int column, int row) const { return BlockedStore[column * MaxMapSize + row]; }
+    int32_t SolverWidth = 0;
+    int32_t SolverHeight = 0;
+};
+
+struct TTerrainTables {
+    std::array<int32_t, MaxTextures> TerrainKind{};
+    std::array<double, MaxTextures> Friction{};
+    std::array<double, MaxTextures> Grip{};
+    std::array<std::string, MaxTextures> TextureNames{};
+    int32_t TextureCount = 0;
+};

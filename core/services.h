@@ -1,0 +1,84 @@
+// How the core reaches the outside world. The platform layer implements
+// these; tests hand in fakes. Nothing here knows which it got.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <random>
+#include <string>
+
+// Millisecond tick count (since some arbitrary start).
+class Clock {
+public:
+    virtual ~Clock() = default;
+    virtual int32_t TickCount() = 0;
+};
+
+// One seeded generator per machine, so a seed replays the same match.
+class Random {
+public:
+    explicit Random(uint32_t seed = 1) : Engine(seed) {}
+    void Seed(uint32_t seed) { Engine.seed(seed); }
+    // 0 .. n-1; 0 when n <= 0.
+    int Int(int n) {
+        if (n <= 0) return 0;
+        return std::uniform_int_distribution<int>(0, n - 1)(Engine);
+    }
+    // [0, 1)
+    double Real() { return std::uniform_real_distribution<double>(0.0, 1.0)(Engine); }
+
+private:
+    std::mt19937 Engine;
+};
+
+// Sounds are addressed by their index in the sound list.
+class SoundOut {
+public:
+    virtual ~SoundOut() = default;
+    virtual void Play(int sound) = 0;
+    virtual void Stop(int sound) = 0;
+    virtual bool IsPlaying(int sound) = 0;
+    // Hundredths of a decibel, 0 = full, negative is quieter.
+    virtual void SetVolume(int sound, int hundredthsDb) = 0;
+    virtual int Volume(int sound) = 0;
+    // -10000 (left) .. +10000 (right).
+    virtual void SetPan(int sound, int pan) = 0;
+    // Playback rate in Hz.
+    virtual void SetFrequency(int sound, int hz) = 0;
+    virtual int Frequency(int sound) = 0;
+    virtual void SetLoop(int sound, bool loop) = 0;
+    // Appends an empty sound and returns its index (-1 when impossible).
+    virtual int AddSound() = 0;
+    // Gives sound dst the wave of sound src (volume, pan and frequency of dst stay).
+    virtual void CopyWave(int dst, int src) = 0;
+    virtual int SoundCount() = 0;
+};
+
+// Messages for the person in front of the machine. Never blocks the tick.
+class Ui {
+public:
+    virtual ~Ui() = default;
+    virtual void MessageBox(const std::string& text) = 0;
+    // A trace line for the developer list.
+    virtual void DebugLine(const std::string& text) = 0;
+    virtual void SetCaption(const std::string& text) = 0;
+    // Every console line also passes through here (headless runs print them).
+    virtual void ConsoleLine(const std::string& text) = 0;
+};
+
+// Outgoing network traffic. A local game holds the no-op one.
+class NetOut {
+public:
+    virtual ~NetOut() = default;
+    // to = a player id, or 0 for every other machine.
+    virtual void Send(uint32_t to, const uint8_t* data, size_t size, bool guaranteed) = 0;
+    virtual uint32_t LocalPlayerId() = 0;
+    virtual bool IsHost() = 0;
+};
+
+class NullNetOut : public NetOut {
+public:
+    void Send(uint32_t, const uint8_t*, size_t, bool) override {}
+    uint32_t LocalPlayerId() override { return 0; }
+    bool IsHost() override { return true; }
+};

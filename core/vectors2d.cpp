@@ -1,0 +1,88 @@
+#include "core/vectors2d.h"
+
+#include <cmath>
+#include <numbers>
+
+namespace Vectors2D {
+
+double Min(double a, double b) { return b >= a ? a : b; }
+TVector Make(double x, double y) { return {x, y}; }
+TVector Zero() { return {0, 0}; }
+TVector FromAngle(double a) { return {std::cos(a), std::sin(a)}; }
+
+TVector Rotate(TVector v, double a) {
+    const double c = std::cos(a), s = std::sin(a);
+    return {c * v.x - s * v.y, s * v.x + c * v.y};
+}
+
+TVector Add(TVector u, TVector v) { return {u.x + v.x, u.y + v.y}; }
+TVector Sub(TVector u, TVector v) { return {u.x - v.x, u.y - v.y}; }
+TVector Scale(TVector v, double s) { return {s * v.x, s * v.y}; }
+double Length(TVector v) { return std::sqrt(v.x * v.x + v.y * v.y); }
+double LengthSquared(TVector v) { return v.x * v.x + v.y * v.y; }
+double Distance(TVector u, TVector v) { return std::sqrt(DistanceSquared(u, v)); }
+
+double DistanceSquared(TVector u, TVector v) {
+    const double dx = v.x - u.x, dy = v.y - u.y;
+    return dx * dx + dy * dy;
+}
+
+double Dot(TVector u, TVector v) { return u.x * v.x + u.y * v.y; }
+
+TVector Normalize(TVector v) {
+    const double len = Length(v);
+    if (len < 0.00001) return {1, 0};
+    return Scale(v, 1 / len);
+}
+
+double AngleOf(TVector v) {
+    if (v.x == 0) {
+        if (v.y == 0) return std::numbers::pi / 2;
+        return (v.y > 0 ? 1 : -1) * std::numbers::pi / 2;
+    }
+    // Keep the arc tangent's operands small; the angle does not change.
+    if (std::fabs(v.x) >= 264) {
+        const double ax = std::fabs(v.x);
+        v.x /= ax;
+        v.y /= ax;
+    }
+    if (std::fabs(v.y) >= 264) {
+        const double ay = std::fabs(v.y);
+        v.x /= ay;
+        v.y /= ay;
+    }
+    return std::atan2(v.y, v.x);
+}
+
+TVector Project(TVector v, TVector d) { return Scale(d, Dot(v, d)); }
+TVector Reject(TVector v, TVector d) { return Sub(v, Project(v, d)); }
+
+TBox BoundingBox(const TVector* p, int last) {
+    TBox b{p[0].x, p[0].y, p[0].x, p[0].y};
+    for (int i = 1; i <= last; ++i) {
+        if (p[i].x < b.MinX) b.MinX = p[i].x;
+        if (p[i].x > b.MaxX) b.MaxX = p[i].x;
+        if (p[i].y < b.MinY) b.MinY = p[i].y;
+        if (p[i].y > b.MaxY) b.MaxY = p[i].y;
+    }
+    return b;
+}
+
+bool InBox(TVector q, const TBox& b, double m) {
+    return b.MinX - m <= q.x && q.x <= b.MaxX + m && b.MinY - m <= q.y && q.y <= b.MaxY + m;
+}
+
+int Side(TVector a, TVector b, TVector c) {
+    // A point on the line counts as the -1 side.
+    return (b.y - a.y) * (c.x - a.x) >= (b.x - a.x) * (c.y - a.y) ? -1 : 1;
+}
+
+bool SegmentsCross(TVector a1, TVector a2, TVector b1, TVector b2) {
+    return Side(a1, a2, b1) * Side(a1, a2, b2) < 1 && Side(b1, b2, a1) * Side(b1, b2, a2) < 1;
+}
+
+double MapRange(double v, double t1, double s1, double t0, double s0) {
+    return t0 + (v - s0) / (s1 - s0) * (t1 - t0);
+}
+
+} // namespace Vectors2D
