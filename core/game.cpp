@@ -8,6 +8,22 @@ std::unique_ptr<Game> MakeGame(Clock& clock, SoundOut& sound, Ui& ui, NetOut& ne
     return std::make_unique<Game>(clock, sound, ui, net, seed);
 }
 
+void SayConsole(Game& g, const std::string& text) {
+    if (g.Hooks.ConsoleLine) g.Hooks.ConsoleLine(text);
+    g.TheUi.ConsoleLine(text);
+}
+
+void RemoveRocket(Game& g, int k) {
+    if (k < 0 || k >= g.Rockets.Count) return;
+    const int last = g.Rockets.Count - 1;
+    for (int i = 0; i < g.TankCount; ++i) {
+        int32_t& m = g.Tanks[i].GuidedMissile;
+        if (m == k) m = -1;
+        else if (m == last) m = k;
+    }
+    g.Rockets.Remove(k);
+}
+
 int FindTank(const Game& g, int32_t playerId, int seat) {
     for (int i = 0; i < g.TankCount; ++i) {
         const TTank& t = g.Tanks[i];

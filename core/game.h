@@ -324,6 +324,13 @@ struct TGameHooks {
     std::function<void()> RebuildMateLists;
     std::function<int(const TRgb&)> TeamOfColour;
     std::function<void(int tank)> ResetCowMission;
+    // A vehicle dies (wreck, sounds, score); without it, it just stops.
+    std::function<void(int tank)> KillTank;
+    std::function<void()> ComputeRanking;
+    // Starts a level: loads the selected map and places everybody.
+    std::function<void()> StartLevel;
+    // The message console (ageing and clearing are above).
+    std::function<void(const std::string&)> ConsoleLine;
 };
 
 struct Game : TGameClock, TMatchFlags, TMapState, TTerrainTables {
@@ -356,6 +363,13 @@ struct Game : TGameClock, TMatchFlags, TMapState, TTerrainTables {
 // Games are large (the map grids alone are 5 MB): always on the heap.
 std::unique_ptr<Game> MakeGame(Clock& clock, SoundOut& sound, Ui& ui, NetOut& net,
                                uint32_t seed = 1);
+
+// A line for the message console; every line is also echoed to the Ui.
+void SayConsole(Game& g, const std::string& text);
+
+// Removes rocket k; a vehicle steering the rocket that moves into the hole
+// follows it, one steering the removed rocket lets go.
+void RemoveRocket(Game& g, int k);
 
 // The vehicle of a person (not a bot) with this session id and seat, -1 none.
 int FindTank(const Game& g, int32_t playerId, int seat);

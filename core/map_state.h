@@ -49,6 +49,11 @@ struct TMapState {
     bool SnowMap = false;
     std::string CurrentMapName;
 
+    // The folder beside the program that holds maps, textures and credits.
+    std::string ProgramFolder;
+    // Credits.txt, drawn over the credits level.
+    std::vector<std::string> CreditsLines;
+
     // The path finder's view of the grid: 1 for a wall cell, else 0.
     std::vector<uint8_t> BlockedStore = std::vector<uint8_t>(MaxMapSize * MaxMapSize, 0);
     uint8_t& Blocked(int column, int row) { return BlockedStore[column * MaxMapSize + row]; }
@@ -57,6 +62,7 @@ struct TMapState {
     int32_t SolverHeight = 0;
 };
 
+// Per texture, in TextureList.txt order. A cell code's texture is code div 4.
 struct TTerrainTables {
     std::array<int32_t, MaxTextures> TerrainKind{};
     std::array<double, MaxTextures> Friction{};
