@@ -1,0 +1,104 @@
+#include "world/map_file.h"
+
+#include <charconv>
+
+#include "core/terrain.h"
+#include "world/text_file.h"
+
+namespace {
+
+std::string LineError(const std::string& fileName, int line, const std::string& what) {
+    return fileName + ", line " + std::to_string(line) + ": " + what;
+}
+
+} // namespace
+
+bool ParseMapText(std::string_view text, const std::string& fileName, TMapGrid& grid, std::string& error) {
+    grid.Width = 0;
+    grid.Height = 0;
+    grid.Cells.clear();
+    std::string_view rest = CutAtEndMark(text);
+    std::string_view line;
+    int lineNumber = 0;
+    while (NextLine(rest, line)) {
+        ++lineNumber;
+        if (TrimBlanks(line).empty()) continue;
+        if (grid.Height == MaxMapSize) {
+            error = LineError(fileName, lineNumber, "the map has more than " + std::to_string(MaxMapSize) + " rows.");
+            return false;
+        }
+        int count = 0;
+        for (std::string_view word = NextWord(line); !word.empty(); word = NextWord(line)) {
+            int32_t code = 0;
+            if (!ParseWholeNumber(word, code)) {
+                error = LineError(fileName, lineNumber, "\"" + Printable(word) + "\" is not a whole number that fits a cell code.");
+                return false;
+            }
+            ++count;
+            if (grid.Height == 0 && count > MaxMapSize) {
+                error = LineError(fileName, lineNumber, "the map is wider than " + std::to_string(MaxMapSize) + " cells.");
+                return false;
+            }
+            if (grid.Height > 0 && count > grid.Width) break;
+            grid.Cells.push_back(code);
+        }
+        if (grid.Height == 0) {
+            grid.Width = count;
+        } else if (count != grid.Width) {
+            const std::string width = std::to_string(grid.Width);
+            error = LineError(fileName, lineNumber,
+                              count > grid.Width ? "more codes than the " + width + " of the first row."
+                                                 : "only " + std::to_string(count) + " codes, but the first row has " + width + ".");
+            return false;
+        }
+        ++grid.Height;
+    }
+    if (grid.Height == 0) {
+        error = fileName + " holds no map cells.";
+        return false;
+    }
+    return true;
+}
+
+std::string FormatMapText(const TMapState& map) {
+    std::string text;
+    text.reserve(static_cast<size_t>(map.MapWidth) * map.MapHeight * 4);
+    char number[16];
+    for (int row = 0; row < map.MapHeight; ++row) {
+        if (row > 0) text += "\r\n";
+        for (int column = 0; column < map.MapWidth; ++column) {
+            if (column > 0) text += ' ';
+            const auto [end, ec] = std::to_chars(number, number + sizeof number, map.MapCells(column, row));
+            text.append(number, end);
+        }
+    }
+    return text;
+}
+
+int CountBaseCodes(std::string_view text, const TTerrainTables& tables, int limit) {
+    std::string_view rest = CutAtEndMark(text);
+    std::string_view line;
+    int count = 0;
+    while (count < limit && NextLine(rest, line)) {
+        for (std::string_view word = NextWord(line); count < limit && !word.empty(); word = NextWord(line)) {
+            int32_t code = 0;
+            if (!ParseWholeNumber(word, code)) return count;
+            if (KindOfCode(tables, code) == tkBase) ++count;
+        }
+    }
+    return count;
+}
+
+uint16_t MapChecksum(const TMapState& map) {
+    // Wrap-around 32-bit sums: unsigned arithmetic gives the same low bits
+    // without signed overflow.
+    const uint32_t w = static_cast<uint32_t>(map.MapWidth);
+    const uint32_t h = static_cast<uint32_t>(map.MapHeight);
+    uint32_t sum = w * h;
+    const uint32_t rows = h < MaxMapSize ? h : MaxMapSize;
+    const uint32_t columns = w < MaxMapSize ? w : MaxMapSize;
+    for (uint32_t y = 0; y < rows; ++y)
+        for (uint32_t x = 0; x < columns; ++x)
+            sum += (y * w + x + 1) * static_cast<uint32_t>(map.MapCells(static_cast<int>(x), static_cast<int>(y)));
+    return static_cast<uint16_t>(sum & 0xFFFFu);
+}
