@@ -267,6 +267,7 @@ struct TMatchFlags {
     bool IsHost = false;       // this machine hosts the network session
     int32_t TeamCount = 0;     // teams in play (the team table comes with the team rules)
     int32_t MineHalfWidth = 5; // half the "Mine" sprite's width
+    bool HornPlaying = false;
 };
 
 // One player's or bot's choices on the start screen.

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/game.h"
+#include "core/silent_sound.h"
 
 class ManualClock : public Clock {
 public:
@@ -15,46 +16,18 @@ public:
 };
 
 // Keeps every sound's settings and a log of plays and stops.
-class RecordingSound : public SoundOut {
+class RecordingSound : public SilentSound {
 public:
-    struct TState {
-        int Volume = 0;
-        int Pan = 0;
-        int Frequency = 22050;
-        bool Loop = false;
-        bool Playing = false;
-        int Wave = -1; // index of the sound whose wave this one carries
-    };
-    std::vector<TState> Sounds;
     std::vector<std::string> Log;
 
-    explicit RecordingSound(int count = 18) : Sounds(count) {
-        for (int i = 0; i < count; ++i) Sounds[i].Wave = i;
-    }
-    bool Valid(int i) const { return i >= 0 && i < static_cast<int>(Sounds.size()); }
     void Play(int i) override {
         Log.push_back("play " + std::to_string(i));
         if (Valid(i)) Sounds[i].Playing = true;
     }
     void Stop(int i) override {
         Log.push_back("stop " + std::to_string(i));
-        if (Valid(i)) Sounds[i].Playing = false;
+        SilentSound::Stop(i);
     }
-    bool IsPlaying(int i) override { return Valid(i) && Sounds[i].Playing; }
-    void SetVolume(int i, int v) override { if (Valid(i)) Sounds[i].Volume = v; }
-    int Volume(int i) override { return Valid(i) ? Sounds[i].Volume : 0; }
-    void SetPan(int i, int p) override { if (Valid(i)) Sounds[i].Pan = p; }
-    void SetFrequency(int i, int hz) override { if (Valid(i)) Sounds[i].Frequency = hz; }
-    int Frequency(int i) override { return Valid(i) ? Sounds[i].Frequency : 0; }
-    void SetLoop(int i, bool l) override { if (Valid(i)) Sounds[i].Loop = l; }
-    int AddSound() override {
-        Sounds.push_back({});
-        return static_cast<int>(Sounds.size()) - 1;
-    }
-    void CopyWave(int dst, int src) override {
-        if (Valid(dst) && Valid(src)) Sounds[dst].Wave = Sounds[src].Wave;
-    }
-    int SoundCount() override { return static_cast<int>(Sounds.size()); }
 };
 
 class RecordingUi : public Ui {

@@ -1,0 +1,96 @@
+// A match without window or sound device: soak tests, benchmarks and the
+// dedicated server run this way.
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <thread>
+
+#include "app/run.h"
+#include "core/silent_sound.h"
+#include "frontend/game_window.h"
+#include "frontend/key_config_form.h"
+#include "frontend/network_form.h"
+#include "frontend/start_form.h"
+
+namespace {
+
+std::atomic<bool> StopRequested{false};
+
+void OnSignal(int) { StopRequested = true; }
+
+// Game time runs as fast as the machine allows: every tick is a few ms.
+class SimulatedClock : public Clock {
+public:
+    int32_t Now = 0;
+    int32_t TickCount() override { return Now; }
+};
+
+class RealClock : public Clock {
+public:
+    int32_t TickCount() override {
+        using namespace std::chrono;
+        return static_cast<int32_t>(
+            duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+    }
+};
+
+// Every console line and message box goes to standard output.
+class ConsoleUi : public Ui {
+public:
+    void MessageBox(const std::string& t) override { std::printf("[message] %s\n", t.c_str()); }
+    void DebugLine(const std::string&) override {}
+    void SetCaption(const std::string&) override {}
+    void ConsoleLine(const std::string& t) override { std::printf("%s\n", t.c_str()); }
+};
+
+constexpr int32_t SimulatedStepMs = 5;
+
+} // namespace
+
+int RunHeadless(const TOptions& o, const std::string& programFolder) {
+    SimulatedClock simClock;
+    RealClock realClock;
+    Clock& clock = o.Seconds ? static_cast<Clock&>(simClock) : realClock;
+    SilentSound sound;
+    ConsoleUi ui;
+    NullNetOut net;
+    const uint32_t seed = o.Seed ? *o.Seed : static_cast<uint32_t>(realClock.TickCount());
+    std::unique_ptr<Game> game = MakeGame(clock, sound, ui, net, seed);
+    Game& g = *game;
+
+    TApplication app;
+    TStartForm start(app, g);
+    TForm1 form(app, g, start);
+    TKeyConfigForm keys;
+    TNetworkForm network;
+    start.FormCreate();
+    form.FormCreate();
+    keys.FormCreate();
+    network.FormCreate();
+
+    InstallLevelStart(g, programFolder);
+    ApplyQuickStart(g, o);
+    form.Show();
+
+    std::signal(SIGINT, OnSignal);
+    std::signal(SIGTERM, OnSignal);
+    if (o.Seconds) {
+        const int64_t endMs = static_cast<int64_t>(*o.Seconds * 1000);
+        int64_t elapsed = 0;
+        while (elapsed < endMs && !StopRequested && !app.Terminated) {
+            simClock.Now += SimulatedStepMs;
+            elapsed += SimulatedStepMs;
+            form.TimerTimer();
+        }
+    } else {
+        while (!StopRequested && !app.Terminated) {
+            form.TimerTimer();
+            // A server has nothing to draw: one tick a millisecond is plenty.
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    }
+    form.Hide();
+    std::fflush(stdout);
+    return 0;
+}

@@ -1,0 +1,105 @@
+#include "app/options.h"
+
+#include <charconv>
+#include <cmath>
+
+namespace {
+
+bool EndsWith(const std::string& s, const std::string& tail) {
+    return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+template <class T>
+bool ParseNumber(const std::string& text, T& out) {
+    const char* end = text.data() + text.size();
+    auto [p, ec] = std::from_chars(text.data(), end, out);
+    return ec == std::errc() && p == end;
+}
+
+} // namespace
+
+std::string UsageText() {
+    return "usage: moorclash [-developer] [options]\n"
+           "  --map NAME          level to play (a .map file beside the program, or \"Credits...\")\n"
+           "  --bots N            number of bots, 0 to 62\n"
+           "  --style dm|tw|ctc   Deathmatch, Team War or Capture The Cow\n"
+           "  --fraglimit N       frag limit (cow limit in Capture The Cow), 1 to 1000\n"
+           "  --seed N            seed of the random generator\n"
+           "  --two-players       two players on one keyboard, split screen\n"
+           "  --headless          no window, no sound: run the match on the console\n"
+           "  --seconds N         with --headless: run N seconds of game time as fast as possible\n"
+           "  --screenshot FILE   save the first drawn frame of the match as a picture\n"
+           "  --platform-demo     show the drawing and sound demo\n"
+           "  --help              this text\n";
+}
+
+TParseResult ParseOptions(const std::vector<std::string>& args, const std::string& programName) {
+    TParseResult r;
+    TOptions& o = r.Options;
+    auto fail = [&](const std::string& msg) {
+        r.Error = msg;
+        return r;
+    };
+    size_t i = 0;
+    if (!args.empty() && args[0] == "-developer") {
+        o.Developer = true;
+        i = 1;
+    }
+    for (; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        auto value = [&](std::string& out) {
+            if (i + 1 >= args.size()) return false;
+            out = args[++i];
+            return true;
+        };
+        std::string v;
+        if (a == "--help" || a == "-h") {
+            o.Help = true;
+        } else if (a == "/s" || a == "/S") {
+            // Started by the system as a screen saver.
+            if (!EndsWith(programName, ".scr")) return fail("/s: only a screen-saver program (*.scr) takes it");
+            o.ScreenSaver = true;
+        } else if (a == "--headless") {
+            o.Headless = true;
+        } else if (a == "--two-players") {
+            o.TwoPlayers = true;
+        } else if (a == "--platform-demo") {
+            o.PlatformDemo = true;
+        } else if (a == "--map") {
+            if (!value(v) || v.empty()) return fail("--map needs a level name");
+            o.Map = v;
+        } else if (a == "--screenshot") {
+            if (!value(v) || v.empty()) return fail("--screenshot needs a file name");
+            o.Screenshot = v;
+        } else if (a == "--bots") {
+            int n = 0;
+            if (!value(v) || !ParseNumber(v, n) || n < 0 || n > 62)
+                return fail("--bots needs a number from 0 to 62");
+            o.Bots = n;
+        } else if (a == "--fraglimit") {
+            int n = 0;
+            if (!value(v) || !ParseNumber(v, n) || n < 1 || n > 1000)
+                return fail("--fraglimit needs a number from 1 to 1000");
+            o.FragLimit = n;
+        } else if (a == "--seed") {
+            uint32_t n = 0;
+            if (!value(v) || !ParseNumber(v, n)) return fail("--seed needs a whole number from 0 to 4294967295");
+            o.Seed = n;
+        } else if (a == "--style") {
+            if (!value(v) || (v != "dm" && v != "tw" && v != "ctc"))
+                return fail("--style needs dm, tw or ctc");
+            o.Style = v;
+        } else if (a == "--seconds") {
+            double s = 0;
+            if (!value(v) || !ParseNumber(v, s) || !std::isfinite(s) || s <= 0 || s > 1e6)
+                return fail("--seconds needs a number of seconds above 0");
+            o.Seconds = s;
+        } else if (a == "-developer") {
+            return fail("-developer must be the first argument");
+        } else {
+            return fail("unknown option: " + a);
+        }
+    }
+    if (o.Seconds && !o.Headless) return fail("--seconds goes with --headless");
+    return r;
+}

@@ -1,0 +1,37 @@
+// The command line: quick-start options that fill the start screen's
+// choices, headless runs, and the historic switches.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct TOptions {
+    bool Developer = false;   // first argument exactly "-developer"
+    bool ScreenSaver = false; // "/s" given to a program named *.scr
+    bool Headless = false;
+    std::optional<double> Seconds;  // headless: game seconds to run, then exit
+    std::optional<std::string> Map;
+    std::optional<int> Bots;
+    std::optional<std::string> Style; // "dm", "tw" or "ctc"
+    std::optional<int> FragLimit;
+    std::optional<uint32_t> Seed;
+    bool TwoPlayers = false;
+    bool PlatformDemo = false;
+    std::optional<std::string> Screenshot;
+    bool Help = false;
+
+    // Any option that sets up a match skips the start screen.
+    bool QuickStart() const {
+        return Map || Bots || Style || FragLimit || TwoPlayers || Headless;
+    }
+};
+
+struct TParseResult {
+    TOptions Options;
+    std::string Error; // empty when the line made sense
+};
+
+TParseResult ParseOptions(const std::vector<std::string>& args, const std::string& programName);
+std::string UsageText();

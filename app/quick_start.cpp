@@ -1,0 +1,35 @@
+#include <filesystem>
+
+#include "app/run.h"
+#include "core/level.h"
+
+void ApplyQuickStart(Game& g, const TOptions& o) {
+    TStartChoices& s = g.Start;
+    if (o.Map) {
+        s.SelectedLevel = *o.Map;
+        g.CreditsLevel = *o.Map == "Credits...";
+    }
+    if (o.Bots) s.BotCount = *o.Bots;
+    if (o.Style) {
+        s.TeamWarBox = *o.Style == "tw";
+        s.CaptureTheCowBox = *o.Style == "ctc";
+    }
+    if (o.FragLimit) s.FragLimitSpin = *o.FragLimit;
+    g.TwoPlayers = o.TwoPlayers;
+    g.ScreenSaverMode = o.ScreenSaver;
+    s.NewGameRequested = true;
+}
+
+void InstallLevelStart(Game& g, const std::string& /*programFolder*/) {
+    g.Hooks.StartLevel = [&g] { StartLevel(g); };
+    g.Hooks.StartNextLevel = [&g] { StartLevel(g); };
+}
+
+std::string CheckOptionsAgainstFolder(const TOptions& o, const std::string& programFolder) {
+    if (o.Map && *o.Map != "Credits...") {
+        const std::filesystem::path file = std::filesystem::path(programFolder) / (*o.Map + ".map");
+        if (!std::filesystem::is_regular_file(file))
+            return "no level \"" + *o.Map + "\": " + file.string() + " not found";
+    }
+    return {};
+}

@@ -1,0 +1,6 @@
+// Starting a level: fresh pools, the clock at zero, everybody in play.
+#pragma once
+
+#include "core/game.h"
+
+void StartLevel(Game& g);

@@ -1,0 +1,8 @@
+// The key-configuration dialog.
+#pragma once
+
+class TKeyConfigForm {
+public:
+    void FormCreate() {}
+    bool Visible = false;
+};
