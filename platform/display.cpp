@@ -1,0 +1,151 @@
+#include "platform/display.h"
+
+#include "platform/bitmap_file.h"
+
+namespace {
+
+// Stands in for the back buffer while the display is closed.
+class TNoCanvas : public TSdlCanvas {
+public:
+    TNoCanvas() : TSdlCanvas({}, nullptr, 0, 0) {}
+};
+
+bool ValidFullScreenSize(int w, int h) {
+    return (w == 640 && h == 480) || (w == 800 && h == 600) || (w == 1024 && h == 768);
+}
+
+} // namespace
+
+TDisplay::~TDisplay() { Finalise(); }
+
+std::string TDisplay::Initialise(const std::string& title, const TDisplayMode& mode,
+                                 int windowWidth, int windowHeight) {
+    Finalise();
+    if (!SDL_WasInit(SDL_INIT_VIDEO)) {
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
+            return std::string("Cannot open the display: ") + SDL_GetError();
+        VideoStarted = true;
+    }
+    Win = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                           std::max(windowWidth, 64), std::max(windowHeight, 48),
+                           SDL_WINDOW_RESIZABLE);
+    if (!Win) {
+        std::string why = std::string("Cannot open the game window: ") + SDL_GetError();
+        Finalise();
+        return why;
+    }
+    const Uint32 flags = SDL_RENDERER_TARGETTEXTURE | (mode.VSync ? SDL_RENDERER_PRESENTVSYNC : 0);
+    Renderer = SDL_CreateRenderer(Win, -1, flags | SDL_RENDERER_ACCELERATED);
+    // No graphics acceleration (a dummy or remote display): draw in software.
+    if (!Renderer) Renderer = SDL_CreateRenderer(Win, -1, flags | SDL_RENDERER_SOFTWARE);
+    if (!Renderer) {
+        std::string why = std::string("Cannot draw in the game window: ") + SDL_GetError();
+        Finalise();
+        return why;
+    }
+    Context = std::make_shared<TRenderContext>(Renderer);
+    if (!Context->Text.Error().empty()) {
+        std::string why = Context->Text.Error();
+        Finalise();
+        return why;
+    }
+    BackBuffer = std::make_unique<TSdlCanvas>(Context, nullptr, 0, 0);
+    CurrentMode = mode;
+    ApplySize();
+    BackBuffer->Fill(0);
+    return {};
+}
+
+void TDisplay::Finalise() {
+    BackBuffer.reset();
+    Context.reset();
+    if (Renderer) SDL_DestroyRenderer(Renderer);
+    if (Win) SDL_DestroyWindow(Win);
+    Renderer = nullptr;
+    Win = nullptr;
+    if (VideoStarted) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    VideoStarted = false;
+}
+
+void TDisplay::SetMode(const TDisplayMode& mode) {
+    const TDisplayMode old = CurrentMode;
+    CurrentMode = mode;
+    if (!Renderer) return;
+    if (mode.VSync != old.VSync) SDL_RenderSetVSync(Renderer, mode.VSync ? 1 : 0);
+    ApplySize();
+}
+
+// Full screen covers the desktop and scales the chosen surface size onto
+// it, so the monitor never switches modes; in a window the surface is the
+// client area, whatever its size.
+void TDisplay::ApplySize() {
+    if (CurrentMode.FullScreen) {
+        if (!ValidFullScreenSize(CurrentMode.Width, CurrentMode.Height)) {
+            CurrentMode.Width = 1024;
+            CurrentMode.Height = 768;
+        }
+        SDL_SetWindowFullscreen(Win, SDL_WINDOW_FULLSCREEN_DESKTOP);
+        SDL_RenderSetLogicalSize(Renderer, CurrentMode.Width, CurrentMode.Height);
+    } else {
+        SDL_SetWindowFullscreen(Win, 0);
+        SDL_RenderSetLogicalSize(Renderer, 0, 0);
+        // Without a logical size the viewport must follow the window itself.
+        SDL_RenderSetViewport(Renderer, nullptr);
+        SDL_RenderSetScale(Renderer, 1, 1);
+    }
+}
+
+ICanvas& TDisplay::Canvas() {
+    static TNoCanvas none;
+    if (BackBuffer) return *BackBuffer;
+    return none;
+}
+
+void TDisplay::Present() {
+    if (!Renderer) return;
+    Context->UseTarget(nullptr);
+    SDL_RenderPresent(Renderer);
+}
+
+bool TDisplay::SaveScreenshot(const std::string& path, std::string* error) {
+    TImage image;
+    if (!Canvas().ReadPixels(image)) {
+        if (error) *error = "Cannot read the screen";
+        return false;
+    }
+    return SaveImageFile(image, path, error);
+}
+
+void TDisplay::HandleEvent(const SDL_Event& event) {
+    if (!Context) return;
+    if (event.type == SDL_RENDER_DEVICE_RESET || event.type == SDL_RENDER_TARGETS_RESET)
+        Context->ForgetTextures();
+}
+
+void TDisplay::SetCaption(const std::string& text) {
+    if (Win) SDL_SetWindowTitle(Win, text.c_str());
+}
+
+void TDisplay::ShowPointer(bool show) { SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE); }
+
+TMouseState TDisplay::Mouse() const {
+    TMouseState m;
+    if (!Renderer) return m;
+    int wx = 0, wy = 0;
+    Uint32 buttons = SDL_GetMouseState(&wx, &wy);
+    float lx = float(wx), ly = float(wy);
+    SDL_RenderWindowToLogical(Renderer, wx, wy, &lx, &ly);
+    m.X = int(lx);
+    m.Y = int(ly);
+    m.Left = buttons & SDL_BUTTON_LMASK;
+    m.Right = buttons & SDL_BUTTON_RMASK;
+    m.Middle = buttons & SDL_BUTTON_MMASK;
+    return m;
+}
+
+void TDisplay::MoveMouse(int x, int y) {
+    if (!Renderer) return;
+    int wx = x, wy = y;
+    SDL_RenderLogicalToWindow(Renderer, float(x), float(y), &wx, &wy);
+    SDL_WarpMouseInWindow(Win, wx, wy);
+}

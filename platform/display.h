@@ -1,0 +1,73 @@
+// The game window's drawing surface: a window with a double-buffered
+// renderer, windowed (filling the client area) or full screen.
+#pragma once
+
+#include <SDL2/SDL.h>
+
+#include <memory>
+#include <string>
+
+#include "platform/sdl_canvas.h"
+
+struct TDisplayMode {
+    bool FullScreen = false;
+    // The full-screen surface: 640x480, 800x600 or 1024x768.
+    int Width = 1024;
+    int Height = 768;
+    // 16, 24 or 32. Kept for the settings; the desktop's depth is used.
+    int Depth = 16;
+    bool VSync = false; // "Screen sync"
+};
+
+struct TMouseState {
+    int X = 0, Y = 0; // on the drawing surface
+    bool Left = false, Right = false, Middle = false;
+};
+
+class TDisplay {
+public:
+    TDisplay() = default;
+    ~TDisplay();
+    TDisplay(const TDisplay&) = delete;
+    TDisplay& operator=(const TDisplay&) = delete;
+
+    // Opens the window; windowWidth x windowHeight is its client area when
+    // not full screen. Empty on success, else what went wrong, and the
+    // display stays closed.
+    std::string Initialise(const std::string& title, const TDisplayMode& mode, int windowWidth,
+                           int windowHeight);
+    void Finalise();
+    bool Initialised() const { return Renderer != nullptr; }
+
+    // Full screen on or off, its size, sync; pictures stay uploaded.
+    void SetMode(const TDisplayMode& mode);
+    const TDisplayMode& Mode() const { return CurrentMode; }
+
+    // The back buffer; draws nothing while the display is closed.
+    ICanvas& Canvas();
+    void Present();
+    // The back buffer as drawn so far (call before Present).
+    bool SaveScreenshot(const std::string& path, std::string* error = nullptr);
+
+    // Window and renderer events that concern the display (lost textures).
+    void HandleEvent(const SDL_Event& event);
+
+    void SetCaption(const std::string& text);
+    void ShowPointer(bool show);
+    TMouseState Mouse() const;
+    // Moves the mouse pointer to a point of the drawing surface.
+    void MoveMouse(int x, int y);
+
+    SDL_Window* Window() const { return Win; }
+    SDL_Renderer* RendererHandle() const { return Renderer; }
+
+private:
+    void ApplySize();
+
+    SDL_Window* Win = nullptr;
+    SDL_Renderer* Renderer = nullptr;
+    std::shared_ptr<TRenderContext> Context;
+    std::unique_ptr<TSdlCanvas> BackBuffer;
+    TDisplayMode CurrentMode;
+    bool VideoStarted = false;
+};
