@@ -1,0 +1,168 @@
+// One picture of all the art, for people to look at: every sprite, each
+// vehicle painted in all patterns with two colour pairs, the textures, the
+// explosion and the start-screen pictures.
+#include <algorithm>
+#include <cmath>
+
+#include "assets.h"
+#include "core/asset_names.h"
+
+namespace {
+
+constexpr TRgb SheetBack{58, 62, 56};
+constexpr TRgb Label{220, 220, 200};
+
+TRgbImage Zoom(const TRgbImage& src, int k) {
+    TRgbImage out(src.Width * k, src.Height * k);
+    for (int y = 0; y < out.Height; ++y)
+        for (int x = 0; x < out.Width; ++x) out.At(x, y) = src.At(x / k, y / k);
+    return out;
+}
+
+// The game's recolouring: pure-blue pixels take colour 1 where the mask is
+// set and colour 2 where it is clear, scaled by their blue.
+TRgbImage Tint(const TRgbImage& src, const TBitImage* mask, int u, int v, TRgb c1, TRgb c2) {
+    TRgbImage out = src;
+    for (int y = 0; y < src.Height; ++y)
+        for (int x = 0; x < src.Width; ++x) {
+            const TRgb p = src.At(x, y);
+            if (p.B == 0 || p.R > 0 || p.G > 0) continue;
+            const int mx = std::clamp(x + v, 0, mask ? mask->Width - 1 : 0);
+            const int my = std::clamp(y + u, 0, mask ? mask->Height - 1 : 0);
+            const TRgb c = !mask || mask->At(mx, my) ? c1 : c2;
+            const float a = p.B / 255.0f;
+            TRgb t{uint8_t(std::lround(a * c.R)), uint8_t(std::lround(a * c.G)), uint8_t(std::lround(a * c.B))};
+            if (t.R < 8 && t.G < 8 && t.B < 8) t = {8, 8, 8};
+            out.At(x, y) = t;
+        }
+    return out;
+}
+
+void Darken(TRgbImage& dst, const TRgbImage& shadow, int left, int top) {
+    for (int y = 0; y < shadow.Height; ++y)
+        for (int x = 0; x < shadow.Width; ++x) {
+            const int tx = left + x, ty = top + y;
+            if (shadow.At(x, y) == BlackKey || tx < 0 || ty < 0 || tx >= dst.Width || ty >= dst.Height) continue;
+            TRgb& p = dst.At(tx, ty);
+            p = {uint8_t(p.R * 3 / 4), uint8_t(p.G * 3 / 4), uint8_t(p.B * 3 / 4)};
+        }
+}
+
+struct TMount {
+    double L, M, O, T;
+};
+constexpr TMount Mounts[3] = {{0.4, 0.25, 0, 0}, {0.5, 0.15, -10, -5}, {0.5, 0.5, -13, 0}};
+
+// A whole painted vehicle (shadows, body, turret on its mount) at 1:1.
+TRgbImage PaintedVehicle(const TArtBook& art, int sort, int pattern, TRgb c1, TRgb c2) {
+    const TRgbImage& body = art.Sprites[sort * 5];
+    const TRgbImage& turret = art.Sprites[sort * 5 + 1];
+    const TMount& m = Mounts[sort];
+    const TBitImage* mask = pattern < 0 ? nullptr : &art.Masks[sort * 7 + pattern];
+    const int bodyU = sort == 2 ? 1 : 0;
+    const int turretV = int(std::lround(body.Width * m.L + m.O - turret.Width * m.M));
+    const int turretU = sort == 2 ? 0 : int(std::lround((body.Height - turret.Height) * 0.5 - m.T));
+    TRgbImage out(64, 36, {92, 108, 70});
+    const int bx = 6, by = 4;
+    const double pivotX = bx + body.Width * m.L + m.O, pivotY = by + body.Height * 0.5 - m.T;
+    const int tx = int(std::lround(pivotX - turret.Width * m.M)), ty = int(std::lround(pivotY - turret.Height * 0.5));
+    Darken(out, art.Sprites[sort * 5 + 2], bx + 4, by + 4);
+    const TRgbImage& turretShadow = art.Sprites[sort * 5 + 3];
+    Darken(out, turretShadow, tx + 6, int(std::lround(pivotY - turretShadow.Height * 0.5)) + 6);
+    out.BlitKeyed(Tint(body, mask, bodyU, 0, c1, c2), bx, by, BlackKey);
+    out.BlitKeyed(Tint(turret, mask, turretU, turretV, c1, c2), tx, ty, BlackKey);
+    return out;
+}
+
+TRgbImage MaskPicture(const TBitImage& mask) {
+    TRgbImage out(mask.Width, mask.Height);
+    for (int y = 0; y < mask.Height; ++y)
+        for (int x = 0; x < mask.Width; ++x) out.At(x, y) = mask.At(x, y) ? TRgb{240, 240, 240} : TRgb{40, 40, 60};
+    return out;
+}
+
+void Title(TRgbImage& sheet, int x, int y, std::string_view text) { DrawText(sheet, x, y, text, 13, Label, true); }
+
+} // namespace
+
+TRgbImage MakeContactSheet(const TArtBook& art) {
+    TRgbImage sheet(1600, 1500, SheetBack);
+    int y = 22;
+    Title(sheet, 10, y, "Sprites (x3, transparent shown as the sheet background)");
+    int x = 10, rowH = 0;
+    y += 8;
+    for (int i = 0; i < SpriteCount; ++i) {
+        const TRgb key = SpriteList[i].Fuchsia ? FuchsiaKey : BlackKey;
+        const TRgbImage big = Zoom(art.Sprites[i], 3);
+        if (x + big.Width > sheet.Width - 10) {
+            x = 10;
+            y += rowH + 22;
+            rowH = 0;
+        }
+        sheet.BlitKeyed(big, x, y, key);
+        DrawText(sheet, x, y + big.Height + 13, SpriteList[i].Name, 11, Label);
+        x += std::max(big.Width, TextWidth(SpriteList[i].Name, 11)) + 14;
+        rowH = std::max(rowH, big.Height);
+    }
+    y += rowH + 44;
+
+    Title(sheet, 10, y, "Painted vehicles (x2): no pattern, then the seven patterns; two colour pairs");
+    y += 8;
+    const TRgb pairs[2][2] = {{{200, 40, 30}, {240, 220, 60}}, {{40, 90, 200}, {235, 235, 235}}};
+    for (int sort = 0; sort < 3; ++sort)
+        for (int pair = 0; pair < 2; ++pair) {
+            x = 10;
+            for (int pattern = -1; pattern < 7; ++pattern) {
+                const TRgbImage v = Zoom(PaintedVehicle(art, sort, pattern, pairs[pair][0], pairs[pair][1]), 2);
+                sheet.Blit(v, x, y);
+                x += v.Width + 6;
+            }
+            // The masks themselves beside the first row of each sort.
+            if (pair == 0)
+                for (int p = 0; p < 7; ++p) sheet.Blit(Zoom(MaskPicture(art.Masks[sort * 7 + p]), 2), x + 10 + p * 92, y);
+            y += 76;
+        }
+    y += 20;
+
+    Title(sheet, 10, y, "Textures (1:1, each shown 2 x 2 to check the tiling)");
+    y += 8;
+    x = 10;
+    for (const TNamedImage& t : art.Textures) {
+        if (x + 128 > sheet.Width - 10) {
+            x = 10;
+            y += 128 + 24;
+        }
+        for (int j = 0; j < 2; ++j)
+            for (int i = 0; i < 2; ++i) sheet.Blit(t.Image, x + i * 64, y + j * 64);
+        DrawText(sheet, x, y + 128 + 13, t.Name, 11, Label);
+        x += 128 + 14;
+    }
+    y += 128 + 40;
+
+    Title(sheet, 10, y, "Explosion frames, and the green reversed set the game derives from them");
+    y += 8;
+    sheet.Blit(art.Explosion, 10, y);
+    TRgbImage green = art.Explosion;
+    const int fw = art.Explosion.Width / ExplosionFrames;
+    for (int f = 0; f < ExplosionFrames; ++f)
+        for (int yy = 0; yy < green.Height; ++yy)
+            for (int xx = 0; xx < fw; ++xx) {
+                TRgb p = art.Explosion.At((ExplosionFrames - 1 - f) * fw + xx, yy);
+                p.R = p.B;
+                auto up = [](uint8_t c) { return uint8_t(std::min(255L, std::lround(c * 1.3))); };
+                green.At(f * fw + xx, yy) = {up(p.R), up(p.G), up(p.B)};
+            }
+    sheet.Blit(green, 10, y + art.Explosion.Height + 6);
+    y += art.Explosion.Height * 2 + 30;
+
+    Title(sheet, 10, y, "Start-screen pictures");
+    y += 8;
+    x = 10;
+    for (const TNamedImage& p : art.Ui) {
+        const TRgbImage img = p.Image.Width > 300 ? p.Image.Scaled(p.Image.Width / 2, p.Image.Height / 2) : p.Image;
+        sheet.Blit(img, x, y);
+        DrawText(sheet, x, y + img.Height + 13, p.Name, 11, Label);
+        x += std::max(img.Width, TextWidth(p.Name, 11)) + 14;
+    }
+    return sheet;
+}

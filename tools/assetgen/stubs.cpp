@@ -1,0 +1,2 @@
+#include "assets.h"
+std::vector<TNamedImage> MakeUiPictures() { return {}; }

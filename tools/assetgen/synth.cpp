@@ -1,0 +1,96 @@
+#include "synth.h"
+
+#include <algorithm>
+
+TBiquad TBiquad::LowPass(double hz, double q) {
+    const double w = TwoPi * hz / SampleRate, c = std::cos(w), a = std::sin(w) / (2 * q);
+    TBiquad f;
+    const double a0 = 1 + a;
+    f.B0 = (1 - c) / 2 / a0;
+    f.B1 = (1 - c) / a0;
+    f.B2 = (1 - c) / 2 / a0;
+    f.A1 = -2 * c / a0;
+    f.A2 = (1 - a) / a0;
+    return f;
+}
+
+TBiquad TBiquad::HighPass(double hz, double q) {
+    const double w = TwoPi * hz / SampleRate, c = std::cos(w), a = std::sin(w) / (2 * q);
+    TBiquad f;
+    const double a0 = 1 + a;
+    f.B0 = (1 + c) / 2 / a0;
+    f.B1 = -(1 + c) / a0;
+    f.B2 = (1 + c) / 2 / a0;
+    f.A1 = -2 * c / a0;
+    f.A2 = (1 - a) / a0;
+    return f;
+}
+
+TBiquad TBiquad::BandPass(double hz, double q) {
+    const double w = TwoPi * hz / SampleRate, c = std::cos(w), a = std::sin(w) / (2 * q);
+    TBiquad f;
+    const double a0 = 1 + a;
+    f.B0 = a / a0;
+    f.B1 = 0;
+    f.B2 = -a / a0;
+    f.A1 = -2 * c / a0;
+    f.A2 = (1 - a) / a0;
+    return f;
+}
+
+float TBiquad::Step(float x) {
+    const double y = B0 * x + B1 * X1 + B2 * X2 - A1 * Y1 - A2 * Y2;
+    X2 = X1;
+    X1 = x;
+    Y2 = Y1;
+    Y1 = y;
+    return float(y);
+}
+
+void TBiquad::Retune(const TBiquad& other) {
+    B0 = other.B0;
+    B1 = other.B1;
+    B2 = other.B2;
+    A1 = other.A1;
+    A2 = other.A2;
+}
+
+void Normalise(TSignal& s, float peak) {
+    float top = 0;
+    for (float v : s) top = std::max(top, std::fabs(v));
+    if (top <= 0) return;
+    for (float& v : s) v *= peak / top;
+}
+
+void MakeLoop(TSignal& s, int fade) {
+    const int n = int(s.size()) - fade;
+    if (n <= fade) return;
+    for (int i = 0; i < fade; ++i) {
+        const float t = float(i) / fade;
+        // Equal-power crossfade keeps the noise level steady across the seam.
+        s[i] = s[i] * std::sin(t * 1.5707963f) + s[n + i] * std::cos(t * 1.5707963f);
+    }
+    s.resize(n);
+}
+
+void SoftEdges(TSignal& s, double seconds) {
+    const int n = std::min<int>(Samples(seconds), int(s.size()) / 2);
+    for (int i = 0; i < n; ++i) {
+        const float k = float(i) / n;
+        s[i] *= k;
+        s[s.size() - 1 - i] *= k;
+    }
+}
+
+void Mix(TSignal& into, const TSignal& add, float gain, int offset) {
+    if (into.size() < add.size() + offset) into.resize(add.size() + offset, 0);
+    for (size_t i = 0; i < add.size(); ++i) into[i + offset] += add[i] * gain;
+}
+
+TWave ToWave(const TSignal& s) {
+    TWave w;
+    w.SampleRate = SampleRate;
+    w.Samples.reserve(s.size());
+    for (float v : s) w.Samples.push_back(int16_t(std::lround(std::clamp(v, -1.0f, 1.0f) * 32767)));
+    return w;
+}
