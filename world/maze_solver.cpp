@@ -17,8 +17,9 @@ void TMazeSolver::Enter(int x, int y, int depth) {
         PathLength = depth + 1;
         return;
     }
-    const int ax = std::abs(Target.X - x);
-    const int ay = std::abs(Target.Y - y);
+    // 64 bits: a target far outside the map must not overflow.
+    const int64_t ax = std::llabs(static_cast<int64_t>(Target.X) - x);
+    const int64_t ay = std::llabs(static_cast<int64_t>(Target.Y) - y);
     Stack[StackSize++] = {x, y, depth, static_cast<int8_t>(Target.X < x ? -1 : 1),
                           static_cast<int8_t>(Target.Y < y ? -1 : 1), ay < ax, 0};
 }
