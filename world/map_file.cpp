@@ -5,38 +5,28 @@
 #include "core/terrain.h"
 #include "world/text_file.h"
 
-namespace {
-
-std::string LineError(const std::string& fileName, int line, const std::string& what) {
-    return fileName + ", line " + std::to_string(line) + ": " + what;
-}
-
-} // namespace
-
 bool ParseMapText(std::string_view text, const std::string& fileName, TMapGrid& grid, std::string& error) {
     grid.Width = 0;
     grid.Height = 0;
     grid.Cells.clear();
-    std::string_view rest = CutAtEndMark(text);
-    std::string_view line;
-    int lineNumber = 0;
-    while (NextLine(rest, line)) {
-        ++lineNumber;
-        if (TrimBlanks(line).empty()) continue;
+    TTextLines lines(text);
+    std::string_view& line = lines.Line;
+    while (lines.NextFilled()) {
+        const int lineNumber = lines.Number;
         if (grid.Height == MaxMapSize) {
-            error = LineError(fileName, lineNumber, "the map has more than " + std::to_string(MaxMapSize) + " rows.");
+            error = LineFault(fileName, lineNumber, "the map has more than " + std::to_string(MaxMapSize) + " rows.");
             return false;
         }
         int count = 0;
         for (std::string_view word = NextWord(line); !word.empty(); word = NextWord(line)) {
             int32_t code = 0;
             if (!ParseWholeNumber(word, code)) {
-                error = LineError(fileName, lineNumber, "\"" + Printable(word) + "\" is not a whole number that fits a cell code.");
+                error = LineFault(fileName, lineNumber, "\"" + Printable(word) + "\" is not a whole number that fits a cell code.");
                 return false;
             }
             ++count;
             if (grid.Height == 0 && count > MaxMapSize) {
-                error = LineError(fileName, lineNumber, "the map is wider than " + std::to_string(MaxMapSize) + " cells.");
+                error = LineFault(fileName, lineNumber, "the map is wider than " + std::to_string(MaxMapSize) + " cells.");
                 return false;
             }
             if (grid.Height > 0 && count > grid.Width) break;
@@ -46,7 +36,7 @@ bool ParseMapText(std::string_view text, const std::string& fileName, TMapGrid& 
             grid.Width = count;
         } else if (count != grid.Width) {
             const std::string width = std::to_string(grid.Width);
-            error = LineError(fileName, lineNumber,
+            error = LineFault(fileName, lineNumber,
                               count > grid.Width ? "more codes than the " + width + " of the first row."
                                                  : "only " + std::to_string(count) + " codes, but the first row has " + width + ".");
             return false;
@@ -76,11 +66,10 @@ std::string FormatMapText(const TMapState& map) {
 }
 
 int CountBaseCodes(std::string_view text, const TTerrainTables& tables, int limit) {
-    std::string_view rest = CutAtEndMark(text);
-    std::string_view line;
+    TTextLines lines(text);
     int count = 0;
-    while (count < limit && NextLine(rest, line)) {
-        for (std::string_view word = NextWord(line); count < limit && !word.empty(); word = NextWord(line)) {
+    while (count < limit && lines.Next()) {
+        for (std::string_view word = NextWord(lines.Line); count < limit && !word.empty(); word = NextWord(lines.Line)) {
             int32_t code = 0;
             if (!ParseWholeNumber(word, code)) return count;
             if (KindOfCode(tables, code) == tkBase) ++count;

@@ -161,8 +161,6 @@ bool LoadCreditsText(Game& g) {
         return false;
     }
     g.CreditsLines.clear();
-    std::string_view rest = CutAtEndMark(text);
-    std::string_view line;
-    while (NextLine(rest, line)) g.CreditsLines.emplace_back(line);
+    for (TTextLines lines(text); lines.Next();) g.CreditsLines.emplace_back(lines.Line);
     return true;
 }

@@ -7,6 +7,30 @@
 
 namespace fs = std::filesystem;
 
+namespace {
+
+std::string_view CutAtEndMark(std::string_view text) {
+    const size_t mark = text.find('\x1a');
+    return mark == std::string_view::npos ? text : text.substr(0, mark);
+}
+
+bool NextLine(std::string_view& rest, std::string_view& line) {
+    if (rest.empty()) return false;
+    const size_t end = rest.find_first_of("\r\n");
+    if (end == std::string_view::npos) {
+        line = rest;
+        rest = {};
+        return true;
+    }
+    line = rest.substr(0, end);
+    size_t next = end + 1;
+    if (rest[end] == '\r' && next < rest.size() && rest[next] == '\n') ++next;
+    rest.remove_prefix(next);
+    return true;
+}
+
+} // namespace
+
 bool ReadTextFile(const std::string& path, size_t maxBytes, std::string& text, std::string& error) {
     std::error_code ec;
     const auto size = fs::file_size(path, ec);
@@ -52,24 +76,22 @@ bool WriteTextFile(const std::string& path, std::string_view text, std::string& 
     return true;
 }
 
-std::string_view CutAtEndMark(std::string_view text) {
-    const size_t mark = text.find('\x1a');
-    return mark == std::string_view::npos ? text : text.substr(0, mark);
+TTextLines::TTextLines(std::string_view text) : Rest(CutAtEndMark(text)) {}
+
+bool TTextLines::Next() {
+    if (!NextLine(Rest, Line)) return false;
+    ++Number;
+    return true;
 }
 
-bool NextLine(std::string_view& rest, std::string_view& line) {
-    if (rest.empty()) return false;
-    const size_t end = rest.find_first_of("\r\n");
-    if (end == std::string_view::npos) {
-        line = rest;
-        rest = {};
-        return true;
-    }
-    line = rest.substr(0, end);
-    size_t next = end + 1;
-    if (rest[end] == '\r' && next < rest.size() && rest[next] == '\n') ++next;
-    rest.remove_prefix(next);
-    return true;
+bool TTextLines::NextFilled() {
+    while (Next())
+        if (!TrimBlanks(Line).empty()) return true;
+    return false;
+}
+
+std::string LineFault(const std::string& fileName, int line, const std::string& what) {
+    return fileName + ", line " + std::to_string(line) + ": " + what;
 }
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }

@@ -15,12 +15,23 @@ bool ReadTextFile(const std::string& path, size_t maxBytes, std::string& text, s
 // never leaves half a file where the old one was.
 bool WriteTextFile(const std::string& path, std::string_view text, std::string& error);
 
-// A Ctrl-Z ends a text file: everything after it is ignored.
-std::string_view CutAtEndMark(std::string_view text);
+// Walks the lines of a text, numbering them from 1. Lines end with CR LF,
+// LF or CR; a Ctrl-Z ends the text, as it always has for these files.
+class TTextLines {
+public:
+    explicit TTextLines(std::string_view text);
+    bool Next();
+    // Like Next, but passes over lines that hold only blanks.
+    bool NextFilled();
+    std::string_view Line;
+    int Number = 0;
 
-// Takes the next line off the front of rest (without its line break).
-// Returns false when rest is used up.
-bool NextLine(std::string_view& rest, std::string_view& line);
+private:
+    std::string_view Rest;
+};
+
+// "file, line n: what"
+std::string LineFault(const std::string& fileName, int line, const std::string& what);
 
 bool IsBlank(char c);
 std::string_view TrimBlanks(std::string_view s);

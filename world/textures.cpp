@@ -61,19 +61,17 @@ bool ParseTextureList(std::string_view text, const std::string& fileName, std::v
                       std::string& error, std::string& warning) {
     entries.clear();
     warning.clear();
-    std::string_view rest = CutAtEndMark(text);
-    std::string_view line;
-    int lineNumber = 0;
-    while (NextLine(rest, line)) {
-        ++lineNumber;
-        if (TrimBlanks(line).empty()) continue;
+    TTextLines lines(text);
+    std::string_view& line = lines.Line;
+    while (lines.NextFilled()) {
+        const int lineNumber = lines.Number;
         if (entries.size() == MaxTextures) {
             warning = fileName + ": only " + std::to_string(MaxTextures) + " textures fit; line " +
                       std::to_string(lineNumber) + " and the lines after it were left out.";
             break;
         }
         const auto fault = [&](const std::string& what) {
-            error = fileName + ", line " + std::to_string(lineNumber) + ": " + what;
+            error = LineFault(fileName, lineNumber, what);
             return false;
         };
         TTextureEntry e;
