@@ -79,15 +79,25 @@ void TDisplay::SetMode(const TDisplayMode& mode) {
 // it, so the monitor never switches modes; in a window the surface is the
 // client area, whatever its size.
 void TDisplay::ApplySize() {
+    const bool wasFull = SDL_GetWindowFlags(Win) & SDL_WINDOW_FULLSCREEN_DESKTOP;
     if (CurrentMode.FullScreen) {
         if (!ValidFullScreenSize(CurrentMode.Width, CurrentMode.Height)) {
             CurrentMode.Width = 1024;
             CurrentMode.Height = 768;
         }
+        if (!wasFull) {
+            SDL_GetWindowPosition(Win, &Placement.x, &Placement.y);
+            SDL_GetWindowSize(Win, &Placement.w, &Placement.h);
+        }
         SDL_SetWindowFullscreen(Win, SDL_WINDOW_FULLSCREEN_DESKTOP);
         SDL_RenderSetLogicalSize(Renderer, CurrentMode.Width, CurrentMode.Height);
     } else {
         SDL_SetWindowFullscreen(Win, 0);
+        // Back to where the window was; not every desktop does this itself.
+        if (wasFull && Placement.w > 0) {
+            SDL_SetWindowSize(Win, Placement.w, Placement.h);
+            SDL_SetWindowPosition(Win, Placement.x, Placement.y);
+        }
         SDL_RenderSetLogicalSize(Renderer, 0, 0);
         // Without a logical size the viewport must follow the window itself.
         SDL_RenderSetViewport(Renderer, nullptr);

@@ -69,5 +69,6 @@ private:
     std::shared_ptr<TRenderContext> Context;
     std::unique_ptr<TSdlCanvas> BackBuffer;
     TDisplayMode CurrentMode;
+    SDL_Rect Placement{0, 0, 0, 0}; // the window's place before it went full screen
     bool VideoStarted = false;
 };

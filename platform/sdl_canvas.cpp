@@ -257,26 +257,22 @@ void TSdlCanvas::Upload(const TImageList& list) {
 bool TSdlCanvas::ReadPixels(TImage& out) {
     auto ctx = Begin();
     if (!ctx) return false;
-    // The back buffer may be scaled to the screen: read what is really
-    // there, into room for the whole output so no reading can overrun.
-    int w = Width(), h = Height(), roomW = w, roomH = h;
+    SDL_Renderer* r = ctx->Renderer;
+    int w = Width(), h = Height(), lw = 0, lh = 0;
     if (!Target) {
-        SDL_GetRendererOutputSize(ctx->Renderer, &roomW, &roomH);
-        SDL_Rect vp;
-        float sx = 1, sy = 1;
-        SDL_RenderGetViewport(ctx->Renderer, &vp);
-        SDL_RenderGetScale(ctx->Renderer, &sx, &sy);
-        w = std::min(roomW, int(vp.w * sx + 0.5f));
-        h = std::min(roomH, int(vp.h * sy + 0.5f));
+        // A full screen scales the surface onto the desktop: take the whole
+        // output as it is shown, bars and all.
+        SDL_RenderGetLogicalSize(r, &lw, &lh);
+        if (lw > 0) SDL_RenderSetLogicalSize(r, 0, 0);
+        SDL_GetRendererOutputSize(r, &w, &h);
     }
-    if (w <= 0 || h <= 0) return false;
-    std::vector<uint32_t> room(size_t(roomW) * roomH);
-    if (SDL_RenderReadPixels(ctx->Renderer, nullptr, SDL_PIXELFORMAT_ABGR8888, room.data(),
-                             roomW * 4) != 0)
-        return false;
+    bool ok = w > 0 && h > 0;
     TImage image(w, h);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) image.Pixels[size_t(y) * w + x] = room[size_t(y) * roomW + x] & 0xFFFFFF;
+    if (ok)
+        ok = SDL_RenderReadPixels(r, nullptr, SDL_PIXELFORMAT_ABGR8888, image.Pixels.data(), w * 4) == 0;
+    if (lw > 0) SDL_RenderSetLogicalSize(r, lw, lh);
+    if (!ok) return false;
+    for (uint32_t& p : image.Pixels) p &= 0xFFFFFF;
     out = std::move(image);
     return true;
 }
