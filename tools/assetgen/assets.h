@@ -35,8 +35,6 @@ constexpr int ExplosionFrames = 13;
 constexpr int ExplosionFrameSize = 64;
 TRgbImage MakeExplosion();
 
-// Start-screen pictures (background, styles, arrows, network).
-std::vector<TNamedImage> MakeUiPictures();
 
 // The 18 sounds in sound-list order; espeak-ng speaks the announcer lines
 // when it is installed, otherwise they are synthesised.
@@ -65,6 +63,19 @@ struct TArtBook {
     std::vector<TNamedImage> Ui;
 };
 TRgbImage MakeContactSheet(const TArtBook& art);
+
+// The game's recolouring of a vehicle sprite: pure-blue pixels take colour 1
+// where the mask (read at row offset u, column offset v) is set, colour 2
+// where it is clear.
+TRgbImage Tint(const TRgbImage& src, const TBitImage* mask, int u, int v, TRgb c1, TRgb c2);
+// A painted vehicle with its shadows and its turret on the mount, the body's
+// top-left corner at (x, y); mirrored faces left.
+void DrawVehicle(TRgbImage& dst, const TArtBook& art, int sort, int pattern, TRgb c1, TRgb c2, int x, int y,
+                 bool mirrored);
+
+// Start-screen pictures (background, styles, arrows, network); the style
+// pictures show the game's own vehicles, so they need the art drawn so far.
+std::vector<TNamedImage> MakeUiPictures(const TArtBook& art);
 
 // A map's cells drawn with the textures, `cellPx` pixels per cell.
 bool RenderMap(const std::string& mapPath, const std::vector<TNamedImage>& textures, int cellPx, TRgbImage& out,

@@ -19,58 +19,10 @@ TRgbImage Zoom(const TRgbImage& src, int k) {
     return out;
 }
 
-// The game's recolouring: pure-blue pixels take colour 1 where the mask is
-// set and colour 2 where it is clear, scaled by their blue.
-TRgbImage Tint(const TRgbImage& src, const TBitImage* mask, int u, int v, TRgb c1, TRgb c2) {
-    TRgbImage out = src;
-    for (int y = 0; y < src.Height; ++y)
-        for (int x = 0; x < src.Width; ++x) {
-            const TRgb p = src.At(x, y);
-            if (p.B == 0 || p.R > 0 || p.G > 0) continue;
-            const int mx = std::clamp(x + v, 0, mask ? mask->Width - 1 : 0);
-            const int my = std::clamp(y + u, 0, mask ? mask->Height - 1 : 0);
-            const TRgb c = !mask || mask->At(mx, my) ? c1 : c2;
-            const float a = p.B / 255.0f;
-            TRgb t{uint8_t(std::lround(a * c.R)), uint8_t(std::lround(a * c.G)), uint8_t(std::lround(a * c.B))};
-            if (t.R < 8 && t.G < 8 && t.B < 8) t = {8, 8, 8};
-            out.At(x, y) = t;
-        }
-    return out;
-}
-
-void Darken(TRgbImage& dst, const TRgbImage& shadow, int left, int top) {
-    for (int y = 0; y < shadow.Height; ++y)
-        for (int x = 0; x < shadow.Width; ++x) {
-            const int tx = left + x, ty = top + y;
-            if (shadow.At(x, y) == BlackKey || tx < 0 || ty < 0 || tx >= dst.Width || ty >= dst.Height) continue;
-            TRgb& p = dst.At(tx, ty);
-            p = {uint8_t(p.R * 3 / 4), uint8_t(p.G * 3 / 4), uint8_t(p.B * 3 / 4)};
-        }
-}
-
-struct TMount {
-    double L, M, O, T;
-};
-constexpr TMount Mounts[3] = {{0.4, 0.25, 0, 0}, {0.5, 0.15, -10, -5}, {0.5, 0.5, -13, 0}};
-
 // A whole painted vehicle (shadows, body, turret on its mount) at 1:1.
 TRgbImage PaintedVehicle(const TArtBook& art, int sort, int pattern, TRgb c1, TRgb c2) {
-    const TRgbImage& body = art.Sprites[sort * 5];
-    const TRgbImage& turret = art.Sprites[sort * 5 + 1];
-    const TMount& m = Mounts[sort];
-    const TBitImage* mask = pattern < 0 ? nullptr : &art.Masks[sort * 7 + pattern];
-    const int bodyU = sort == 2 ? 1 : 0;
-    const int turretV = int(std::lround(body.Width * m.L + m.O - turret.Width * m.M));
-    const int turretU = sort == 2 ? 0 : int(std::lround((body.Height - turret.Height) * 0.5 - m.T));
     TRgbImage out(64, 36, {92, 108, 70});
-    const int bx = 6, by = 4;
-    const double pivotX = bx + body.Width * m.L + m.O, pivotY = by + body.Height * 0.5 - m.T;
-    const int tx = int(std::lround(pivotX - turret.Width * m.M)), ty = int(std::lround(pivotY - turret.Height * 0.5));
-    Darken(out, art.Sprites[sort * 5 + 2], bx + 4, by + 4);
-    const TRgbImage& turretShadow = art.Sprites[sort * 5 + 3];
-    Darken(out, turretShadow, tx + 6, int(std::lround(pivotY - turretShadow.Height * 0.5)) + 6);
-    out.BlitKeyed(Tint(body, mask, bodyU, 0, c1, c2), bx, by, BlackKey);
-    out.BlitKeyed(Tint(turret, mask, turretU, turretV, c1, c2), tx, ty, BlackKey);
+    DrawVehicle(out, art, sort, pattern, c1, c2, 6, 4, false);
     return out;
 }
 
@@ -86,7 +38,7 @@ void Title(TRgbImage& sheet, int x, int y, std::string_view text) { DrawText(she
 } // namespace
 
 TRgbImage MakeContactSheet(const TArtBook& art) {
-    TRgbImage sheet(1600, 1500, SheetBack);
+    TRgbImage sheet(1600, 1760, SheetBack);
     int y = 22;
     Title(sheet, 10, y, "Sprites (x3, transparent shown as the sheet background)");
     int x = 10, rowH = 0;

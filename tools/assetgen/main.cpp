@@ -64,7 +64,7 @@ bool Generate(const std::string& outDir, const std::string& dataDir, const std::
     art.Explosion = MakeExplosion();
     if (!bmp("explosion", art.Explosion)) return false;
 
-    art.Ui = MakeUiPictures();
+    art.Ui = MakeUiPictures(art);
     for (const TNamedImage& p : art.Ui)
         if (!bmp(p.Name, p.Image)) return false;
 

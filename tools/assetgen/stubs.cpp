@@ -1,2 +1,0 @@
-#include "assets.h"
-std::vector<TNamedImage> MakeUiPictures() { return {}; }
