@@ -21,7 +21,11 @@ Uint8 B(int32_t c) { return Uint8(c >> 16 & 255); }
 
 TRenderContext::TRenderContext(SDL_Renderer* renderer) : Renderer(renderer), Text(renderer) {}
 
-TRenderContext::~TRenderContext() { ForgetTextures(); }
+TRenderContext::~TRenderContext() {
+    // The renderer goes next; it must not be left drawing on a surface.
+    UseTarget(nullptr);
+    ForgetTextures();
+}
 
 SDL_Texture* TRenderContext::TextureFor(const TImageList& list, int index) {
     const TImageEntry* entry = list.Entry(index);
