@@ -17,7 +17,8 @@ void BM_MixFullBlock(benchmark::State& state) {
         w.Rate = 22050;
         w.Samples.assign(22050, 0.01f);
         mixer.Add("sound", w, false);
-        for (int c = 0; c < TMixer::MaxCopies; ++c) mixer.Play(s);
+        for (int c = 0; c < TMixer::MaxCopies; ++c)
+            mixer.Play(s);
     }
     std::vector<float> block(2 * 512);
     for (auto _ : state) {
@@ -38,7 +39,8 @@ void BM_DrawRotatedSprites(benchmark::State& state) {
     int angle = 0;
     for (auto _ : state) {
         for (int i = 0; i < sprites; ++i)
-            canvas.DrawRotated(list, 0, 50 + (i * 37) % 900, 50 + (i * 53) % 650, 0.4, 0.5, angle + i);
+            canvas.DrawRotated(list, 0, 50 + (i * 37) % 900, 50 + (i * 53) % 650, 0.4, 0.5,
+                               angle + i);
         TImage pixel;
         canvas.ReadPixels(pixel); // waits for the drawing to finish
         ++angle;
@@ -51,7 +53,8 @@ void BM_HudText(benchmark::State& state) {
     TOffscreenCanvas canvas(1024, 768);
     for (auto _ : state)
         for (int i = 0; i < 30; ++i)
-            canvas.TextOut(10, 10 + i * 15, "Player " + std::to_string(i % 12), {10, false, 0xFFFFFF});
+            canvas.TextOut(10, 10 + i * 15, "Player " + std::to_string(i % 12),
+                           {10, false, 0xFFFFFF});
     state.SetItemsProcessed(state.iterations() * 30);
 }
 BENCHMARK(BM_HudText);

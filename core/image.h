@@ -13,9 +13,15 @@
 constexpr uint32_t Rgb(int r, int g, int b) {
     return uint32_t(r & 255) | uint32_t(g & 255) << 8 | uint32_t(b & 255) << 16;
 }
-constexpr int RedOf(uint32_t c) { return int(c & 255); }
-constexpr int GreenOf(uint32_t c) { return int(c >> 8 & 255); }
-constexpr int BlueOf(uint32_t c) { return int(c >> 16 & 255); }
+constexpr int RedOf(uint32_t c) {
+    return int(c & 255);
+}
+constexpr int GreenOf(uint32_t c) {
+    return int(c >> 8 & 255);
+}
+constexpr int BlueOf(uint32_t c) {
+    return int(c >> 16 & 255);
+}
 
 constexpr int32_t clBlack = 0x000000;
 constexpr int32_t clFuchsia = 0xFF00FF;
@@ -51,7 +57,7 @@ struct TImageEntry {
 
 // An ordered list of named pictures addressed by index.
 class TImageList {
-public:
+  public:
     // More slots than any list of the game needs; guards against a runaway index.
     static constexpr int MaxCount = 1 << 16;
 
@@ -93,7 +99,7 @@ public:
         return -1;
     }
 
-private:
+  private:
     static uint64_t NewSerial() {
         static std::atomic<uint64_t> next{1};
         return next++;
@@ -103,7 +109,7 @@ private:
 
 // Reads picture files; the platform provides it, tests hand in fakes.
 class BitmapReader {
-public:
+  public:
     virtual ~BitmapReader() = default;
     // Empty on success, else the message for the player
     // ("Cannot open file " + path); out is left alone then.

@@ -29,7 +29,7 @@ constexpr int Digit0 = 48; // .. 57
 constexpr int A = 65;      // .. 90
 constexpr int LWin = 91;
 constexpr int RWin = 92;
-constexpr int Apps = 93; // the menu key
+constexpr int Apps = 93;    // the menu key
 constexpr int Numpad0 = 96; // .. 105
 constexpr int Multiply = 106;
 constexpr int Add = 107;
@@ -52,17 +52,25 @@ constexpr int OemCloseBracket = 221;
 constexpr int OemQuote = 222;
 constexpr int Oem102 = 226; // the extra key beside left Shift on ISO keyboards
 
-constexpr int Letter(char c) { return A + (c - 'A'); }
-constexpr int Digit(int d) { return Digit0 + d; }
-constexpr int Numpad(int d) { return Numpad0 + d; }
-constexpr int Fn(int n) { return F1 + n - 1; }
+constexpr int Letter(char c) {
+    return A + (c - 'A');
+}
+constexpr int Digit(int d) {
+    return Digit0 + d;
+}
+constexpr int Numpad(int d) {
+    return Numpad0 + d;
+}
+constexpr int Fn(int n) {
+    return F1 + n - 1;
+}
 } // namespace vk
 
 // Shift state that comes with a key or mouse event.
 enum TShiftFlag : int { ssShift = 1, ssAlt = 2, ssCtrl = 4 };
 
 struct TKeyEvent {
-    int Key = 0;        // virtual-key code, 0 when the key has none
+    int Key = 0; // virtual-key code, 0 when the key has none
     bool Down = false;
     bool Repeat = false; // auto-repeat of a held key; the game filters these itself
     int Shift = 0;       // TShiftFlag bits

@@ -28,7 +28,8 @@ std::string SdlBitmapReader::ReadBitmap(const std::string& path, TImage& out) {
     for (int y = 0; y < s->h; ++y) {
         const auto* row = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(s->pixels) +
                                                             size_t(y) * s->pitch);
-        for (int x = 0; x < s->w; ++x) image.Pixels[size_t(y) * s->w + x] = row[x] & 0xFFFFFF;
+        for (int x = 0; x < s->w; ++x)
+            image.Pixels[size_t(y) * s->w + x] = row[x] & 0xFFFFFF;
     }
     SDL_UnlockSurface(s);
     SDL_FreeSurface(s);
@@ -52,7 +53,8 @@ bool SaveImageFile(const TImage& image, const std::string& path, std::string* er
         rgb[3 * i + 2] = uint8_t(p >> 16);
     }
     std::string ext = path.size() >= 4 ? path.substr(path.size() - 4) : "";
-    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return std::tolower(c); });
     const int ok = ext == ".bmp"
                        ? stbi_write_bmp(path.c_str(), image.Width, image.Height, 3, rgb.data())
                        : stbi_write_png(path.c_str(), image.Width, image.Height, 3, rgb.data(),

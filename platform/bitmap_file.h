@@ -7,7 +7,7 @@
 #include "core/image.h"
 
 class SdlBitmapReader : public BitmapReader {
-public:
+  public:
     std::string ReadBitmap(const std::string& path, TImage& out) override;
 };
 

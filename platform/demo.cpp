@@ -26,16 +26,19 @@ TImageList MakePictures() {
             bool track = y < 5 || y >= 20;
             bool corner = (x < 2 || x >= 38) && track;
             if (corner) continue; // black: transparent
-            tank.Set(x, y, track ? Rgb(70, 70, 60) - ((x % 4 == 0) ? Rgb(20, 20, 20) : 0)
-                                 : Rgb(0, 0, 120 + (x * 3 + y * 2) % 100));
+            tank.Set(x, y,
+                     track ? Rgb(70, 70, 60) - ((x % 4 == 0) ? Rgb(20, 20, 20) : 0)
+                           : Rgb(0, 0, 120 + (x * 3 + y * 2) % 100));
         }
     list.Add(tank, "Tank");
 
     TImage turret(53, 21);
     for (int y = 6; y < 15; ++y)
-        for (int x = 2; x < 20; ++x) turret.Set(x, y, Rgb(0, 0, 180 + x * 3));
+        for (int x = 2; x < 20; ++x)
+            turret.Set(x, y, Rgb(0, 0, 180 + x * 3));
     for (int y = 9; y < 12; ++y)
-        for (int x = 20; x < 53; ++x) turret.Set(x, y, Rgb(150, 150, 160));
+        for (int x = 20; x < 53; ++x)
+            turret.Set(x, y, Rgb(150, 150, 160));
     list.Add(turret, "TankTurret");
 
     TImage glow(32, 32);
@@ -94,7 +97,8 @@ void ShadowText(ICanvas& c, int x, int y, const std::string& text, TFont font) {
 void DrawFrame(ICanvas& c, const TImageList& pics, int32_t ms, int fps) {
     const int w = c.Width(), h = c.Height();
     for (int y = 0; y < h; y += 64)
-        for (int x = 0; x < w; x += 64) c.Draw(pics, dpGround, x, y);
+        for (int x = 0; x < w; x += 64)
+            c.Draw(pics, dpGround, x, y);
 
     // Three tanks driving round, shadows under them, turrets swinging.
     const int cx = w / 2, cy = h / 2 + 20;
@@ -112,7 +116,8 @@ void DrawFrame(ICanvas& c, const TImageList& pics, int32_t ms, int fps) {
         c.DrawRotated(pics, dpGlow, cx + (k % 2 ? 29 : -29), cy + (k / 2 ? 29 : -29), 0.5, 0.5,
                       ms / 4, TBlend::Additive, 192);
     // Weapon icons with fuchsia round them, one stretched.
-    for (int k = 0; k < 3; ++k) c.Draw(pics, dpIcon, 20 + 50 * k, h - 40);
+    for (int k = 0; k < 3; ++k)
+        c.Draw(pics, dpIcon, 20 + 50 * k, h - 40);
     c.DrawStretched(pics, dpIcon, {180, h - 60, 260, h - 20});
 
     // Pens and brushes.
@@ -177,7 +182,8 @@ int RunPlatformDemo(const std::string& screenshotPath, int seconds) {
         loop.OnEvent = [&](const SDL_Event& e) {
             display.HandleEvent(e);
             TKeyEvent key;
-            if (e.type == SDL_QUIT || (KeyEventFromSdl(e, key) && key.Down && key.Key == vk::Escape))
+            if (e.type == SDL_QUIT ||
+                (KeyEventFromSdl(e, key) && key.Down && key.Key == vk::Escape))
                 loop.Quit();
         };
         loop.OnPass = [&] { speakers.Update(uint32_t(clock.TickCount())); };

@@ -6,7 +6,7 @@ namespace {
 
 // Stands in for the back buffer while the display is closed.
 class TNoCanvas : public TSdlCanvas {
-public:
+  public:
     TNoCanvas() : TSdlCanvas({}, nullptr, 0, 0) {}
 };
 
@@ -16,7 +16,9 @@ bool ValidFullScreenSize(int w, int h) {
 
 } // namespace
 
-TDisplay::~TDisplay() { Finalise(); }
+TDisplay::~TDisplay() {
+    Finalise();
+}
 
 std::string TDisplay::Initialise(const std::string& title, const TDisplayMode& mode,
                                  int windowWidth, int windowHeight) {
@@ -136,7 +138,9 @@ void TDisplay::SetCaption(const std::string& text) {
     if (Win) SDL_SetWindowTitle(Win, text.c_str());
 }
 
-void TDisplay::ShowPointer(bool show) { SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE); }
+void TDisplay::ShowPointer(bool show) {
+    SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE);
+}
 
 TMouseState TDisplay::Mouse() const {
     TMouseState m;

@@ -25,7 +25,7 @@ struct TMouseState {
 };
 
 class TDisplay {
-public:
+  public:
     TDisplay() = default;
     ~TDisplay();
     TDisplay(const TDisplay&) = delete;
@@ -61,7 +61,7 @@ public:
     SDL_Window* Window() const { return Win; }
     SDL_Renderer* RendererHandle() const { return Renderer; }
 
-private:
+  private:
     void ApplySize();
 
     SDL_Window* Win = nullptr;

@@ -26,7 +26,7 @@ bool KeyEventFromSdl(const SDL_Event& event, TKeyEvent& out);
 // held; the low bit of the lock keys (Caps Lock, Num Lock, Scroll Lock)
 // tells whether the lock is on.
 class TKeyboard {
-public:
+  public:
     using TState = std::array<uint8_t, 256>;
 
     // Follows key events; call it for each one before the game sees it.
@@ -41,6 +41,6 @@ public:
     // Everything up (the window lost the keyboard, so releases go astray).
     void ReleaseAll();
 
-private:
+  private:
     TState State{};
 };

@@ -4,7 +4,9 @@
 
 #include <algorithm>
 
-int32_t SdlClock::TickCount() { return int32_t(uint32_t(SDL_GetTicks64())); }
+int32_t SdlClock::TickCount() {
+    return int32_t(uint32_t(SDL_GetTicks64()));
+}
 
 int TTimerList::Add(int intervalMs, std::function<void()> onTimer, bool enabled) {
     TTimer t;
@@ -61,7 +63,8 @@ int TTimerList::RunDue() {
 }
 
 void TMainLoop::Run() {
-    while (!Quitting) Pass();
+    while (!Quitting)
+        Pass();
 }
 
 void TMainLoop::Pass() {

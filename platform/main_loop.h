@@ -11,7 +11,7 @@
 
 // Milliseconds since the program started.
 class SdlClock : public Clock {
-public:
+  public:
     int32_t TickCount() override;
 };
 
@@ -19,7 +19,7 @@ public:
 // A timer fires at most once per pass and never inside its own handler
 // (a handler that runs a modal dialog keeps pumping the loop).
 class TTimerList {
-public:
+  public:
     explicit TTimerList(Clock& clock) : TheClock(clock) {}
 
     // Returns the timer's id. An interval of 1 ms fires as often as the loop turns.
@@ -32,7 +32,7 @@ public:
     // the next one is due (0: at once), or -1 when none is enabled.
     int RunDue();
 
-private:
+  private:
     struct TTimer {
         int Interval = 1;
         std::function<void()> OnTimer;
@@ -48,7 +48,7 @@ private:
 };
 
 class TMainLoop {
-public:
+  public:
     explicit TMainLoop(Clock& clock) : TheClock(clock), Timers(clock) {}
 
     // Each window event, in arrival order, before the timers of that pass.
@@ -67,6 +67,6 @@ public:
     Clock& TheClock;
     TTimerList Timers;
 
-private:
+  private:
     bool Quitting = false;
 };

@@ -20,7 +20,8 @@ TMixer::TMixer(int outputRate) : Rate(std::max(outputRate, 1000)) {}
 void TMixer::SetOutputRate(int rate) {
     std::lock_guard g(Lock);
     Rate = std::max(rate, 1000);
-    for (TSound& s : Sounds) Retune(s);
+    for (TSound& s : Sounds)
+        Retune(s);
 }
 
 int TMixer::OutputRate() const {
@@ -84,7 +85,8 @@ void TMixer::Tune(const TSound& s, TCopy& c) const {
 // (engines change pitch with speed); other copies keep what they started with.
 void TMixer::Retune(TSound& s) {
     if (s.Loop)
-        for (TCopy& c : s.Copies) Tune(s, c);
+        for (TCopy& c : s.Copies)
+            Tune(s, c);
 }
 
 void TMixer::Play(int sound) {
@@ -100,8 +102,9 @@ void TMixer::Play(int sound) {
     } else if (int(s->Copies.size()) < MaxCopies) {
         s->Copies.push_back(c);
     } else {
-        auto oldest = std::min_element(s->Copies.begin(), s->Copies.end(),
-                                       [](const TCopy& a, const TCopy& b) { return a.Started < b.Started; });
+        auto oldest =
+            std::min_element(s->Copies.begin(), s->Copies.end(),
+                             [](const TCopy& a, const TCopy& b) { return a.Started < b.Started; });
         *oldest = c;
     }
 }
@@ -209,7 +212,8 @@ void TMixer::Mix(float* out, int frames) {
                 float t = float(pos - i);
                 int j = i + 1 < n ? i + 1 : (c.Loop ? 0 : i);
                 float l = data[i * ch] + (data[j * ch] - data[i * ch]) * t;
-                float r = ch == 2 ? data[i * ch + 1] + (data[j * ch + 1] - data[i * ch + 1]) * t : l;
+                float r =
+                    ch == 2 ? data[i * ch + 1] + (data[j * ch + 1] - data[i * ch + 1]) * t : l;
                 out[2 * f] += l * c.Left;
                 out[2 * f + 1] += r * c.Right;
                 pos += c.Step;
@@ -220,5 +224,6 @@ void TMixer::Mix(float* out, int frames) {
         std::erase_if(s.Copies, [](const TCopy& c) { return c.Position < 0; });
     }
     if (out)
-        for (size_t k = 0; k < 2 * size_t(frames); ++k) out[k] = std::clamp(out[k], -1.0f, 1.0f);
+        for (size_t k = 0; k < 2 * size_t(frames); ++k)
+            out[k] = std::clamp(out[k], -1.0f, 1.0f);
 }

@@ -12,14 +12,14 @@
 #include "core/services.h"
 
 struct TWave {
-    int Rate = 22050;   // frames per second as recorded
-    int Channels = 1;   // 1 or 2
+    int Rate = 22050;           // frames per second as recorded
+    int Channels = 1;           // 1 or 2
     std::vector<float> Samples; // interleaved, -1 .. 1
     int Frames() const { return Channels > 0 ? int(Samples.size() / size_t(Channels)) : 0; }
 };
 
 class TMixer : public SoundOut {
-public:
+  public:
     // A sound plays in at most this many copies at once; a further play
     // takes over the oldest copy, so a hail of bullet impacts stays bounded.
     static constexpr int MaxCopies = 16;
@@ -55,7 +55,7 @@ public:
     void CopyWave(int dst, int src) override;
     int SoundCount() override;
 
-private:
+  private:
     struct TCopy {
         double Position = 0; // in frames of the wave
         double Step = 1;     // wave frames per output frame

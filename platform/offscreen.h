@@ -25,7 +25,7 @@ struct TOffscreenTarget {
 };
 
 class TOffscreenCanvas : private TOffscreenTarget, public TSdlCanvas {
-public:
+  public:
     TOffscreenCanvas(int width, int height);
 
     // Empty when the canvas can be drawn on (the fonts were found too).

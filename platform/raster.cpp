@@ -8,7 +8,9 @@
 
 namespace {
 
-bool Dotted(int64_t i) { return (i / DotLength) % 2 == 0; }
+bool Dotted(int64_t i) {
+    return (i / DotLength) % 2 == 0;
+}
 
 // Row y of the ellipse with centre (mx, my) and radii (rx, ry): the pixels
 // whose centres lie inside it. False when the row misses it.

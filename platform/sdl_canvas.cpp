@@ -13,9 +13,15 @@ namespace {
 // recently drawn half goes (replaced vehicle tints, old levels' textures).
 constexpr size_t MaxUploads = 4096;
 
-Uint8 R(int32_t c) { return Uint8(c & 255); }
-Uint8 G(int32_t c) { return Uint8(c >> 8 & 255); }
-Uint8 B(int32_t c) { return Uint8(c >> 16 & 255); }
+Uint8 R(int32_t c) {
+    return Uint8(c & 255);
+}
+Uint8 G(int32_t c) {
+    return Uint8(c >> 8 & 255);
+}
+Uint8 B(int32_t c) {
+    return Uint8(c >> 16 & 255);
+}
 
 } // namespace
 
@@ -49,7 +55,8 @@ SDL_Texture* TRenderContext::TextureFor(const TImageList& list, int index) {
         SDL_SetTextureScaleMode(t, SDL_ScaleModeNearest);
         if (Textures.size() >= MaxUploads) {
             std::vector<uint64_t> uses;
-            for (auto& [serial, u] : Textures) uses.push_back(u.LastUse);
+            for (auto& [serial, u] : Textures)
+                uses.push_back(u.LastUse);
             std::nth_element(uses.begin(), uses.begin() + uses.size() / 2, uses.end());
             const uint64_t median = uses[uses.size() / 2];
             std::erase_if(Textures, [&](auto& kv) {
@@ -65,7 +72,8 @@ SDL_Texture* TRenderContext::TextureFor(const TImageList& list, int index) {
 }
 
 void TRenderContext::ForgetTextures() {
-    for (auto& [serial, u] : Textures) SDL_DestroyTexture(u.Texture);
+    for (auto& [serial, u] : Textures)
+        SDL_DestroyTexture(u.Texture);
     Textures.clear();
     Text.ForgetTextures();
 }
@@ -255,7 +263,8 @@ void TSdlCanvas::CopyFrom(ICanvas& surface, const TRect& src, int x, int y) {
 void TSdlCanvas::Upload(const TImageList& list) {
     auto ctx = Context.lock();
     if (!ctx) return;
-    for (int i = 0; i < list.Count(); ++i) ctx->TextureFor(list, i);
+    for (int i = 0; i < list.Count(); ++i)
+        ctx->TextureFor(list, i);
 }
 
 bool TSdlCanvas::ReadPixels(TImage& out) {
@@ -273,10 +282,12 @@ bool TSdlCanvas::ReadPixels(TImage& out) {
     bool ok = w > 0 && h > 0;
     TImage image(w, h);
     if (ok)
-        ok = SDL_RenderReadPixels(r, nullptr, SDL_PIXELFORMAT_ABGR8888, image.Pixels.data(), w * 4) == 0;
+        ok = SDL_RenderReadPixels(r, nullptr, SDL_PIXELFORMAT_ABGR8888, image.Pixels.data(),
+                                  w * 4) == 0;
     if (lw > 0) SDL_RenderSetLogicalSize(r, lw, lh);
     if (!ok) return false;
-    for (uint32_t& p : image.Pixels) p &= 0xFFFFFF;
+    for (uint32_t& p : image.Pixels)
+        p &= 0xFFFFFF;
     out = std::move(image);
     return true;
 }

@@ -13,7 +13,7 @@
 
 // What belongs to one renderer: uploaded pictures, fonts and text lines.
 class TRenderContext {
-public:
+  public:
     explicit TRenderContext(SDL_Renderer* renderer);
     ~TRenderContext();
     TRenderContext(const TRenderContext&) = delete;
@@ -31,7 +31,7 @@ public:
     void UseTarget(SDL_Texture* target);
     int TextureCount() const { return int(Textures.size()); }
 
-private:
+  private:
     struct TUpload {
         SDL_Texture* Texture = nullptr;
         uint64_t LastUse = 0;
@@ -42,7 +42,7 @@ private:
 };
 
 class TSdlCanvas : public ICanvas {
-public:
+  public:
     // target null: the renderer's back buffer, whose size follows the window.
     TSdlCanvas(std::weak_ptr<TRenderContext> context, SDL_Texture* target, int width, int height);
     ~TSdlCanvas() override;
@@ -57,8 +57,7 @@ public:
     void DrawStretched(const TImageList& list, int index, const TRect& dst) override;
     using ICanvas::DrawRotated;
     void DrawRotated(const TImageList& list, int index, int x, int y, int w, int h, double cx,
-                     double cy, int angle, TBlend blend = TBlend::Plain,
-                     int alpha = 255) override;
+                     double cy, int angle, TBlend blend = TBlend::Plain, int alpha = 255) override;
     void SetPixel(int x, int y, int32_t colour) override;
     void Line(int x1, int y1, int x2, int y2, const TPen& pen) override;
     void Ellipse(const TRect& box, const TPen& pen, const TBrush& brush) override;
@@ -71,7 +70,7 @@ public:
     void Upload(const TImageList& list) override;
     bool ReadPixels(TImage& out) override;
 
-private:
+  private:
     // The context with this canvas as the target, or null when its display is gone.
     std::shared_ptr<TRenderContext> Begin() const;
     void SetColour(SDL_Renderer* r, int32_t colour) const;

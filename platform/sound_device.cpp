@@ -43,7 +43,9 @@ std::string LoadWaveFile(const std::string& path, TWave& out) {
     return {};
 }
 
-TSoundDevice::~TSoundDevice() { Close(); }
+TSoundDevice::~TSoundDevice() {
+    Close();
+}
 
 bool TSoundDevice::Open() {
     Close();

@@ -14,7 +14,7 @@
 std::string LoadWaveFile(const std::string& path, TWave& out);
 
 class TSoundDevice {
-public:
+  public:
     explicit TSoundDevice(TMixer& mixer) : Mixer(mixer) {}
     ~TSoundDevice();
     TSoundDevice(const TSoundDevice&) = delete;
@@ -30,7 +30,7 @@ public:
     // that they end when they would have. Call once per pass of the loop.
     void Update(uint32_t nowMs);
 
-private:
+  private:
     static void Callback(void* user, Uint8* stream, int bytes);
 
     TMixer& Mixer;

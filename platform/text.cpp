@@ -33,8 +33,10 @@ size_t Utf8Length(const std::string& s, size_t i) {
 
 std::string FindFontFile(bool bold) {
     const std::string name = bold ? "DejaVuSans-Bold.ttf" : "DejaVuSans.ttf";
-    const std::string dirs[] = {ProgramFolder(), "/usr/share/fonts/truetype/dejavu/",
-                                "/usr/share/fonts/TTF/", "/usr/share/fonts/dejavu/",
+    const std::string dirs[] = {ProgramFolder(),
+                                "/usr/share/fonts/truetype/dejavu/",
+                                "/usr/share/fonts/TTF/",
+                                "/usr/share/fonts/dejavu/",
                                 "/usr/share/fonts/dejavu-sans-fonts/",
                                 "/usr/local/share/fonts/"};
     for (const std::string& dir : dirs)
@@ -68,9 +70,10 @@ TTextRenderer::TTextRenderer(SDL_Renderer* renderer) : Renderer(renderer) {
     for (int bold = 0; bold < 2; ++bold) {
         Paths[bold] = FindFontFile(bold != 0);
         if (Paths[bold].empty()) {
-            Failure = std::string("Cannot find the font ") +
-                      (bold ? "DejaVuSans-Bold.ttf" : "DejaVuSans.ttf") +
-                      " (install the package fonts-dejavu-core, or put the file beside the program)";
+            Failure =
+                std::string("Cannot find the font ") +
+                (bold ? "DejaVuSans-Bold.ttf" : "DejaVuSans.ttf") +
+                " (install the package fonts-dejavu-core, or put the file beside the program)";
             return;
         }
     }
@@ -79,7 +82,8 @@ TTextRenderer::TTextRenderer(SDL_Renderer* renderer) : Renderer(renderer) {
 
 TTextRenderer::~TTextRenderer() {
     ForgetTextures();
-    for (auto& [key, font] : Fonts) TTF_CloseFont(font);
+    for (auto& [key, font] : Fonts)
+        TTF_CloseFont(font);
     if (TtfReady) TTF_Quit();
 }
 
@@ -152,7 +156,8 @@ void TTextRenderer::Draw(int x, int y, const std::string& text, const TFont& fon
 void TTextRenderer::Evict() {
     std::vector<uint64_t> uses;
     uses.reserve(Lines.size());
-    for (auto& [key, line] : Lines) uses.push_back(line.LastUse);
+    for (auto& [key, line] : Lines)
+        uses.push_back(line.LastUse);
     std::nth_element(uses.begin(), uses.begin() + uses.size() / 2, uses.end());
     const uint64_t median = uses[uses.size() / 2];
     for (auto it = Lines.begin(); it != Lines.end();) {
@@ -166,6 +171,7 @@ void TTextRenderer::Evict() {
 }
 
 void TTextRenderer::ForgetTextures() {
-    for (auto& [key, line] : Lines) SDL_DestroyTexture(line.Texture);
+    for (auto& [key, line] : Lines)
+        SDL_DestroyTexture(line.Texture);
     Lines.clear();
 }

@@ -24,7 +24,7 @@ constexpr int MinFontPoints = 6;
 std::string ToValidUtf8(const std::string& text);
 
 class TTextRenderer {
-public:
+  public:
     explicit TTextRenderer(SDL_Renderer* renderer);
     ~TTextRenderer();
     TTextRenderer(const TTextRenderer&) = delete;
@@ -38,7 +38,7 @@ public:
     // Drops the rendered lines (after the renderer lost its textures).
     void ForgetTextures();
 
-private:
+  private:
     struct TLine {
         SDL_Texture* Texture = nullptr;
         int Width = 0, Height = 0;

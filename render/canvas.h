@@ -43,7 +43,7 @@ enum class TBlend {
 };
 
 class ICanvas {
-public:
+  public:
     virtual ~ICanvas() = default;
 
     virtual int Width() const = 0;

@@ -14,7 +14,7 @@
 namespace {
 
 class RecordingUi : public Ui {
-public:
+  public:
     std::vector<std::string> Boxes;
     void MessageBox(const std::string& text) override { Boxes.push_back(text); }
     void DebugLine(const std::string&) override {}
@@ -24,7 +24,7 @@ public:
 
 // Pictures from memory; one name can be made to fail.
 class FakeReader : public BitmapReader {
-public:
+  public:
     std::string Missing;
     std::vector<std::string> Asked;
     std::string ReadBitmap(const std::string& path, TImage& out) override {

@@ -30,7 +30,8 @@ void ExpectNear(uint32_t got, int r, int g, int b, int tolerance = 2) {
 int CountColour(const TImage& image, uint32_t colour, const TRect& area) {
     int n = 0;
     for (int y = area.Top; y < area.Bottom; ++y)
-        for (int x = area.Left; x < area.Right; ++x) n += image.At(x, y) == colour;
+        for (int x = area.Left; x < area.Right; ++x)
+            n += image.At(x, y) == colour;
     return n;
 }
 
@@ -86,8 +87,10 @@ TEST_F(CanvasTest, StretchedPictureFillsTheRectangle) {
 TEST_F(CanvasTest, RotatedPictureTurnsAboutItsPivot) {
     TImage picture(20, 10, Red);
     for (int y = 4; y < 6; ++y)
-        for (int x = 4; x < 6; ++x) picture.Set(x, y, White);
-    for (int y = 0; y < 10; ++y) picture.Set(19, y, Green);
+        for (int x = 4; x < 6; ++x)
+            picture.Set(x, y, White);
+    for (int y = 0; y < 10; ++y)
+        picture.Set(19, y, Green);
     int i = Sprites.Add(picture);
     // The software renderer may round the turned picture's place by a
     // pixel; the pivot block's middle stays within that of (100, 70).
@@ -183,7 +186,8 @@ TEST_F(CanvasTest, DottedLineHasGaps) {
     TImage img = Canvas.Snapshot();
     EXPECT_EQ(CountColour(img, Green, {0, 5, 100, 6}), 50);
     int gaps = 0;
-    for (int x = 1; x < 100; ++x) gaps += img.At(x - 1, 5) == Green && img.At(x, 5) != Green;
+    for (int x = 1; x < 100; ++x)
+        gaps += img.At(x - 1, 5) == Green && img.At(x, 5) != Green;
     EXPECT_GE(gaps, 20);
 }
 
@@ -212,10 +216,12 @@ TEST_F(CanvasTest, EllipseWithSolidAndClearBrush) {
 }
 
 TEST_F(CanvasTest, DottedCircleHasGaps) {
-    Canvas.Ellipse({20, 20, 60, 60}, {int32_t(Green), 1, TPenStyle::Dotted}, {0, TBrushStyle::Clear});
+    Canvas.Ellipse({20, 20, 60, 60}, {int32_t(Green), 1, TPenStyle::Dotted},
+                   {0, TBrushStyle::Clear});
     TImage dotted = Canvas.Snapshot();
     Canvas.Fill(0);
-    Canvas.Ellipse({20, 20, 60, 60}, {int32_t(Green), 1, TPenStyle::Solid}, {0, TBrushStyle::Clear});
+    Canvas.Ellipse({20, 20, 60, 60}, {int32_t(Green), 1, TPenStyle::Solid},
+                   {0, TBrushStyle::Clear});
     TImage solid = Canvas.Snapshot();
     int d = CountColour(dotted, Green, {0, 0, 200, 150});
     int s = CountColour(solid, Green, {0, 0, 200, 150});
@@ -224,7 +230,8 @@ TEST_F(CanvasTest, DottedCircleHasGaps) {
 }
 
 TEST_F(CanvasTest, RectangleOutlineOfWidthTwo) {
-    Canvas.Rectangle({10, 10, 30, 20}, {int32_t(Blue), 2, TPenStyle::Solid}, {0, TBrushStyle::Clear});
+    Canvas.Rectangle({10, 10, 30, 20}, {int32_t(Blue), 2, TPenStyle::Solid},
+                     {0, TBrushStyle::Clear});
     TImage img = Canvas.Snapshot();
     EXPECT_EQ(img.At(10, 10), Blue);
     EXPECT_EQ(img.At(11, 11), Blue);
@@ -265,7 +272,8 @@ TEST_F(CanvasTest, TextBackgroundAndBoldAndTinySizes) {
     TFont plain{12, false, int32_t(White), int32_t(Rgb(128, 128, 128))};
     TFont bold = plain;
     bold.Bold = true;
-    EXPECT_GT(Canvas.TextWidth("Wide words here", bold), Canvas.TextWidth("Wide words here", plain));
+    EXPECT_GT(Canvas.TextWidth("Wide words here", bold),
+              Canvas.TextWidth("Wide words here", plain));
     Canvas.TextOut(0, 0, "W", plain);
     EXPECT_EQ(At(0, 0), Rgb(128, 128, 128));
     // Sizes 3 and 4 are drawn at the smallest legible size.

@@ -18,15 +18,20 @@ std::set<int> CodesOfAllKeys() {
 
 // Every code the key configuration can name is reachable from some key.
 TEST(KeyCodes, EveryNamedCodeHasAKey) {
-    std::vector<int> named = {8, 13, 16, 17, 18, 20, 32, 33, 34, 35, 36, 37, 38, 39, 40, 45, 46,
-                              91, 92, 93, 106, 107, 109, 110, 111, 144, 186, 187, 188, 189, 190,
-                              191, 192, 219, 220, 221, 222, 27};
-    for (int c = 48; c <= 57; ++c) named.push_back(c);
-    for (int c = 65; c <= 90; ++c) named.push_back(c);
-    for (int c = 96; c <= 105; ++c) named.push_back(c);
-    for (int c = 112; c <= 123; ++c) named.push_back(c);
+    std::vector<int> named = {8,   13,  16,  17,  18,  20,  32,  33,  34,  35,  36,  37,  38,
+                              39,  40,  45,  46,  91,  92,  93,  106, 107, 109, 110, 111, 144,
+                              186, 187, 188, 189, 190, 191, 192, 219, 220, 221, 222, 27};
+    for (int c = 48; c <= 57; ++c)
+        named.push_back(c);
+    for (int c = 65; c <= 90; ++c)
+        named.push_back(c);
+    for (int c = 96; c <= 105; ++c)
+        named.push_back(c);
+    for (int c = 112; c <= 123; ++c)
+        named.push_back(c);
     const std::set<int> codes = CodesOfAllKeys();
-    for (int c : named) EXPECT_TRUE(codes.count(c)) << "no key gives code " << c;
+    for (int c : named)
+        EXPECT_TRUE(codes.count(c)) << "no key gives code " << c;
 }
 
 TEST(KeyCodes, DefaultBindingsComeFromTheirKeys) {

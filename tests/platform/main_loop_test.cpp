@@ -6,7 +6,7 @@
 namespace {
 
 class ManualClock : public Clock {
-public:
+  public:
     int32_t Now = 1000;
     int32_t TickCount() override { return Now; }
 };
@@ -37,7 +37,8 @@ TEST(Timers, DisabledTimerWaitsAnIntervalAfterSwitchingOn) {
     ManualClock clock;
     TTimerList timers(clock);
     int fired = 0;
-    int id = timers.Add(40, [&] { ++fired; }, false);
+    int id = timers.Add(
+        40, [&] { ++fired; }, false);
     EXPECT_EQ(timers.RunDue(), -1);
     EXPECT_EQ(fired, 0);
     timers.SetEnabled(id, true);

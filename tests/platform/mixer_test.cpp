@@ -23,7 +23,8 @@ TWave Constant(float value, int frames, int rate = 48000) {
 TWave Ramp(int frames) {
     TWave w;
     w.Rate = 48000;
-    for (int i = 0; i < frames; ++i) w.Samples.push_back(float(i) / float(frames));
+    for (int i = 0; i < frames; ++i)
+        w.Samples.push_back(float(i) / float(frames));
     return w;
 }
 
@@ -35,7 +36,8 @@ std::vector<float> Mix(TMixer& m, int frames) {
 
 int SoundingFrames(const std::vector<float>& out) {
     int n = 0;
-    for (size_t f = 0; f < out.size() / 2; ++f) n += out[2 * f] != 0 || out[2 * f + 1] != 0;
+    for (size_t f = 0; f < out.size() / 2; ++f)
+        n += out[2 * f] != 0 || out[2 * f + 1] != 0;
     return n;
 }
 
@@ -149,7 +151,8 @@ TEST(Mixer, CopiesAreCappedAndTheOldestMakesWay) {
     // the five oldest made way.
     auto out = Mix(m, 1);
     float expected = 0;
-    for (int j = 1; j <= TMixer::MaxCopies; ++j) expected += float(10 * j) / 10000;
+    for (int j = 1; j <= TMixer::MaxCopies; ++j)
+        expected += float(10 * j) / 10000;
     EXPECT_NEAR(out[0], expected, 1e-4f);
 }
 
@@ -227,7 +230,8 @@ TEST(Mixer, NoDeviceMeansSilenceNotFailure) {
 
 namespace {
 
-void WriteWave16(const std::string& path, int rate, int channels, const std::vector<int16_t>& samples) {
+void WriteWave16(const std::string& path, int rate, int channels,
+                 const std::vector<int16_t>& samples) {
     auto u32 = [](std::ofstream& f, uint32_t v) { f.write(reinterpret_cast<const char*>(&v), 4); };
     auto u16 = [](std::ofstream& f, uint16_t v) { f.write(reinterpret_cast<const char*>(&v), 2); };
     std::ofstream f(path, std::ios::binary);
