@@ -26,8 +26,9 @@ TImageList MakePictures() {
             bool track = y < 5 || y >= 20;
             bool corner = (x < 2 || x >= 38) && track;
             if (corner) continue; // black: transparent
+            const int tread = x % 4 == 0 ? 50 : 70;
             tank.Set(x, y,
-                     track ? Rgb(70, 70, 60) - ((x % 4 == 0) ? Rgb(20, 20, 20) : 0)
+                     track ? Rgb(tread, tread, tread - 10)
                            : Rgb(0, 0, 120 + (x * 3 + y * 2) % 100));
         }
     list.Add(tank, "Tank");

@@ -102,23 +102,28 @@ std::shared_ptr<TRenderContext> TSdlCanvas::Begin() const {
     return ctx;
 }
 
-int TSdlCanvas::Width() const {
-    if (Target) return SurfaceWidth;
+// A surface has its own size; the back buffer is the logical size of a
+// full screen, or else the window's client area.
+void TSdlCanvas::Size(int& w, int& h) const {
+    w = SurfaceWidth;
+    h = SurfaceHeight;
+    if (Target) return;
+    w = h = 0;
     auto ctx = Context.lock();
-    if (!ctx) return 0;
-    int w = 0, h = 0;
+    if (!ctx) return;
     SDL_RenderGetLogicalSize(ctx->Renderer, &w, &h);
-    if (w == 0) SDL_GetRendererOutputSize(ctx->Renderer, &w, &h);
+    if (w == 0 || h == 0) SDL_GetRendererOutputSize(ctx->Renderer, &w, &h);
+}
+
+int TSdlCanvas::Width() const {
+    int w, h;
+    Size(w, h);
     return w;
 }
 
 int TSdlCanvas::Height() const {
-    if (Target) return SurfaceHeight;
-    auto ctx = Context.lock();
-    if (!ctx) return 0;
-    int w = 0, h = 0;
-    SDL_RenderGetLogicalSize(ctx->Renderer, &w, &h);
-    if (h == 0) SDL_GetRendererOutputSize(ctx->Renderer, &w, &h);
+    int w, h;
+    Size(w, h);
     return h;
 }
 

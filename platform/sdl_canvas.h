@@ -74,6 +74,7 @@ class TSdlCanvas : public ICanvas {
     // The context with this canvas as the target, or null when its display is gone.
     std::shared_ptr<TRenderContext> Begin() const;
     void SetColour(SDL_Renderer* r, int32_t colour) const;
+    void Size(int& w, int& h) const;
     TRect Bounds() const { return {0, 0, Width(), Height()}; }
 
     std::weak_ptr<TRenderContext> Context;
