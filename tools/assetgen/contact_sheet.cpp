@@ -33,12 +33,48 @@ TRgbImage MaskPicture(const TBitImage& mask) {
     return out;
 }
 
+const TRgbImage* FindTexture(const TArtBook& art, std::string_view name) {
+    for (const TNamedImage& t : art.Textures)
+        if (t.Name == name) return &t.Image;
+    return nullptr;
+}
+
+// A little battlefield at 1:1, to judge the art at the size it is played.
+TRgbImage Scene(const TArtBook& art) {
+    const char* cells[4][7] = {{"Grass", "Meadow", "Grass", "Sand", "Water", "Water", "Brick"},
+                               {"Road", "Road", "Road", "Road", "Sand", "Water", "Brick"},
+                               {"Grass", "Base", "Grass", "Dirt", "Mud", "Snow", "Rock"},
+                               {"Meadow", "Grass", "Spawn", "Dirt", "Ice", "Snow", "Rock"}};
+    TRgbImage scene(7 * 64, 4 * 64);
+    for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < 7; ++c)
+            if (const TRgbImage* t = FindTexture(art, cells[r][c])) scene.Blit(*t, c * 64, r * 64);
+    DrawVehicle(scene, art, 0, -1, {200, 40, 30}, {240, 220, 60}, 20, 74, false);
+    DrawVehicle(scene, art, 0, 5, {236, 200, 50}, {30, 30, 30}, 150, 70, true);
+    DrawVehicle(scene, art, 1, 2, {40, 150, 50}, {120, 90, 40}, 250, 20, false);
+    DrawVehicle(scene, art, 2, 6, {40, 90, 210}, {240, 240, 240}, 200, 150, false);
+    DrawVehicle(scene, art, 2, -1, {235, 235, 235}, {40, 40, 40}, 330, 200, true);
+    scene.BlitKeyed(art.Sprites[28], 78, 154, FuchsiaKey);
+    scene.BlitKeyed(art.Sprites[18], 140, 180, BlackKey);
+    scene.BlitKeyed(art.Sprites[19], 360, 140, BlackKey);
+    scene.BlitKeyed(art.Sprites[20], 300, 30, BlackKey);
+    scene.BlitKeyed(art.Sprites[16], 100, 100, BlackKey);
+    scene.BlitKeyed(art.Sprites[15], 120, 60, BlackKey);
+    scene.BlitKeyed(art.Sprites[4], 20, 200, BlackKey);
+    const int fw = art.Explosion.Width / ExplosionFrames;
+    TRgbImage frame(fw, art.Explosion.Height);
+    for (int y = 0; y < frame.Height; ++y)
+        for (int x = 0; x < fw; ++x) frame.At(x, y) = art.Explosion.At(5 * fw + x, y);
+    scene.BlitKeyed(frame, 8, 180, BlackKey);
+    return scene;
+}
+
 void Title(TRgbImage& sheet, int x, int y, std::string_view text) { DrawText(sheet, x, y, text, 13, Label, true); }
 
 } // namespace
 
 TRgbImage MakeContactSheet(const TArtBook& art) {
-    TRgbImage sheet(1600, 1760, SheetBack);
+    TRgbImage sheet(1600, 2320, SheetBack);
     int y = 22;
     Title(sheet, 10, y, "Sprites (x3, transparent shown as the sheet background)");
     int x = 10, rowH = 0;
@@ -106,6 +142,13 @@ TRgbImage MakeContactSheet(const TArtBook& art) {
             }
     sheet.Blit(green, 10, y + art.Explosion.Height + 6);
     y += art.Explosion.Height * 2 + 30;
+
+    Title(sheet, 10, y, "A scene at 1:1 (x2 beside it)");
+    y += 8;
+    const TRgbImage scene = Scene(art);
+    sheet.Blit(scene, 10, y);
+    sheet.Blit(Zoom(scene, 2), 10 + scene.Width + 14, y);
+    y += scene.Height * 2 + 30;
 
     Title(sheet, 10, y, "Start-screen pictures");
     y += 8;

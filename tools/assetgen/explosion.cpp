@@ -34,8 +34,9 @@ void Frame(TRgbImage& sheet, int f) {
             if (inner <= 0) continue;
             const float churn = float(TileFbm(x * 1.5 + f * 5.0, y * 1.5, S, 8, 2, 302));
             TColour smoke = Scale(Mix(Rgb(74, 68, 64), Rgb(150, 142, 132), churn), 0.8f + 0.4f * inner);
-            // Late frames: the smoke thins out into wisps.
-            if (churn + inner * 0.3f < dissolve + 0.1f) continue;
+            // Late frames: the smoke parts into puffs that shrink away.
+            const float puff = float(TileFbm(x + f * 2.0, y - f * 3.0, S, 4, 2, 303));
+            if (puff + inner * 0.35f < dissolve + 0.2f) continue;
             const float h = heat * (0.35f + 0.9f * inner) * (0.8f + 0.4f * churn);
             TColour c = h > 0.12f ? Mix(smoke, FireColour(h), std::clamp((h - 0.12f) * 4, 0.0f, 1.0f)) : smoke;
             if (inner < 0.12f) c = Scale(c, 0.75f); // a darker rim reads as a volume

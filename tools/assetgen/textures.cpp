@@ -273,7 +273,8 @@ TRgbImage SnowRock() {
                auto height = [](float x, float y) { return RockHeight(x, y, 121); };
                const TColour rock = RockColour(x, y, 121);
                const float gy = height(x, y + 1) - height(x, y - 1);
-               const float cap = std::clamp((height(x, y) - 10) / 3 + gy * 0.4f, 0.0f, 1.0f);
+               // Snow lies on the tops and the sides facing away from the light.
+               const float cap = std::clamp((height(x, y) - 11) / 2.5f - gy * 0.25f, 0.0f, 1.0f) * 0.9f;
                const TColour snow = Scale(Rgb(236, 242, 250), Relief(height, x, y, 0.25f));
                return Mix(rock, snow, cap);
            })
