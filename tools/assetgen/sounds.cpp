@@ -103,55 +103,40 @@ TSignal Blast(double seconds, double tau, double startHz, double endHz, double t
 TSignal Railgun() {
     // A falling zap with a metallic ring and a fizz of static.
     TNoise n(31);
-    TSignal s(Samples(0.8));
     TBiquad fizz = TBiquad::HighPass(3000);
     double phase = 0;
-    for (size_t i = 0; i < s.size(); ++i) {
-        const double t = double(i) / SampleRate;
+    return Render(0.8, 0.004, [&](double t) {
         const double f = 300 + 2600 * std::exp(-t * 9);
         phase += TwoPi * f / SampleRate;
         const float zap = float(std::sin(phase) * std::sin(phase * 0.5 + 0.3) * std::exp(-t * 5));
         const float ring = float((std::sin(TwoPi * 1130 * t) + 0.7 * std::sin(TwoPi * 1871 * t) +
                                   0.5 * std::sin(TwoPi * 2653 * t)) * std::exp(-t * 7));
         const float stat = fizz.Step(float(n.Real() * 2 - 1)) * float(std::exp(-t * 12));
-        s[i] = zap + 0.35f * ring + 0.6f * stat;
-    }
-    SoftEdges(s);
-    Normalise(s);
-    return s;
+        return zap + 0.35f * ring + 0.6f * stat;
+    });
 }
 
 TSignal BulletImpact() {
     // A hard tick and a short ricochet whine.
     TNoise n(41);
-    TSignal s(Samples(0.22));
     TBiquad knock = TBiquad::BandPass(2200, 1.2);
-    for (size_t i = 0; i < s.size(); ++i) {
-        const double t = double(i) / SampleRate;
+    return Render(0.22, 0.002, [&](double t) {
         const float tick = knock.Step(float(n.Real() * 2 - 1)) * float(std::exp(-t * 90)) * 3;
         const double f = 2600 - 900 * t / 0.22;
         const float whine = float(std::sin(TwoPi * f * t) * Decay(t, 0.01, 0.05) * 0.35);
-        s[i] = tick + whine;
-    }
-    SoftEdges(s, 0.002);
-    Normalise(s);
-    return s;
+        return tick + whine;
+    });
 }
 
 TSignal FireBullet() {
     // Short enough to repeat every 50 ms.
     TNoise n(51);
-    TSignal s(Samples(0.1));
     TBiquad lp = TBiquad::LowPass(4500);
-    for (size_t i = 0; i < s.size(); ++i) {
-        const double t = double(i) / SampleRate;
+    return Render(0.1, 0.002, [&](double t) {
         const float crack = lp.Step(float(n.Real() * 2 - 1)) * Decay(t, 0.0015, 0.018);
         const float thump = float(std::sin(TwoPi * 130 * t) * std::exp(-t * 45));
-        s[i] = crack + 0.7f * thump;
-    }
-    SoftEdges(s, 0.002);
-    Normalise(s);
-    return s;
+        return crack + 0.7f * thump;
+    });
 }
 
 TSignal FireBfg() {
@@ -196,13 +181,7 @@ TSignal BlowBfg() {
 }
 
 TSignal SelfDestruct() {
-    TSignal s(Samples(0.14));
-    for (size_t i = 0; i < s.size(); ++i) {
-        const double t = double(i) / SampleRate;
-        s[i] = float(std::tanh(2.5 * std::sin(TwoPi * 1040 * t)) * 0.8);
-    }
-    SoftEdges(s, 0.006);
-    return s;
+    return Render(0.14, 0.006, [](double t) { return float(std::tanh(2.5 * std::sin(TwoPi * 1040 * t))); });
 }
 
 TSignal Moo() {
@@ -234,20 +213,15 @@ TSignal Moo() {
 
 TSignal Alarm() {
     // An old klaxon: a growling tone that swoops up and holds.
-    TSignal s(Samples(0.75));
     TBiquad horn = TBiquad::BandPass(1200, 1), top = TBiquad::LowPass(4000);
     double phase = 0;
-    for (size_t i = 0; i < s.size(); ++i) {
-        const double t = double(i) / SampleRate;
+    return Render(0.75, 0.004, [&](double t) {
         const double f = 420 + 380 * std::min(t / 0.18, 1.0) + 8 * std::sin(TwoPi * 30 * t);
         phase += f / SampleRate;
         const float saw = float(2 * (phase - std::floor(phase)) - 1);
         const float env = float(std::min(t / 0.03, 1.0) * std::min((0.75 - t) / 0.12, 1.0));
-        s[i] = top.Step(horn.Step(saw) * 2.5f + saw * 0.3f) * env;
-    }
-    SoftEdges(s);
-    Normalise(s);
-    return s;
+        return top.Step(horn.Step(saw) * 2.5f + saw * 0.3f) * env;
+    });
 }
 
 } // namespace

@@ -3,37 +3,27 @@
 #include <algorithm>
 
 TBiquad TBiquad::LowPass(double hz, double q) {
-    const double w = TwoPi * hz / SampleRate, c = std::cos(w), a = std::sin(w) / (2 * q);
-    TBiquad f;
-    const double a0 = 1 + a;
-    f.B0 = (1 - c) / 2 / a0;
-    f.B1 = (1 - c) / a0;
-    f.B2 = (1 - c) / 2 / a0;
-    f.A1 = -2 * c / a0;
-    f.A2 = (1 - a) / a0;
-    return f;
+    const double c = std::cos(TwoPi * hz / SampleRate);
+    return TBiquad::Make(hz, q, (1 - c) / 2, 1 - c, (1 - c) / 2);
 }
 
 TBiquad TBiquad::HighPass(double hz, double q) {
-    const double w = TwoPi * hz / SampleRate, c = std::cos(w), a = std::sin(w) / (2 * q);
-    TBiquad f;
-    const double a0 = 1 + a;
-    f.B0 = (1 + c) / 2 / a0;
-    f.B1 = -(1 + c) / a0;
-    f.B2 = (1 + c) / 2 / a0;
-    f.A1 = -2 * c / a0;
-    f.A2 = (1 - a) / a0;
-    return f;
+    const double c = std::cos(TwoPi * hz / SampleRate);
+    return TBiquad::Make(hz, q, (1 + c) / 2, -(1 + c), (1 + c) / 2);
 }
 
 TBiquad TBiquad::BandPass(double hz, double q) {
-    const double w = TwoPi * hz / SampleRate, c = std::cos(w), a = std::sin(w) / (2 * q);
+    const double a = std::sin(TwoPi * hz / SampleRate) / (2 * q);
+    return TBiquad::Make(hz, q, a, 0, -a);
+}
+
+TBiquad TBiquad::Make(double hz, double q, double b0, double b1, double b2) {
+    const double w = TwoPi * hz / SampleRate, a = std::sin(w) / (2 * q), a0 = 1 + a;
     TBiquad f;
-    const double a0 = 1 + a;
-    f.B0 = a / a0;
-    f.B1 = 0;
-    f.B2 = -a / a0;
-    f.A1 = -2 * c / a0;
+    f.B0 = b0 / a0;
+    f.B1 = b1 / a0;
+    f.B2 = b2 / a0;
+    f.A1 = -2 * std::cos(w) / a0;
     f.A2 = (1 - a) / a0;
     return f;
 }

@@ -25,6 +25,8 @@ public:
     void Retune(const TBiquad& other);
 
 private:
+    // The cookbook forms share their poles; only the zeros b0..b2 differ.
+    static TBiquad Make(double hz, double q, double b0, double b1, double b2);
     double B0 = 1, B1 = 0, B2 = 0, A1 = 0, A2 = 0;
     double X1 = 0, X2 = 0, Y1 = 0, Y2 = 0;
 };
@@ -41,5 +43,14 @@ void Normalise(TSignal& s, float peak = 0.9f);
 void MakeLoop(TSignal& s, int fade);
 // Fades in and out over a few milliseconds: no click at either end.
 void SoftEdges(TSignal& s, double seconds = 0.004);
+// `seconds` of sound from sample(t), t in seconds; soft ends, normalised.
+template <class F>
+TSignal Render(double seconds, double edge, F&& sample) {
+    TSignal s(Samples(seconds));
+    for (size_t i = 0; i < s.size(); ++i) s[i] = sample(double(i) / SampleRate);
+    SoftEdges(s, edge);
+    Normalise(s);
+    return s;
+}
 void Mix(TSignal& into, const TSignal& add, float gain = 1, int offset = 0);
 TWave ToWave(const TSignal& s);
