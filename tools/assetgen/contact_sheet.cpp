@@ -82,14 +82,15 @@ TRgbImage MakeContactSheet(const TArtBook& art) {
     for (int i = 0; i < SpriteCount; ++i) {
         const TRgb key = SpriteList[i].Fuchsia ? FuchsiaKey : BlackKey;
         const TRgbImage big = Zoom(art.Sprites[i], 3);
-        if (x + big.Width > sheet.Width - 10) {
+        const int cellW = std::max(big.Width, TextWidth(SpriteList[i].Name, 11));
+        if (x + cellW > sheet.Width - 10) {
             x = 10;
             y += rowH + 22;
             rowH = 0;
         }
         sheet.BlitKeyed(big, x, y, key);
         DrawText(sheet, x, y + big.Height + 13, SpriteList[i].Name, 11, Label);
-        x += std::max(big.Width, TextWidth(SpriteList[i].Name, 11)) + 14;
+        x += cellW + 14;
         rowH = std::max(rowH, big.Height);
     }
     y += rowH + 44;
