@@ -7,6 +7,7 @@
 
 #include "app/options.h"
 #include "app/run.h"
+#include "platform/demo.h"
 
 namespace {
 
@@ -33,6 +34,8 @@ int main(int argc, char** argv) {
         std::fputs(UsageText().c_str(), stdout);
         return 0;
     }
+    if (o.PlatformDemo)
+        return RunPlatformDemo(o.Screenshot.value_or(""), o.Seconds ? static_cast<int>(*o.Seconds) : 5);
     const std::string folder = ProgramFolder();
     const std::string problem = CheckOptionsAgainstFolder(o, folder);
     if (!problem.empty()) {

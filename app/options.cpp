@@ -100,6 +100,7 @@ TParseResult ParseOptions(const std::vector<std::string>& args, const std::strin
             return fail("unknown option: " + a);
         }
     }
-    if (o.Seconds && !o.Headless) return fail("--seconds goes with --headless");
+    if (o.Seconds && !o.Headless && !o.PlatformDemo)
+        return fail("--seconds goes with --headless or --platform-demo");
     return r;
 }

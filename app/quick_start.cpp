@@ -2,6 +2,7 @@
 
 #include "app/run.h"
 #include "core/level.h"
+#include "world/maps.h"
 
 void ApplyQuickStart(Game& g, const TOptions& o) {
     TStartChoices& s = g.Start;
@@ -20,9 +21,15 @@ void ApplyQuickStart(Game& g, const TOptions& o) {
     s.NewGameRequested = true;
 }
 
-void InstallLevelStart(Game& g, const std::string& /*programFolder*/) {
-    g.Hooks.StartLevel = [&g] { StartLevel(g); };
-    g.Hooks.StartNextLevel = [&g] { StartLevel(g); };
+void InstallLevelStart(Game& g, const std::string& programFolder) {
+    g.ProgramFolder = programFolder;
+    // A level that cannot be loaded keeps the map that was there before.
+    auto start = [&g] {
+        if (!g.Start.SelectedLevel.empty()) LoadMap(g, g.Start.SelectedLevel);
+        StartLevel(g);
+    };
+    g.Hooks.StartLevel = start;
+    g.Hooks.StartNextLevel = start;
 }
 
 std::string CheckOptionsAgainstFolder(const TOptions& o, const std::string& programFolder) {

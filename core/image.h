@@ -38,6 +38,10 @@ struct TImage {
         : Width(width > 0 ? width : 0), Height(height > 0 ? height : 0),
           Pixels(size_t(Width) * size_t(Height), fill) {}
 
+    // Width, height and pixels agree.
+    bool Valid() const {
+        return Width > 0 && Height > 0 && Pixels.size() == size_t(Width) * size_t(Height);
+    }
     bool Inside(int x, int y) const { return x >= 0 && y >= 0 && x < Width && y < Height; }
     // Outside the picture reads black and writes nothing.
     uint32_t At(int x, int y) const { return Inside(x, y) ? Pixels[size_t(y) * Width + x] : 0; }

@@ -8,20 +8,13 @@
 #include <string_view>
 #include <vector>
 
+#include "core/image.h"
 #include "core/map_state.h"
 
 struct Game;
 
-// A picture in memory, row by row from the top, 0x00BBGGRR per pixel.
-struct TImagePixels {
-    int Width = 0;
-    int Height = 0;
-    std::vector<uint32_t> Pixels;
-    uint32_t At(int x, int y) const { return Pixels[static_cast<size_t>(y) * Width + x]; }
-    bool Valid() const {
-        return Width > 0 && Height > 0 && Pixels.size() == static_cast<size_t>(Width) * static_cast<size_t>(Height);
-    }
-};
+// Textures are plain pictures.
+using TImagePixels = TImage;
 
 // How the texture loader reaches the display's image list; the app hands in
 // the platform's, tests a fake.
