@@ -69,8 +69,8 @@ int RunHeadless(const TOptions& o, const std::string& programFolder) {
     keys.FormCreate();
     network.FormCreate();
 
-    InstallLevelStart(g, programFolder);
     ApplyQuickStart(g, o);
+    InstallLevelStart(g, programFolder);
     form.Show();
 
     std::signal(SIGINT, OnSignal);

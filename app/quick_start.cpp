@@ -2,6 +2,7 @@
 
 #include "app/run.h"
 #include "core/level.h"
+#include "world/level_list.h"
 #include "world/maps.h"
 
 void ApplyQuickStart(Game& g, const TOptions& o) {
@@ -23,6 +24,15 @@ void ApplyQuickStart(Game& g, const TOptions& o) {
 
 void InstallLevelStart(Game& g, const std::string& programFolder) {
     g.ProgramFolder = programFolder;
+    // Without a choice, the first level of the list (maps with bases come
+    // last when the style needs no bases).
+    if (g.Start.SelectedLevel.empty()) {
+        TLevelLists lists;
+        BuildLevelList(g, lists);
+        lists.BaseLevelMode = g.Start.CaptureTheCowBox;
+        if (!lists.Shown().empty()) g.Start.SelectedLevel = lists.Shown().front();
+        g.CreditsLevel = g.Start.SelectedLevel == "Credits...";
+    }
     // A level that cannot be loaded keeps the map that was there before.
     auto start = [&g] {
         if (!g.Start.SelectedLevel.empty()) LoadMap(g, g.Start.SelectedLevel);

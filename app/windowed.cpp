@@ -124,8 +124,8 @@ int RunWindowed(const TOptions& o, const std::string& folder) {
             keys.FormCreate();
             network.FormCreate();
 
-            InstallLevelStart(g, folder);
             ApplyQuickStart(g, o);
+            InstallLevelStart(g, folder);
             form.Show();
 
             TMainLoop loop(clock);
