@@ -168,10 +168,18 @@ void PreparePlayer2Engine(Game& g) {
 
 namespace {
 
-void CopySetupToTank(Game& g, TTankSetup& slot, TTank& t) {
+// The start-screen slot of vehicle i: without a second local player, slot 1
+// (player 2's) is skipped.
+int SlotOfTank(const Game& g, int i) { return (!g.TwoPlayers && i > 0) ? i + 1 : i; }
+
+void CopyAppearance(const TTankSetup& slot, TTank& t) {
     t.BodyColour = HsbToRgb(slot.Colour1);
     t.SecondColour = HsbToRgb(slot.Colour2);
     t.PaintJob = slot.Pattern >= 0 && slot.Pattern <= 6 ? slot.Pattern : -1;
+}
+
+void CopySetupToTank(Game& g, TTankSetup& slot, TTank& t) {
+    CopyAppearance(slot, t);
     t.Name = slot.Name;
     if (g.NetworkGame) std::replace(t.Name.begin(), t.Name.end(), ' ', '_');
     slot.Changed = false;
@@ -223,7 +231,7 @@ void SetupStep(Game& g) {
         const int bots = std::clamp(st.BotCount, 0, MaxTanks - 2);
         const int count = std::min(MaxTanks, g.CreditsLevel ? 20 + extra : 1 + bots + extra);
         for (int i = 0; i < count; ++i) {
-            const int slotIndex = (!g.TwoPlayers && i > 0) ? i + 1 : i;
+            const int slotIndex = SlotOfTank(g, i);
             if (slotIndex >= MaxTanks) break;
             TTankSetup& slot = st.TankSetups[slotIndex];
             const int sort = (g.CreditsLevel && slotIndex > 1) ? sortTank : slot.Sort;
@@ -260,16 +268,13 @@ void ApplyChangedSetups(Game& g) {
     const int last = g.NetworkGame ? std::min<int>(2, g.TankCount) : g.TankCount;
     for (int i = 0; i < last; ++i) {
         TTank& t = g.Tanks[i];
-        // Without a second local player, vehicle 1 onwards use the next slot.
-        const int slotIndex = (!g.TwoPlayers && i > 0) ? i + 1 : i;
+        const int slotIndex = SlotOfTank(g, i);
         if (slotIndex >= MaxTanks) break;
         TTankSetup& slot = g.Start.TankSetups[slotIndex];
         if (!slot.Changed) continue;
         if (g.NetworkGame && t.IsBot) continue;
         slot.Changed = false;
-        t.BodyColour = HsbToRgb(slot.Colour1);
-        t.SecondColour = HsbToRgb(slot.Colour2);
-        t.PaintJob = slot.Pattern >= 0 && slot.Pattern <= 6 ? slot.Pattern : -1;
+        CopyAppearance(slot, t);
         if (g.TeamGame) {
             const int team = g.Hooks.TeamOfColour ? g.Hooks.TeamOfColour(t.BodyColour) : t.TeamIndex;
             if (team != t.TeamIndex) {
