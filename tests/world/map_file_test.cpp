@@ -19,7 +19,8 @@ Parsed Parse(std::string_view text) {
 
 std::string RowOf(int count, const std::string& code) {
     std::string row;
-    for (int i = 0; i < count; ++i) row += (i ? " " : "") + code;
+    for (int i = 0; i < count; ++i)
+        row += (i ? " " : "") + code;
     return row;
 }
 
@@ -37,7 +38,8 @@ TEST(ParseMapText, ReadsRowsFromTheTop) {
 }
 
 TEST(ParseMapText, LineEndsAndTrailingBlanksMakeNoExtraCells) {
-    for (const char* text : {"1 2\n3 4\n", "1 2 \r\n3 4\r\n\r\n", "1 2\r3 4", "\r\n1\t2\r\n3 4  "}) {
+    for (const char* text :
+         {"1 2\n3 4\n", "1 2 \r\n3 4\r\n\r\n", "1 2\r3 4", "\r\n1\t2\r\n3 4  "}) {
         const Parsed p = Parse(text);
         ASSERT_TRUE(p.Ok) << p.Error;
         EXPECT_EQ(p.Grid.Width, 2) << text;
@@ -46,8 +48,29 @@ TEST(ParseMapText, LineEndsAndTrailingBlanksMakeNoExtraCells) {
     }
 }
 
+TEST(ParseMapText, OnlyTheFirstLineFixesTheWidth) {
+    const struct {
+        std::string Text;
+        int Width, Height;
+        std::vector<int32_t> Cells;
+    } cases[] = {
+        {"1 2 3 4\r\n1 2\r\n3 4 5 6 7 8\r\n", 4, 3, {1, 2, 3, 4, 1, 2, 3, 4, 5, 6, 7, 8}},
+        {"1 2\r\n3 4 5 6", 2, 3, {1, 2, 3, 4, 5, 6}},
+        {"1 2 3\n4\n\n5\t\n 6 7 8\n9", 3, 3, {1, 2, 3, 4, 5, 6, 7, 8, 9}},
+        {"\r\n7\r\n8 9\r\n", 1, 3, {7, 8, 9}},
+    };
+    for (const auto& c : cases) {
+        const Parsed p = Parse(c.Text);
+        ASSERT_TRUE(p.Ok) << p.Error;
+        EXPECT_EQ(p.Grid.Width, c.Width) << c.Text;
+        EXPECT_EQ(p.Grid.Height, c.Height) << c.Text;
+        EXPECT_EQ(p.Grid.Cells, c.Cells) << c.Text;
+    }
+}
+
 TEST(ParseMapText, CtrlZEndsTheFile) {
-    const Parsed p = Parse(std::string("1 2\r\n3 4\x1a" "this is not a map"));
+    const Parsed p = Parse(std::string("1 2\r\n3 4\x1a"
+                                       "this is not a map"));
     ASSERT_TRUE(p.Ok) << p.Error;
     EXPECT_EQ(p.Grid.Height, 2);
 }
@@ -57,17 +80,25 @@ TEST(ParseMapText, FaultsNameTheFileAndLine) {
         std::string Text;
         std::string Says;
     } cases[] = {
-        {"1 2 3\r\n4 5", "Arena.map, line 2: only 2 codes"},
-        {"1 2\r\n3 4\r\n5 6 7", "Arena.map, line 3: more codes than the 2"},
+        {"1 2 3\r\n4 5",
+         "Arena.map, line 2: only 2 codes in the last row, but the first row has 3."},
+        {"1 2\r\n3 4\r\n5 6 7", "Arena.map, line 3: only 1 code in the last row"},
+        {"1 2 3 4\r\n1 2\r\n3 4 5\r\n\r\n", "Arena.map, line 3: only 1 code"},
+        {"1 2\r\n3 4 5\x1a"
+         "6",
+         "Arena.map, line 2: only 1 code"},
         {"1 2\r\n3 x4", "Arena.map, line 2: \"x4\" is not a whole number"},
         {"1 2.5", "line 1: \"2.5\""},
         {"1 4294967296", "line 1: \"4294967296\""},
         {"1 --2", "line 1"},
         {RowOf(1001, "0"), "line 1: the map is wider than 1000 cells"},
         {JoinRows(FilledRows(1, 1001, 0)), "line 1001: the map has more than 1000 rows"},
+        {"0\r\n" + RowOf(1000, "0"), "line 2: the map has more than 1000 rows"},
         {"", "Arena.map holds no map cells"},
         {" \r\n\t\r\n", "Arena.map holds no map cells"},
-        {"\x1a" "1 2", "holds no map cells"},
+        {"\x1a"
+         "1 2",
+         "holds no map cells"},
     };
     for (const auto& c : cases) {
         const Parsed p = Parse(c.Text);
@@ -106,7 +137,10 @@ TEST(CountBaseCodes, IgnoresLinesAndStopsAtTheLimit) {
     EXPECT_EQ(CountBaseCodes("20 0\r\n0 0", t, 2), 1);
     EXPECT_EQ(CountBaseCodes("20 20 20 20", t, 2), 2);
     EXPECT_EQ(CountBaseCodes("20 oops 20", t, 2), 1);
-    EXPECT_EQ(CountBaseCodes("20\x1a" "20", t, 2), 1);
+    EXPECT_EQ(CountBaseCodes("20\x1a"
+                             "20",
+                             t, 2),
+              1);
 }
 
 TEST(LoadMap, CollectsSpawnPointsAndBasesInReadingOrder) {
@@ -135,7 +169,7 @@ TEST(LoadMap, SpawnsAndBasesBeyondTheTablesAreIgnored) {
     WorldRig rig;
     Game& g = rig.g();
     std::vector<std::string> rows = FilledRows(13, 10, SP); // 130 spawn cells
-    rows.push_back(RowOf(12, std::to_string(BS)) + " 0");    // 12 base cells
+    rows.push_back(RowOf(12, std::to_string(BS)) + " 0");   // 12 base cells
     UseMap(g, rows);
     EXPECT_EQ(g.SpawnCount, 128);
     EXPECT_EQ(g.SpawnPoints[127].X, 127 % 13);
@@ -143,7 +177,8 @@ TEST(LoadMap, SpawnsAndBasesBeyondTheTablesAreIgnored) {
     EXPECT_EQ(g.BaseCount, 11);
     EXPECT_EQ(g.Bases[10].X, 10);
     int assigned = 0;
-    for (int b = 0; b < g.BaseCount; ++b) assigned += g.BaseSpawnCount[b];
+    for (int b = 0; b < g.BaseCount; ++b)
+        assigned += g.BaseSpawnCount[b];
     EXPECT_EQ(assigned, 128);
 }
 
@@ -248,7 +283,8 @@ TEST(SaveMap, RefusesNamesThatLeaveTheFolder) {
     WorldRig rig;
     Game& g = rig.g();
     UseMap(g, {"0 4"});
-    for (const char* bad : {"../Escape", "sub/Map", "C:Map", "a\\b", "", ".."}) EXPECT_FALSE(SaveMap(g, bad)) << bad;
+    for (const char* bad : {"../Escape", "sub/Map", "C:Map", "a\\b", "", ".."})
+        EXPECT_FALSE(SaveMap(g, bad)) << bad;
     EXPECT_EQ(rig.TheUi.Boxes.size(), 6u);
     EXPECT_FALSE(std::filesystem::exists(rig.Folder.Path.parent_path() / "Escape.map"));
 }
