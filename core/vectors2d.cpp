@@ -5,29 +5,51 @@
 
 namespace Vectors2D {
 
-double Min(double a, double b) { return b >= a ? a : b; }
-TVector Make(double x, double y) { return {x, y}; }
-TVector Zero() { return {0, 0}; }
-TVector FromAngle(double a) { return {std::cos(a), std::sin(a)}; }
+double Min(double a, double b) {
+    return b >= a ? a : b;
+}
+TVector Make(double x, double y) {
+    return {x, y};
+}
+TVector Zero() {
+    return {0, 0};
+}
+TVector FromAngle(double a) {
+    return {std::cos(a), std::sin(a)};
+}
 
 TVector Rotate(TVector v, double a) {
     const double c = std::cos(a), s = std::sin(a);
     return {c * v.x - s * v.y, s * v.x + c * v.y};
 }
 
-TVector Add(TVector u, TVector v) { return {u.x + v.x, u.y + v.y}; }
-TVector Sub(TVector u, TVector v) { return {u.x - v.x, u.y - v.y}; }
-TVector Scale(TVector v, double s) { return {s * v.x, s * v.y}; }
-double Length(TVector v) { return std::sqrt(v.x * v.x + v.y * v.y); }
-double LengthSquared(TVector v) { return v.x * v.x + v.y * v.y; }
-double Distance(TVector u, TVector v) { return std::sqrt(DistanceSquared(u, v)); }
+TVector Add(TVector u, TVector v) {
+    return {u.x + v.x, u.y + v.y};
+}
+TVector Sub(TVector u, TVector v) {
+    return {u.x - v.x, u.y - v.y};
+}
+TVector Scale(TVector v, double s) {
+    return {s * v.x, s * v.y};
+}
+double Length(TVector v) {
+    return std::sqrt(v.x * v.x + v.y * v.y);
+}
+double LengthSquared(TVector v) {
+    return v.x * v.x + v.y * v.y;
+}
+double Distance(TVector u, TVector v) {
+    return std::sqrt(DistanceSquared(u, v));
+}
 
 double DistanceSquared(TVector u, TVector v) {
     const double dx = v.x - u.x, dy = v.y - u.y;
     return dx * dx + dy * dy;
 }
 
-double Dot(TVector u, TVector v) { return u.x * v.x + u.y * v.y; }
+double Dot(TVector u, TVector v) {
+    return u.x * v.x + u.y * v.y;
+}
 
 TVector Normalize(TVector v) {
     const double len = Length(v);
@@ -51,11 +73,19 @@ double AngleOf(TVector v) {
         v.x /= ay;
         v.y /= ay;
     }
-    return std::atan2(v.y, v.x);
+    // Angles run over (-pi, pi]: straight back is pi, never -pi. The arc
+    // tangent gives -pi for a y of -0.0 (or one too small to show) left of
+    // the origin.
+    const double a = std::atan2(v.y, v.x);
+    return a <= -std::numbers::pi ? std::numbers::pi : a;
 }
 
-TVector Project(TVector v, TVector d) { return Scale(d, Dot(v, d)); }
-TVector Reject(TVector v, TVector d) { return Sub(v, Project(v, d)); }
+TVector Project(TVector v, TVector d) {
+    return Scale(d, Dot(v, d));
+}
+TVector Reject(TVector v, TVector d) {
+    return Sub(v, Project(v, d));
+}
 
 TBox BoundingBox(const TVector* p, int last) {
     TBox b{p[0].x, p[0].y, p[0].x, p[0].y};

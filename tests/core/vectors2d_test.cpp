@@ -31,6 +31,18 @@ TEST(Vectors2D, AngleOfSpecialCasesAndRescaling) {
     EXPECT_NEAR(AngleOf(Make(1e-300, 5)), Pi / 2, 1e-12);
 }
 
+TEST(Vectors2D, AngleOfStraightBackIsPiWhateverTheSignOfZero) {
+    // Small, rescaled by x, rescaled by y, and a y too small to turn the angle.
+    for (const TVector v : {Make(-1, -0.0), Make(-5, -0.0), Make(-300, -0.0), Make(-1e300, -0.0),
+                            Make(-300, -1e-320), Make(-1, -1e-300), Make(-1, 0.0)})
+        EXPECT_EQ(AngleOf(v), Pi) << v.x << ", " << v.y;
+    EXPECT_EQ(AngleOf(Make(5, -0.0)), 0);
+    EXPECT_EQ(AngleOf(Make(-0.0, -0.0)), Pi / 2);
+    // A turn big enough to show stays just above -pi.
+    EXPECT_GT(AngleOf(Make(-1, -1e-9)), -Pi);
+    EXPECT_LT(AngleOf(Make(-1, -1e-9)), -Pi + 2e-9);
+}
+
 TEST(Vectors2D, RotateProjectReject) {
     const TVector r = Rotate(Make(1, 0), Pi / 2);
     EXPECT_NEAR(r.x, 0, 1e-15);
