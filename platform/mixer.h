@@ -20,9 +20,10 @@ struct TWave {
 
 class TMixer : public SoundOut {
   public:
-    // A sound plays in at most this many copies at once; a further play
-    // takes over the oldest copy, so a hail of bullet impacts stays bounded.
-    static constexpr int MaxCopies = 16;
+    // A sound plays in at most this many copies at once, enough for a big
+    // battle's impacts; a further play takes over the oldest copy, so a hail
+    // of bullets still keeps the copies (and the mixing work) bounded.
+    static constexpr int MaxCopies = 64;
     static constexpr int MaxSounds = 1024;
 
     explicit TMixer(int outputRate = 48000);

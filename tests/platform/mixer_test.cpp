@@ -139,21 +139,45 @@ TEST(Mixer, CopiesOverlapAndTakeTheSettingsOfTheirStart) {
     EXPECT_EQ(m.PlayingCopies(s), 0);
 }
 
+TEST(Mixer, ABigBattlesImpactsAllSound) {
+    TMixer m;
+    int s = m.Add("impact", Constant(1.0f / 128, 1000), false);
+    constexpr int battle = 64;
+    for (int i = 0; i < battle; ++i) {
+        m.Play(s);
+        Mix(m, 1);
+    }
+    EXPECT_EQ(m.PlayingCopies(s), battle);
+    EXPECT_FLOAT_EQ(Mix(m, 1)[0], battle / 128.0f);
+}
+
 TEST(Mixer, CopiesAreCappedAndTheOldestMakesWay) {
     TMixer m;
-    int s = m.Add("impact", Ramp(10000), false);
-    for (int i = 0; i < TMixer::MaxCopies + 5; ++i) {
+    // A long ramp keeps the sum of every copy under the clipping level.
+    constexpr int length = 100000;
+    int s = m.Add("impact", Ramp(length), false);
+    // Copy j (from 1, the oldest) is heard (MaxCopies + 1 - j) * 10 frames in.
+    float expected = 0;
+    for (int i = 0; i < TMixer::MaxCopies; ++i) {
         m.Play(s);
         Mix(m, 10);
+        expected += float(10 * (i + 1)) / length;
     }
     EXPECT_EQ(m.PlayingCopies(s), TMixer::MaxCopies);
-    // The sixteen most recent plays are heard, 10, 20 .. 160 frames in;
-    // the five oldest made way.
-    auto out = Mix(m, 1);
-    float expected = 0;
-    for (int j = 1; j <= TMixer::MaxCopies; ++j)
-        expected += float(10 * j) / 10000;
-    EXPECT_NEAR(out[0], expected, 1e-4f);
+    EXPECT_NEAR(Mix(m, 1)[0], expected, 1e-4f);
+
+    // One more play takes over the oldest copy, 10 * MaxCopies + 1 frames in,
+    // and starts from the beginning of the ramp.
+    m.Play(s);
+    EXPECT_EQ(m.PlayingCopies(s), TMixer::MaxCopies);
+    expected += float(TMixer::MaxCopies) / length;          // the others moved on a frame
+    expected -= float(10 * TMixer::MaxCopies + 1) / length; // the oldest is gone
+    EXPECT_NEAR(Mix(m, 1)[0], expected, 1e-4f);
+
+    // Many more plays still hold to the cap.
+    for (int i = 0; i < 3 * TMixer::MaxCopies; ++i)
+        m.Play(s);
+    EXPECT_EQ(m.PlayingCopies(s), TMixer::MaxCopies);
 }
 
 TEST(Mixer, StopSilencesEveryCopy) {
