@@ -6,12 +6,10 @@
 #include <cstdio>
 #include <thread>
 
+#include "app/program.h"
 #include "app/run.h"
 #include "core/silent_sound.h"
-#include "frontend/game_window.h"
-#include "frontend/key_config_form.h"
-#include "frontend/network_form.h"
-#include "frontend/start_form.h"
+#include "platform/bitmap_file.h"
 
 namespace {
 
@@ -30,8 +28,7 @@ class RealClock : public Clock {
 public:
     int32_t TickCount() override {
         using namespace std::chrono;
-        return static_cast<int32_t>(
-            duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+        return static_cast<int32_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
     }
 };
 
@@ -55,36 +52,29 @@ int RunHeadless(const TOptions& o, const std::string& programFolder) {
     SilentSound sound;
     ConsoleUi ui;
     NullNetOut net;
+    NoDisplay display;
+    SdlBitmapReader reader;
     const uint32_t seed = o.Seed ? *o.Seed : static_cast<uint32_t>(realClock.TickCount());
-    std::unique_ptr<Game> game = MakeGame(clock, sound, ui, net, seed);
-    Game& g = *game;
+    TProgram program(clock, sound, ui, net, display, reader, seed, programFolder);
 
-    TApplication app;
-    TStartForm start(app, g);
-    TForm1 form(app, g, start);
-    TKeyConfigForm keys;
-    TNetworkForm network;
-    start.FormCreate();
-    form.FormCreate();
-    keys.FormCreate();
-    network.FormCreate();
-
-    ApplyQuickStart(g, o);
-    InstallLevelStart(g, programFolder);
-    form.Show();
+    const std::string error = StartProgram(program, o);
+    // The reason has been said as a message already.
+    if (!error.empty()) return 2;
+    std::printf("%s\n", LevelSummary(*program.G).c_str());
 
     std::signal(SIGINT, OnSignal);
     std::signal(SIGTERM, OnSignal);
+    TForm1& form = program.Form;
     if (o.Seconds) {
         const int64_t endMs = static_cast<int64_t>(*o.Seconds * 1000);
         int64_t elapsed = 0;
-        while (elapsed < endMs && !StopRequested && !app.Terminated) {
+        while (elapsed < endMs && !StopRequested && !program.App.Terminated) {
             simClock.Now += SimulatedStepMs;
             elapsed += SimulatedStepMs;
             form.TimerTimer();
         }
     } else {
-        while (!StopRequested && !app.Terminated) {
+        while (!StopRequested && !program.App.Terminated) {
             form.TimerTimer();
             // A server has nothing to draw: one tick a millisecond is plenty.
             std::this_thread::sleep_for(std::chrono::milliseconds(1));

@@ -2,12 +2,10 @@
 #include <SDL2/SDL.h>
 
 #include <cstdio>
+#include <ctime>
 
+#include "app/program.h"
 #include "app/run.h"
-#include "frontend/game_window.h"
-#include "frontend/key_config_form.h"
-#include "frontend/network_form.h"
-#include "frontend/start_form.h"
 #include "platform/bitmap_file.h"
 #include "platform/display.h"
 #include "platform/game_assets.h"
@@ -15,12 +13,10 @@
 #include "platform/main_loop.h"
 #include "platform/sound_device.h"
 #include "render/frame.h"
-#include "world/maps.h"
-#include "world/textures.h"
 
 namespace {
 
-// Message boxes never stop the game: they go to the console and stderr.
+// Message boxes never stop the game: they go to stderr.
 class WindowUi : public Ui {
 public:
     explicit WindowUi(TDisplay& d) : Display(d) {}
@@ -31,21 +27,54 @@ public:
     TDisplay& Display;
 };
 
-// The ground pictures go into their own list, read by the platform.
-class GroundImages : public ITextureImages {
+// The game window's screen side on the real display.
+class WindowDisplay : public IGameDisplay {
 public:
-    GroundImages(BitmapReader& reader, TImageList& list) : Reader(reader), List(list) {}
-    bool LoadBitmap(const std::string& path, TImagePixels& out) override {
-        return Reader.ReadBitmap(path, out).empty();
+    WindowDisplay(TDisplay& display, TKeyboard& keyboard, const TOptions& options)
+        : Display(display), Keyboard(keyboard), Options(options) {}
+
+    bool InitSurface(const TDisplayMode& mode) override {
+        const std::string error = Display.Initialise("Moorclash", mode, mode.Width, mode.Height);
+        if (!error.empty()) {
+            std::fprintf(stderr, "moorclash: %s\n", error.c_str());
+            Failed = true;
+            return false;
+        }
+        Display.ShowPointer(false);
+        return true;
     }
-    void AddImage(const TImagePixels& image, const std::string& name) override {
-        List.Add(image, name, NoTransparency);
+    void FinalizeSurface() override { Display.Finalise(); }
+    void SetNumLockOn() override {
+        TKeyboard::TState s = Keyboard.Read();
+        s[vk::NumLock] = 1;
+        Keyboard.Write(s);
     }
-    void Clear() override { List.Clear(); }
+    void HideCursor() override { Display.ShowPointer(false); }
+    void DrawFrame() override {
+        if (!Program) return;
+        const Game& g = *Program->G;
+        DrawView(Display.Canvas(), g, {Sprites, Program->Pictures.Ground}, g.Player1);
+        if (Options.Screenshot && !ShotTaken) {
+            std::string why;
+            if (!Display.SaveScreenshot(*Options.Screenshot, &why)) {
+                std::fprintf(stderr, "moorclash: %s\n", why.c_str());
+                Failed = true;
+            }
+            ShotTaken = true;
+            Program->App.Terminate();
+        }
+        Display.Present();
+    }
+
+    TProgram* Program = nullptr;
+    TImageList Sprites;
+    bool Failed = false;
 
 private:
-    BitmapReader& Reader;
-    TImageList& List;
+    TDisplay& Display;
+    TKeyboard& Keyboard;
+    const TOptions& Options;
+    bool ShotTaken = false;
 };
 
 } // namespace
@@ -63,89 +92,42 @@ int RunWindowed(const TOptions& o, const std::string& folder) {
         TMixer mixer;
         TSoundDevice speakers(mixer);
         NullNetOut net;
-        const uint32_t seed = o.Seed ? *o.Seed : static_cast<uint32_t>(SDL_GetTicks() ^ time(nullptr));
-        std::unique_ptr<Game> game = MakeGame(clock, mixer, ui, net, seed);
-        Game& g = *game;
-        g.ProgramFolder = folder;
-
-        SdlBitmapReader reader;
-        TImageList sprites, ground;
-        GroundImages groundImages(reader, ground);
-
-        TApplication app;
-        TStartForm start(app, g);
-        TForm1 form(app, g, start);
-        TKeyConfigForm keys;
-        TNetworkForm network;
-
         TKeyboard keyboard;
-        form.Host.LoadCreditsText = [&] { LoadCreditsText(g); };
-        form.Host.LoadTextures = [&] { LoadTextures(g, groundImages); };
-        form.Host.HideCursor = [&] { display.ShowPointer(false); };
-        form.Host.SetNumLockOn = [&] {
-            TKeyboard::TState s = keyboard.Read();
-            s[vk::NumLock] = 1;
-            keyboard.Write(s);
-        };
-        form.Host.InitSurface = [&](const TDisplayMode& mode) {
-            const std::string error = display.Initialise("Moorclash", mode, mode.Width, mode.Height);
-            if (!error.empty()) {
-                std::fprintf(stderr, "moorclash: %s\n", error.c_str());
-                app.Terminate();
-                status = 1;
-                return false;
-            }
-            display.ShowPointer(false);
-            return true;
-        };
-        form.Host.FinalizeSurface = [&] { display.Finalise(); };
+        SdlBitmapReader reader;
+        WindowDisplay screen(display, keyboard, o);
+        const uint32_t seed = o.Seed ? *o.Seed : static_cast<uint32_t>(SDL_GetTicks() ^ time(nullptr));
+        TProgram program(clock, mixer, ui, net, screen, reader, seed, folder);
+        screen.Program = &program;
 
-        bool shotTaken = false;
-        form.Host.DrawFrame = [&] {
-            DrawView(display.Canvas(), g, {sprites, ground}, g.Player1);
-            if (o.Screenshot && !shotTaken) {
-                std::string why;
-                if (!display.SaveScreenshot(*o.Screenshot, &why)) {
-                    std::fprintf(stderr, "moorclash: %s\n", why.c_str());
-                    status = 1;
-                }
-                shotTaken = true;
-                app.Terminate();
-            }
-            display.Present();
-        };
-
-        start.FormCreate();
-        if (!LoadGameSprites(reader, folder, sprites, ui) || !LoadGameSounds(folder, mixer, ui)) {
+        if (!LoadGameSprites(reader, folder, screen.Sprites, ui) || !LoadGameSounds(folder, mixer, ui)) {
             status = 1;
+        } else if (!StartProgram(program, o).empty()) {
+            status = screen.Failed ? 1 : 2; // the reason has been said as a message already
+        } else if (!program.Form.SurfaceReady) {
+            status = 1; // the display said why
         } else {
             speakers.Open();
-            form.FormCreate();
-            keys.FormCreate();
-            network.FormCreate();
-
-            ApplyQuickStart(g, o);
-            InstallLevelStart(g, folder);
-            form.Show();
-
+            TForm1& form = program.Form;
             TMainLoop loop(clock);
             loop.OnEvent = [&](const SDL_Event& e) {
                 display.HandleEvent(e);
+                if (e.type == SDL_QUIT) program.App.Terminate();
+                if (e.type == SDL_WINDOWEVENT && e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) form.FormActivate();
                 TKeyEvent key;
-                if (e.type == SDL_QUIT) app.Terminate();
                 if (KeyEventFromSdl(e, key)) {
                     keyboard.OnKey(key);
                     // Until the start screen is in, Esc leaves the game.
-                    if (key.Down && key.Key == vk::Escape) app.Terminate();
+                    if (key.Down && key.Key == vk::Escape) program.App.Terminate();
                 }
             };
             loop.OnPass = [&] {
                 speakers.Update(uint32_t(clock.TickCount()));
-                if (app.Terminated) loop.Quit();
+                if (program.App.Terminated) loop.Quit();
             };
             loop.Timers.Add(1, [&] { form.TimerTimer(); });
             loop.Run();
             if (form.Visible) form.Hide();
+            if (screen.Failed) status = 1;
         }
     }
     SDL_Quit();

@@ -27,3 +27,36 @@ TRgb HsbToRgb(const THsb& c) {
     }
     return {out[0], out[1], out[2]};
 }
+
+namespace {
+
+struct TNamed {
+    const char* Name;
+    TRgb Rgb;
+};
+
+constexpr TNamed NamedColours[NamedColourCount] = {
+    {"Black", {0, 0, 0}},       {"Red", {255, 0, 0}},     {"Orange", {255, 128, 0}},
+    {"Yellow", {255, 255, 0}},  {"Green", {0, 128, 0}},   {"Lime", {0, 255, 0}},
+    {"Cyan", {0, 255, 255}},    {"Blue", {0, 0, 255}},    {"Purple", {255, 0, 255}},
+    {"White", {255, 255, 255}}, {"Grey", {128, 128, 128}},
+};
+
+uint8_t Quantise(uint8_t v) { return v < 120 ? 0 : (v < 137 ? 128 : 255); }
+
+} // namespace
+
+int NamedColour(const TRgb& c) {
+    const TRgb q{Quantise(c.R), Quantise(c.G), Quantise(c.B)};
+    for (int i = 1; i < NamedColourCount; ++i)
+        if (NamedColours[i].Rgb == q) return i;
+    return 0;
+}
+
+TRgb TeamRgb(int index) {
+    return index >= 0 && index < NamedColourCount ? NamedColours[index].Rgb : TRgb{};
+}
+
+const char* ColourName(int index) {
+    return NamedColours[index >= 0 && index < NamedColourCount ? index : 0].Name;
+}

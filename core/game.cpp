@@ -3,25 +3,25 @@
 #include <cmath>
 #include <numbers>
 
-std::unique_ptr<Game> MakeGame(Clock& clock, SoundOut& sound, Ui& ui, NetOut& net,
-                               uint32_t seed) {
-    return std::make_unique<Game>(clock, sound, ui, net, seed);
+std::unique_ptr<Game> MakeGame(SoundOut& sound, Ui& ui, NetOut& net, uint32_t seed) {
+    return std::make_unique<Game>(sound, ui, net, seed);
 }
 
-void SayConsole(Game& g, const std::string& text) {
-    if (g.Hooks.ConsoleLine) g.Hooks.ConsoleLine(text);
+void ConsoleLine(Game& g, const std::string& text, int32_t owner) {
+    g.Console.Add(text, owner, g.TickNow);
     g.TheUi.ConsoleLine(text);
 }
 
-void RemoveRocket(Game& g, int k) {
-    if (k < 0 || k >= g.Rockets.Count) return;
-    const int last = g.Rockets.Count - 1;
-    for (int i = 0; i < g.TankCount; ++i) {
-        int32_t& m = g.Tanks[i].GuidedMissile;
-        if (m == k) m = -1;
-        else if (m == last) m = k;
-    }
-    g.Rockets.Remove(k);
+TTeam* TeamOf(Game& g, int i) {
+    if (i < 0 || i >= g.TankCount) return nullptr;
+    const int t = g.Tanks[i].TeamIndex;
+    return t >= 0 && t < g.TeamCount ? &g.Teams[t] : nullptr;
+}
+
+const TTeam* TeamOf(const Game& g, int i) { return TeamOf(const_cast<Game&>(g), i); }
+
+void MarkAppearanceChanged(Game& g, int i) {
+    if (i >= 0 && i < g.TankCount) g.Tanks[i].AppearanceStamp = ++g.AppearanceSerial;
 }
 
 int FindTank(const Game& g, int32_t playerId, int seat) {

@@ -5,10 +5,10 @@
 
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 
+#include "core/console.h"
 #include "core/map_state.h"
 #include "core/services.h"
 #include "core/vectors2d.h"
@@ -33,14 +33,8 @@ struct TRgb {
     bool operator==(const TRgb&) const = default;
 };
 
-struct TTeam; // the team table comes with the team rules
-
-struct TTank {
-    bool Alive = false;
-    bool IsBot = false;
-    std::string Name;
-    int32_t PlayerId = 0;
-    int32_t Sort = sortTank;
+// Where a vehicle is and how it moves.
+struct TTankBody {
     TVector Position;
     TVector PrevPosition;
     TVector Step;
@@ -49,9 +43,6 @@ struct TTank {
     double Heading = 0;
     double Spin = 0;
     double Torque = 0;
-    TRgb BodyColour;
-    TRgb SecondColour;
-    int32_t PaintJob = -1;
     double TurretAngle = 0;
     double TurretSpeed = 0;
     int32_t TurretPreset = 0;
@@ -59,6 +50,17 @@ struct TTank {
     double TurretPivot = 0.5;
     TVector TurretMount;
     TVector TurretMountWorld;
+    std::array<TVector, 4> BodyCorners{};
+    std::array<TVector, 4> WorldCorners{};
+    int32_t Throttle = 0;
+    int32_t Steer = 0;
+    int32_t TurretTurn = 0;
+    int32_t BumpSide = 1;
+    int32_t BumpTime = 0;
+};
+
+// What a vehicle carries and how it fires it.
+struct TTankWeapons {
     TVector GunMuzzle;
     TVector MainMuzzle;
     TVector MineDrop;
@@ -70,51 +72,79 @@ struct TTank {
     int32_t RocketsLeft = 6;
     int32_t MinesLeft = 10;
     int32_t ReloadPercent = 100;
-    int32_t GuidedMissile = -1;
-    std::array<TVector, 4> BodyCorners{};
-    std::array<TVector, 4> WorldCorners{};
-    double Health = 0;
-    int32_t Frags = 0;
-    TTeam* TeamRecord = nullptr; // always the entry of TeamIndex, none for -1
-    int32_t TeamIndex = -1;
-    int32_t Rank = 1;
-    int32_t Deaths = 0;
-    int32_t DeathTime = 0;
-    int32_t Throttle = 0;
-    int32_t Steer = 0;
-    int32_t TurretTurn = 0;
+    int32_t GuidedMissile = -1; // rocket pool index
     bool FireHeld = false;
     bool Firing = false;
     int32_t NextFireTime = 0;
     int32_t ReloadStart = 0;
-    int32_t BotTarget = -1;
-    int32_t TargetTeam = -1;
-    TVector Goal;
-    std::array<TCell, 10> Route{};
-    int32_t RouteLength = 0;
-    int32_t Mission = 3;
-    int32_t SavedMission = 3;
-    int32_t MissionTarget = -1;
-    int32_t SavedMissionTarget = -1;
-    int32_t LastKiller = -1;
-    int32_t LastKilledTime = 0;
-    int32_t BumpSide = 1;
-    int32_t BumpTime = 0;
     bool SelfDestructArmed = false;
     int32_t SelfDestructTime = 0;
     int32_t SelfDestructBeep = 0;
     int32_t BfgLaunchTime = 0;
     bool BfgCharging = false;
-    bool HornOn = false;
-    uint8_t Seat = 0;
+};
+
+// Health, score and the kills that made it.
+struct TTankScore {
+    double Health = 0;
+    int32_t Frags = 0;
+    int32_t TeamIndex = -1; // -1 without teams
+    int32_t Rank = 1;
+    int32_t Deaths = 0;
+    int32_t DeathTime = 0;
+    int32_t LastKiller = -1;
+    int32_t LastKilledTime = 0;
     int32_t MultiKillCount = 0;
     int32_t MultiKillDeadline = 0;
+};
+
+enum TMission : int32_t {
+    msDefendBase = 0,
+    msCaptureCow = 1,
+    msCoverMe = 2,
+    msFreelance = 3,
+    msRetrieveCow = 4,
+    msSynchronized = 5, // the credits show
+};
+
+// A bot's mind: whom it hunts, where it drives, what it was told to do.
+struct TBotState {
+    int32_t BotTarget = -1;
+    int32_t TargetTeam = -1;
+    TVector Goal;
+    std::array<TCell, 10> Route{};
+    int32_t RouteLength = 0;
+    int32_t Mission = msFreelance;
+    int32_t SavedMission = msFreelance;
+    int32_t MissionTarget = -1;
+    int32_t SavedMissionTarget = -1;
+};
+
+// What the host last said about this vehicle (clients predict from it).
+struct TTankSnapshot {
     TVector SnapshotPosition;
     double SnapshotHeading = 0;
     bool GunSounding = false;
+};
+
+struct TTank : TTankBody, TTankWeapons, TTankScore, TBotState, TTankSnapshot {
+    bool Alive = false;
+    bool IsBot = false;
+    std::string Name;
+    int32_t PlayerId = 0;
+    int32_t Sort = sortTank;
+    TRgb BodyColour;
+    TRgb SecondColour;
+    int32_t PaintJob = -1;
+    bool HornOn = false;
+    uint8_t Seat = 0;
     // The two tinted pictures (body, turret) appended to the sprite list.
     int32_t BodySprite = -1;
     int32_t TurretSprite = -1;
+    // New with every change of colours, paint job or sort, and with every
+    // move to another place in the table: the drawing side rebuilds its
+    // tinted pictures when the stamp it built them for is not this one.
+    uint64_t AppearanceStamp = 0;
 };
 
 // Closed-form flight under constant thrust F and linear drag k (k < 0).
@@ -265,7 +295,7 @@ struct TMatchFlags {
     bool PassiveInterpolation = false;
     int32_t LocalPlayerId = 0;
     bool IsHost = false;       // this machine hosts the network session
-    int32_t TeamCount = 0;     // teams in play (the team table comes with the team rules)
+    int32_t TeamCount = 0;     // teams in play, the first TeamCount of Teams
     int32_t MineHalfWidth = 5; // half the "Mine" sprite's width
     bool HornPlaying = false;
 };
@@ -304,39 +334,44 @@ struct TStartChoices {
     std::string SelectedLevel;     // the level list's current entry
 };
 
-// Steps of the tick that belong to layers above the core (bots, cows,
-// teams, network, drawing). Each layer installs its own; an empty one is
-// simply skipped.
-struct TGameHooks {
-    std::function<void()> AgeConsole;
-    std::function<void()> StartNextLevel;
-    std::function<void()> HostChange;
-    std::function<void()> BotsDecide;
-    std::function<void()> CowsAndBases;
-    std::function<void()> ClientCowStep;
-    std::function<void()> BroadcastTankStatus;
-    std::function<void()> BroadcastGameStatus;
-    std::function<void()> ClearConsole;
-    // Team bookkeeping when a vehicle leaves or changes colour.
-    std::function<void(int tank)> UpdateTeam;
-    std::function<void(int tank)> BuildTintedSprites;
-    std::function<void(int tank)> FreeTintedSprites;
-    std::function<void(int tank)> SendSetup;
-    std::function<void()> RebuildMateLists;
-    std::function<int(const TRgb&)> TeamOfColour;
-    std::function<void(int tank)> ResetCowMission;
-    // A vehicle dies (wreck, sounds, score); without it, it just stops.
-    std::function<void(int tank)> KillTank;
-    std::function<void()> ComputeRanking;
-    // Starts a level: loads the selected map and places everybody.
-    std::function<void()> StartLevel;
-    // The message console (ageing and clearing are above).
-    std::function<void(const std::string&)> ConsoleLine;
+constexpr int MaxTeams = 11;
+
+// One team of a team game; a vehicle names its team by TeamIndex.
+struct TTeam {
+    std::string TeamName;
+    int32_t Base = -1; // index into Bases, -1 none
+    int32_t Cows = 0;
+    int32_t TeamFrags = 0;
+    int32_t TeamDeaths = 0;
+    int32_t TeamRank = 1;
+    int32_t Colour = 0; // named colour 0..10: the team's identity between machines
+    TVector CowPosition;
+    double CowHeading = 0;
+    int32_t CowCarrier = -1; // vehicle index
+    bool CowAtHome = true;
+    int32_t CowLeftTime = 0;
 };
 
-struct Game : TGameClock, TMatchFlags, TMapState, TTerrainTables {
-    explicit Game(Clock& clock, SoundOut& sound, Ui& ui, NetOut& net, uint32_t seed = 1)
-        : TheClock(clock), Sound(sound), TheUi(ui), Net(net), Rng(seed) {}
+struct TTeamTable {
+    std::array<TTeam, MaxTeams> Teams{};
+    // Vehicle indices from best to worst; team indices from best to worst.
+    std::array<int32_t, MaxTanks> RankOrder{};
+    std::array<int32_t, MaxTeams> TeamOrder{};
+};
+
+// A local player's numbered team-mates (number n is Mates[n], from 1) and
+// the order menu drawn over the player's view.
+struct TMateList {
+    std::array<int32_t, MaxTanks> Mates{};
+    int32_t Count = 0;
+    int32_t OrderStage = 0;
+    int32_t OrderMate = 0;
+    int32_t OrderCode = 0;
+};
+
+struct Game : TGameClock, TMatchFlags, TMapState, TTerrainTables, TTeamTable {
+    Game(SoundOut& sound, Ui& ui, NetOut& net, uint32_t seed = 1)
+        : Sound(sound), TheUi(ui), Net(net), Rng(seed) {}
     Game(const Game&) = delete;
     Game& operator=(const Game&) = delete;
 
@@ -351,10 +386,15 @@ struct Game : TGameClock, TMatchFlags, TMapState, TTerrainTables {
     TPool<TExplosion, 1024> Explosions;
     TPool<TParticle, 16384> Particles;
 
-    TStartChoices Start;
-    TGameHooks Hooks;
+    TConsole Console;
+    // Per local player (0: Player1, 1: Player2).
+    std::array<TPlayerLines, 2> PlayerLines{};
+    std::array<TMateList, 2> MateLists{};
 
-    Clock& TheClock;
+    TStartChoices Start;
+    // Source of AppearanceStamp values.
+    uint64_t AppearanceSerial = 0;
+
     SoundOut& Sound;
     Ui& TheUi;
     NetOut& Net;
@@ -362,15 +402,15 @@ struct Game : TGameClock, TMatchFlags, TMapState, TTerrainTables {
 };
 
 // Games are large (the map grids alone are 5 MB): always on the heap.
-std::unique_ptr<Game> MakeGame(Clock& clock, SoundOut& sound, Ui& ui, NetOut& net,
-                               uint32_t seed = 1);
+std::unique_ptr<Game> MakeGame(SoundOut& sound, Ui& ui, NetOut& net, uint32_t seed = 1);
 
-// A line for the message console; every line is also echoed to the Ui.
-void SayConsole(Game& g, const std::string& text);
+// The team record of vehicle i, none without a team (or for a bad index).
+TTeam* TeamOf(Game& g, int i);
+const TTeam* TeamOf(const Game& g, int i);
 
-// Removes rocket k; a vehicle steering the rocket that moves into the hole
-// follows it, one steering the removed rocket lets go.
-void RemoveRocket(Game& g, int k);
+// Vehicle i looks different now (colours, paint job, sort, place in the
+// table): its tinted pictures are out of date.
+void MarkAppearanceChanged(Game& g, int i);
 
 // The vehicle of a person (not a bot) with this session id and seat, -1 none.
 int FindTank(const Game& g, int32_t playerId, int seat);
@@ -379,6 +419,11 @@ double NormalizeAngle(double a);
 int Sign(double x);
 inline int MinInt(int a, int b) { return a < b ? a : b; }
 inline int MaxInt(int a, int b) { return a > b ? a : b; }
-inline int NextCorner(int k) { return k < 4 ? k : 0; }
+// Corners and edges go round: the corner after 3 is 0.
+inline int NextCorner(int k) { return k < 3 ? k + 1 : 0; }
 // Halves go to the even neighbour.
 int32_t RoundEven(double x);
+
+// A console line (owner: the vehicle that says it, -1 none); every line is
+// also handed to the Ui (headless runs print them).
+void ConsoleLine(Game& g, const std::string& text, int32_t owner = -1);

@@ -1,4 +1,4 @@
-// How the core reaches the outside world. The platform layer implements
+// How the game reaches the outside world. The platform layer implements
 // these; tests hand in fakes. Nothing here knows which it got.
 #pragma once
 
@@ -7,7 +7,8 @@
 #include <random>
 #include <string>
 
-// Millisecond tick count (since some arbitrary start).
+// Millisecond tick count (since some arbitrary start). The program's loop
+// reads it and hands the reading to the tick; the game never reads a clock.
 class Clock {
 public:
     virtual ~Clock() = default;
@@ -66,19 +67,21 @@ public:
     virtual void ConsoleLine(const std::string& text) = 0;
 };
 
-// Outgoing network traffic. A local game holds the no-op one.
+// What the simulation tells the other machines of a network game. The
+// network layer implements it (it encodes the messages); a local game holds
+// the no-op one, tests a recorder.
 class NetOut {
 public:
     virtual ~NetOut() = default;
-    // to = a player id, or 0 for every other machine.
-    virtual void Send(uint32_t to, const uint8_t* data, size_t size, bool guaranteed) = 0;
     virtual uint32_t LocalPlayerId() = 0;
     virtual bool IsHost() = 0;
+    // A local player's vehicle changed its looks on the start screen.
+    virtual void SendSetup(int tank) = 0;
 };
 
 class NullNetOut : public NetOut {
 public:
-    void Send(uint32_t, const uint8_t*, size_t, bool) override {}
     uint32_t LocalPlayerId() override { return 0; }
     bool IsHost() override { return true; }
+    void SendSetup(int) override {}
 };

@@ -1,14 +1,10 @@
 #include "frontend/game_window.h"
 
 #include "core/asset_names.h"
-#include "core/setup.h"
-#include "core/tick.h"
+#include "match/setup.h"
+#include "match/tick.h"
 
 namespace {
-
-void Call(const std::function<void()>& f) {
-    if (f) f();
-}
 
 constexpr int ResolutionWidths[] = {640, 800, 1024};
 constexpr int ResolutionHeights[] = {480, 600, 768};
@@ -16,21 +12,19 @@ constexpr int Depths[] = {16, 24, 32};
 
 } // namespace
 
-void TForm1::FormCreate() {
-    Call(Host.HideCursor);
-    Call(Host.LoadCreditsText);
-    G.MineHalfWidth = SpriteList[spMine].Width / 2;
-    Call(Host.LoadExplosions);
-    Call(Host.LoadTextures);
-    TuneSounds(G);
+bool TForm1::FormCreate() {
+    Display.HideCursor();
+    return PrepareMatch(G, Pictures);
 }
 
 void TForm1::FormShow() {
     Start.ServerTimerEnabled = false;
     if (G.Start.NewGameRequested) {
-        G.Start.NewGameRequested = false;
-        SetupStep(G);
-        if (G.Hooks.StartLevel) G.Hooks.StartLevel();
+        StartError = StartNewMatch(G, TheClock.TickCount());
+        if (!StartError.empty()) {
+            G.TheUi.MessageBox(StartError);
+            return;
+        }
     } else {
         G.TheUi.SetCaption(Start.Caption());
         ApplyChangedSetups(G);
@@ -44,25 +38,25 @@ void TForm1::FormShow() {
     Mode.VSync = Start.ScreenSync;
     Start.TimerEnabled = false;
     Start.ReleaseSurface();
-    SurfaceReady = Host.InitSurface ? Host.InitSurface(Mode) : true;
-    if (SurfaceReady) G.LastTick = G.TheClock.TickCount();
+    SurfaceReady = Display.InitSurface(Mode);
+    if (SurfaceReady) G.LastTick = TheClock.TickCount();
 }
 
 void TForm1::FormHide() {
     G.Sound.Stop(sndHorn);
     G.HornPlaying = false;
     G.TheUi.SetCaption(Start.Caption());
-    Call(Host.FinalizeSurface);
+    if (SurfaceReady) Display.FinalizeSurface();
     SurfaceReady = false;
 }
 
 void TForm1::FormClose() { Start.Close(); }
 
-void TForm1::FormActivate() { Call(Host.SetNumLockOn); }
+void TForm1::FormActivate() { Display.SetNumLockOn(); }
 
 void TForm1::KillTimerTimer() { App.Terminate(); }
 
 void TForm1::TimerTimer() {
     if (!SurfaceReady) return;
-    if (GameTick(G) && Visible) Call(Host.DrawFrame);
+    if (GameTick(G, TheClock.TickCount()) && Visible) Display.DrawFrame();
 }

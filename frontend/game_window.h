@@ -1,30 +1,46 @@
 // The game window: owns the match while it is shown and runs the tick.
 #pragma once
 
-#include <functional>
+#include <string>
 
 #include "core/game.h"
 #include "frontend/application.h"
 #include "frontend/start_form.h"
+#include "match/match.h"
+#include "render/display_mode.h"
 
-// What the game window needs from the display and from the loaders; the
-// program fills these in (a headless run leaves the display ones empty).
-struct TGameWindowHost {
-    std::function<bool(const TDisplayMode&)> InitSurface;
-    std::function<void()> FinalizeSurface;
-    std::function<void()> SetNumLockOn;
-    std::function<void()> HideCursor;
-    std::function<void()> LoadCreditsText;
-    std::function<void()> LoadExplosions;
-    std::function<void()> LoadTextures;
-    std::function<void()> DrawFrame;
+// The window's screen side: its drawing surface, the keyboard's Num Lock,
+// the pointer and the frame. The program implements it on the display; a
+// headless run has a surface that draws nothing.
+class IGameDisplay {
+public:
+    virtual ~IGameDisplay() = default;
+    // False (with the reason said) when the surface cannot be made.
+    virtual bool InitSurface(const TDisplayMode& mode) = 0;
+    virtual void FinalizeSurface() = 0;
+    virtual void SetNumLockOn() = 0;
+    virtual void HideCursor() = 0;
+    virtual void DrawFrame() = 0;
+};
+
+// A display for a run without a screen.
+class NoDisplay : public IGameDisplay {
+public:
+    bool InitSurface(const TDisplayMode&) override { return true; }
+    void FinalizeSurface() override {}
+    void SetNumLockOn() override {}
+    void HideCursor() override {}
+    void DrawFrame() override {}
 };
 
 class TForm1 {
 public:
-    TForm1(TApplication& app, Game& g, TStartForm& start) : App(app), G(g), Start(start) {}
+    TForm1(TApplication& app, Game& g, TStartForm& start, IGameDisplay& display, IMatchPictures& pictures,
+           Clock& clock)
+        : App(app), G(g), Start(start), Display(display), Pictures(pictures), TheClock(clock) {}
 
-    void FormCreate();
+    // Loads what every match needs; false when the game cannot be played.
+    bool FormCreate();
     void FormShow();
     void FormHide();
     void FormClose();
@@ -37,6 +53,7 @@ public:
     void Show() {
         Visible = true;
         FormShow();
+        FormActivate();
     }
     void Hide() {
         Visible = false;
@@ -45,13 +62,17 @@ public:
     // The tick timer runs exactly while the window owns a surface.
     bool TimerEnabled() const { return SurfaceReady; }
 
-    TGameWindowHost Host;
     bool Visible = false;
     bool SurfaceReady = false;
     TDisplayMode Mode;
+    // Why the last new game could not start; empty when it did.
+    std::string StartError;
 
 private:
     TApplication& App;
     Game& G;
     TStartForm& Start;
+    IGameDisplay& Display;
+    IMatchPictures& Pictures;
+    Clock& TheClock;
 };

@@ -109,24 +109,28 @@ bool CommitMapGrid(TMapState& map, const TTerrainTables& tables, Random& rng, co
     return true;
 }
 
-bool LoadMap(Game& g, const std::string& name) {
+bool LoadMap(Game& g, const std::string& name, std::string& error) {
     const bool credits = name == CreditsLevelName;
     if (!credits && !IsPlainLevelName(name)) {
-        g.TheUi.MessageBox("\"" + Printable(name) + "\" is not a level name that can be loaded.");
+        error = "\"" + Printable(name) + "\" is not a level name that can be loaded.";
         return false;
     }
     const std::string path = MapPath(g, name);
     std::string text;
-    std::string error;
     TMapGrid grid;
     if (!ReadTextFile(path, MaxMapFileBytes, text, error) || !ParseMapText(text, path, grid, error) ||
-        !CommitMapGrid(g, g, g.Rng, grid, name, error)) {
-        g.TheUi.MessageBox(error);
+        !CommitMapGrid(g, g, g.Rng, grid, name, error))
         return false;
-    }
     g.CreditsLevel = credits;
     g.MapReceived = true;
     return true;
+}
+
+bool LoadMap(Game& g, const std::string& name) {
+    std::string error;
+    if (LoadMap(g, name, error)) return true;
+    g.TheUi.MessageBox(error);
+    return false;
 }
 
 bool SaveMap(Game& g, const std::string& name) {

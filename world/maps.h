@@ -29,6 +29,8 @@ bool CommitMapGrid(TMapState& map, const TTerrainTables& tables, Random& rng, co
 
 // name + ".map" from the program folder, or Credits.dat for "Credits...".
 bool LoadMap(Game& g, const std::string& name);
+// The same, with the fault handed back instead of shown.
+bool LoadMap(Game& g, const std::string& name, std::string& error);
 // Writes the loaded grid to the file LoadMap(name) reads, replacing it.
 bool SaveMap(Game& g, const std::string& name);
 // The file name + ".map" holds more than one base cell.

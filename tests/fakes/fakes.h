@@ -1,4 +1,4 @@
-// Test stand-ins for the services the core talks to.
+// Test stand-ins for the services the game talks to.
 #pragma once
 
 #include <memory>
@@ -7,6 +7,7 @@
 
 #include "core/game.h"
 #include "core/silent_sound.h"
+#include "match/match.h"
 
 class ManualClock : public Clock {
 public:
@@ -44,13 +45,32 @@ class FakeNet : public NetOut {
 public:
     bool Host = true;
     uint32_t Id = 7;
-    int Sent = 0;
-    void Send(uint32_t, const uint8_t*, size_t, bool) override { ++Sent; }
+    std::vector<int> SetupsSent;
     uint32_t LocalPlayerId() override { return Id; }
     bool IsHost() override { return Host; }
+    void SendSetup(int tank) override { SetupsSent.push_back(tank); }
 };
 
-// A Game with its fakes, ready for a test.
+// Pictures that are never read from disk: every texture is a plain square,
+// explosions are not kept. The tables still come from the real list.
+class NoPictures : public IMatchPictures {
+public:
+    int Added = 0;
+    std::string ExplosionPath;
+    bool LoadBitmap(const std::string&, TImage& out) override {
+        out = TImage(64, 64, 0x336633);
+        return true;
+    }
+    void AddImage(const TImage&, const std::string&) override { ++Added; }
+    void Clear() override { Added = 0; }
+    std::string LoadExplosions(const std::string& path) override {
+        ExplosionPath = path;
+        return {};
+    }
+};
+
+// A Game with its fakes, ready for a test. The clock is the test's: it
+// hands its reading to GameTick.
 struct TestRig {
     ManualClock TheClock;
     RecordingSound Sound;
@@ -58,8 +78,6 @@ struct TestRig {
     FakeNet Net;
     std::unique_ptr<Game> G;
 
-    explicit TestRig(uint32_t seed = 1) : G(MakeGame(TheClock, Sound, TheUi, Net, seed)) {
-        G->LastTick = TheClock.Now;
-    }
+    explicit TestRig(uint32_t seed = 1) : G(MakeGame(Sound, TheUi, Net, seed)) { G->LastTick = TheClock.Now; }
     Game& g() { return *G; }
 };

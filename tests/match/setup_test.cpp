@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
 #include "core/asset_names.h"
-#include "core/setup.h"
+#include "core/colours.h"
+#include "match/setup.h"
+#include "sim/sounds.h"
+#include "sim/teams.h"
+#include "sim/vehicles.h"
 #include "fakes/fakes.h"
 
 namespace {
@@ -23,7 +27,7 @@ TEST(SetupStep, OnePlayerSkipsPlayerTwosSlot) {
     Game& g = rig.g();
     NameSlots(g);
     g.Start.BotCount = 3;
-    SetupStep(g);
+    SetupStep(g, rig.TheClock.Now);
     ASSERT_EQ(g.TankCount, 4);
     EXPECT_EQ(g.Tanks[0].Name, "slot 0");
     EXPECT_EQ(g.Tanks[1].Name, "slot 2");
@@ -45,7 +49,7 @@ TEST(SetupStep, TwoPlayersUseTheirOwnSlotsAndViewports) {
     g.TwoPlayers = true;
     g.Start.Player2LeftSide = true;
     g.Start.BotCount = 2;
-    SetupStep(g);
+    SetupStep(g, rig.TheClock.Now);
     ASSERT_EQ(g.TankCount, 4);
     EXPECT_EQ(g.Tanks[1].Name, "slot 1");
     EXPECT_EQ(g.Tanks[2].Name, "slot 2");
@@ -65,7 +69,7 @@ TEST(SetupStep, PlayerTwoEngineFollowsItsSort) {
     NameSlots(g);
     g.TwoPlayers = true;
     g.Start.TankSetups[1].Sort = sortHummer;
-    SetupStep(g);
+    SetupStep(g, rig.TheClock.Now);
     ASSERT_GE(g.Player2Engine, 18);
     const auto& e = rig.Sound.Sounds[g.Player2Engine];
     EXPECT_EQ(e.Wave, sndHummerEngine);
@@ -80,7 +84,7 @@ TEST(SetupStep, CreditsLevelHasTwentyTanks) {
     NameSlots(g);
     g.CreditsLevel = true;
     g.Start.BotCount = 5;
-    SetupStep(g);
+    SetupStep(g, rig.TheClock.Now);
     ASSERT_EQ(g.TankCount, 20);
     EXPECT_EQ(g.Tanks[0].Sort, sortHummer); // slot 0 keeps its sort
     for (int i = 1; i < 20; ++i) EXPECT_EQ(g.Tanks[i].Sort, sortTank) << i;
@@ -93,7 +97,7 @@ TEST(SetupStep, MostVehiclesAndWeapons) {
     g.TwoPlayers = true;
     g.Start.BotCount = 62;
     g.Start.TankSetups[5].Weapon = wpVarying;
-    SetupStep(g);
+    SetupStep(g, rig.TheClock.Now);
     EXPECT_EQ(g.TankCount, 64);
     EXPECT_TRUE(g.Tanks[5].VaryingWeapon);
     EXPECT_GE(g.Tanks[5].Weapon, 0);
@@ -108,7 +112,7 @@ TEST(SetupStep, NetworkNamesLoseTheirBlanks) {
     NameSlots(g);
     g.NetworkGame = true;
     g.Start.BotCount = 1;
-    SetupStep(g);
+    SetupStep(g, rig.TheClock.Now);
     EXPECT_EQ(g.Tanks[0].Name, "slot_0");
     EXPECT_EQ(g.Tanks[0].PlayerId, 7);
     EXPECT_EQ(g.LocalPlayerId, 7);
@@ -122,7 +126,7 @@ TEST(SetupStep, SettingsFromTheStartScreen) {
     g.Start.FragLimitSpin = 5;
     g.Start.ServerRate = 30;
     g.Start.NoShadowsBox = true;
-    SetupStep(g);
+    SetupStep(g, rig.TheClock.Now);
     EXPECT_EQ(g.ArmourLight, 75);
     EXPECT_EQ(g.ArmourTank, 120);
     EXPECT_TRUE(g.TeamGame);
@@ -132,7 +136,7 @@ TEST(SetupStep, SettingsFromTheStartScreen) {
     EXPECT_FALSE(g.ShowShadows);
     // A zero rate must not divide by zero.
     g.Start.ServerRate = 0;
-    SetupStep(g);
+    SetupStep(g, rig.TheClock.Now);
     EXPECT_EQ(g.StatusInterval, 1000);
 }
 
@@ -144,7 +148,7 @@ TEST(SetupStep, ClientKeepsTheHostsVehiclesAndRules) {
     g.ClientMode = true;
     g.FragLimit = 9;
     g.Start.FragLimitSpin = 50;
-    SetupStep(g);
+    SetupStep(g, rig.TheClock.Now);
     EXPECT_EQ(g.TankCount, 2);
     EXPECT_EQ(g.FragLimit, 9);
 }
@@ -154,7 +158,7 @@ TEST(SetupStep, ScreenSaverMakesEveryoneABot) {
     Game& g = rig.g();
     NameSlots(g);
     g.ScreenSaverMode = true;
-    SetupStep(g);
+    SetupStep(g, rig.TheClock.Now);
     EXPECT_TRUE(g.Tanks[0].IsBot);
     EXPECT_TRUE(g.Tanks[0].VaryingWeapon);
 }
@@ -176,32 +180,59 @@ TEST(ChangedSetups, TeamChangeKillsAndClearsFrags) {
     TestRig rig;
     Game& g = rig.g();
     NameSlots(g);
+    for (TTankSetup& s : g.Start.TankSetups) s.Colour1 = {1023, 255, 255}; // blue
     g.Start.BotCount = 2;
-    SetupStep(g);
-    g.TeamGame = true;
+    g.Start.TeamWarBox = true;
+    SetupStep(g, rig.TheClock.Now);
     for (int i = 0; i < g.TankCount; ++i) {
+        JoinByColour(g, i, NamedColour(g.Tanks[i].BodyColour));
         g.Tanks[i].Alive = true;
         g.Tanks[i].Frags = 4;
-        g.Tanks[i].TeamIndex = 0;
     }
-    g.Hooks.TeamOfColour = [](const TRgb& c) { return c.R > 128 ? 1 : 0; };
-    g.Start.TankSetups[2].Colour1 = {0, 255, 255}; // red: team 1, vehicle 1
+    ASSERT_EQ(g.TeamCount, 1);
+    g.Start.TankSetups[2].Colour1 = {0, 255, 255}; // vehicle 1 turns red
     g.Start.TankSetups[2].Changed = true;
-    g.Start.TankSetups[3].Colour1 = {1023, 255, 255}; // blue: stays in team 0
+    g.Start.TankSetups[3].Colour1 = {1023, 255, 200}; // vehicle 2: a darker blue, same team
     g.Start.TankSetups[3].Changed = true;
-    g.Tanks[2].SavedMission = 2;
+    g.Tanks[2].SavedMission = msCoverMe;
     g.Tanks[2].SavedMissionTarget = 1;
-    g.Tanks[2].Mission = 2;
+    g.Tanks[2].Mission = msCoverMe;
     g.Tanks[2].MissionTarget = 1;
-    g.Hooks.UpdateTeam = [&](int i) { if (i >= 0) g.Tanks[i].TeamIndex = 1; };
     ApplyChangedSetups(g);
     EXPECT_FALSE(g.Tanks[1].Alive);
     EXPECT_EQ(g.Tanks[1].Frags, 0);
+    EXPECT_EQ(g.TeamCount, 2);
+    EXPECT_EQ(g.Teams[g.Tanks[1].TeamIndex].TeamName, "Red");
     EXPECT_TRUE(g.Tanks[2].Alive);
     EXPECT_EQ(g.Tanks[2].Frags, 4);
-    EXPECT_EQ(g.Tanks[1].BodyColour, (TRgb{255, 0, 0}));
+    EXPECT_EQ(g.Tanks[2].BodyColour, (TRgb{0, 0, 255})); // a member wears the exact team colour
     // A bot covering a vehicle that changed sides goes for the cow instead.
-    EXPECT_EQ(g.Tanks[2].SavedMission, 1);
-    EXPECT_EQ(g.Tanks[2].Mission, 1);
+    EXPECT_EQ(g.Tanks[2].SavedMission, msCaptureCow);
+    EXPECT_EQ(g.Tanks[2].Mission, msCaptureCow);
     EXPECT_FALSE(g.Start.TankSetups[2].Changed);
+    EXPECT_TRUE(rig.Net.SetupsSent.empty()); // a local game tells nobody
+}
+
+TEST(ChangedSetups, ANetworkClientChangesOnlyItsOwnPlayers) {
+    TestRig rig;
+    Game& g = rig.g();
+    g.NetworkGame = g.ClientMode = true;
+    rig.Net.Host = false;
+    g.LocalPlayerId = 7;
+    // The host put this machine's player third in its table.
+    for (int i = 0; i < 3; ++i) AddTank(g, sortTank);
+    g.Tanks[0].PlayerId = 1;
+    g.Tanks[1].IsBot = true;
+    g.Tanks[2].PlayerId = 7;
+    for (TTankSetup& s : g.Start.TankSetups) {
+        s.Colour1 = {512, 255, 255};
+        s.Changed = true;
+    }
+    const TRgb before = g.Tanks[0].BodyColour;
+    ApplyChangedSetups(g);
+    EXPECT_EQ(g.Tanks[2].BodyColour, HsbToRgb({512, 255, 255}));
+    EXPECT_EQ(g.Tanks[0].BodyColour, before);
+    EXPECT_EQ(rig.Net.SetupsSent, (std::vector<int>{2}));
+    EXPECT_FALSE(g.Start.TankSetups[0].Changed);
+    EXPECT_TRUE(g.Start.TankSetups[2].Changed); // a bot's slot is not this machine's
 }

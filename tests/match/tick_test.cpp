@@ -1,8 +1,13 @@
 #include <gtest/gtest.h>
 
-#include "core/setup.h"
-#include "core/tick.h"
+#include <numbers>
+
+#include "core/invariants.h"
 #include "fakes/fakes.h"
+#include "match/level.h"
+#include "match/tick.h"
+#include "sim/vehicles.h"
+#include "world/world_support.h"
 
 namespace {
 
@@ -10,7 +15,7 @@ namespace {
 int32_t TickAfter(TestRig& rig, int32_t ms) {
     const int32_t before = rig.g().GameTime;
     rig.TheClock.Advance(ms);
-    GameTick(rig.g());
+    GameTick(rig.g(), rig.TheClock.Now);
     return rig.g().GameTime - before;
 }
 
@@ -43,7 +48,7 @@ TEST(TimeStep, ClientFollowsTheHostClockUncapped) {
     g.MapReceived = g.StatusReceived = true;
     g.ClockOffset = rig.TheClock.Now - 1000;
     rig.TheClock.Advance(700);
-    GameTick(g);
+    GameTick(g, rig.TheClock.Now);
     EXPECT_EQ(g.DeltaMs, 700);
     EXPECT_EQ(g.GameTime, 1700);
 }
@@ -59,7 +64,7 @@ TEST(Pause, LocalGameFreezesButStillDraws) {
     Game& g = rig.g();
     g.Paused = true;
     rig.TheClock.Advance(50);
-    EXPECT_TRUE(GameTick(g));
+    EXPECT_TRUE(GameTick(g, rig.TheClock.Now));
     EXPECT_EQ(g.GameTime, 0);
 }
 
@@ -79,7 +84,7 @@ TEST(Client, WithoutMapAndStatusNeitherSimulatesNorDraws) {
     rig.Net.Host = false;
     g.MapReceived = true;
     rig.TheClock.Advance(50);
-    EXPECT_FALSE(GameTick(g));
+    EXPECT_FALSE(GameTick(g, rig.TheClock.Now));
     EXPECT_EQ(g.GameTime, 0);
     EXPECT_EQ(g.TickNow, 0);
 }
@@ -90,15 +95,23 @@ TEST(Client, BecomingHostSaysSoAndRunsTheHandOver) {
     g.NetworkGame = true;
     g.ClientMode = true;
     g.MapReceived = g.StatusReceived = true;
+    AddTank(g, sortTank);
+    AddTank(g, sortHummer);
+    g.Tanks[1].IsBot = true;
     rig.Net.Host = true; // the old host left
-    int handOvers = 0;
-    g.Hooks.HostChange = [&] { ++handOvers; };
+    rig.Net.Id = 9;
     rig.TheClock.Advance(20);
-    GameTick(g);
+    GameTick(g, rig.TheClock.Now);
     EXPECT_FALSE(g.ClientMode);
-    EXPECT_EQ(handOvers, 1);
     ASSERT_FALSE(rig.TheUi.Console.empty());
-    EXPECT_EQ(rig.TheUi.Console.back(), "You are the new host");
+    EXPECT_EQ(rig.TheUi.Console.front(), "You are the new host");
+    // The bots pick a weapon again soon, the players are ours now, and the
+    // status went out at once.
+    EXPECT_TRUE(g.Tanks[1].VaryingWeapon);
+    EXPECT_FALSE(g.Tanks[0].VaryingWeapon);
+    EXPECT_EQ(g.Tanks[0].PlayerId, 9);
+    EXPECT_FALSE(g.SendStatusNow);
+    EXPECT_EQ(g.LastStatusSend, rig.TheClock.Now);
 }
 
 TEST(Client, FreezesTwoSecondsAfterTheLastStatus) {
@@ -109,48 +122,78 @@ TEST(Client, FreezesTwoSecondsAfterTheLastStatus) {
     rig.Net.Host = false;
     g.MapReceived = g.StatusReceived = true;
     g.LevelRunning = true;
-    int cowSteps = 0;
-    g.CaptureTheCow = true;
-    g.Hooks.ClientCowStep = [&] { ++cowSteps; };
+    g.FragLimit = 3;
+    AddTank(g, sortTank);
     g.ClockOffset = rig.TheClock.Now - 1000;
     g.LastServerUpdate = 0;
-    rig.TheClock.Advance(10);
-    GameTick(g); // GameTime 1010: fresh
-    EXPECT_EQ(cowSteps, 1);
+    g.Tanks[0].Frags = 3; // the winner check would end the level
     rig.TheClock.Advance(1000);
-    GameTick(g); // GameTime 2010: stale
-    EXPECT_EQ(cowSteps, 1);
+    GameTick(g, rig.TheClock.Now); // GameTime 2000: stale, nothing runs
+    EXPECT_TRUE(g.LevelRunning);
+    g.LastServerUpdate = 1500;
+    rig.TheClock.Advance(10);
+    GameTick(g, rig.TheClock.Now); // fresh again
+    EXPECT_FALSE(g.LevelRunning);
+    EXPECT_EQ(g.LevelEndTime, 2010);
 }
 
+namespace {
+
+// A match on a 6 x 4 map with two spawn cells, won at GameTime 0.
+struct WonLevel : WorldRig {
+    WonLevel() {
+        Folder.Write("Field.map", JoinRows({"0 0 0 0 0 0", "0 4 0 0 5 0", "0 0 8 8 0 0", "0 0 0 0 0 0"}));
+        g().Start.SelectedLevel = "Field";
+        AddTank(g(), sortTank);
+        g().LevelRunning = false;
+    }
+};
+
+} // namespace
+
 TEST(TickOrder, LevelRestartsSixteenSecondsAfterTheWin) {
-    TestRig rig;
+    WonLevel rig;
     Game& g = rig.g();
-    int starts = 0;
-    g.Hooks.StartNextLevel = [&] { ++starts; g.LevelRunning = true; };
-    g.LevelRunning = false;
-    g.GameTime = 0;
-    g.LevelEndTime = 0;
     for (int i = 0; i < 160; ++i) TickAfter(rig, 100);
-    EXPECT_EQ(starts, 0); // GameTime 16000: not yet past
+    EXPECT_FALSE(g.LevelRunning); // GameTime 16000: not yet past
+    EXPECT_EQ(g.MapWidth, 0);
     TickAfter(rig, 1);
-    EXPECT_EQ(starts, 1);
+    EXPECT_TRUE(g.LevelRunning);
+    EXPECT_EQ(g.GameTime, 0);
+    EXPECT_EQ(g.CurrentMapName, "Field");
+    EXPECT_TRUE(g.Tanks[0].Alive);
+    EXPECT_EQ(CheckInvariants(g), std::vector<std::string>{});
 }
 
 TEST(TickOrder, ScreenSaverRestartsAfterFourSeconds) {
-    TestRig rig;
+    WonLevel rig;
     Game& g = rig.g();
-    int starts = 0;
-    g.Hooks.StartNextLevel = [&] { ++starts; g.LevelRunning = true; };
     g.ScreenSaverMode = true;
     for (int i = 0; i < 39; ++i) TickAfter(rig, 100);
-    EXPECT_EQ(starts, 0);
+    EXPECT_FALSE(g.LevelRunning);
     TickAfter(rig, 100); // GameTime 4000
-    EXPECT_EQ(starts, 1);
+    EXPECT_TRUE(g.LevelRunning);
+}
+
+TEST(TickOrder, ANextLevelThatCannotLoadPlaysOnTheOldMap) {
+    WonLevel rig;
+    Game& g = rig.g();
+    for (int i = 0; i < 161; ++i) TickAfter(rig, 100);
+    ASSERT_TRUE(g.LevelRunning);
+    g.LevelRunning = false;
+    g.LevelEndTime = g.GameTime;
+    g.Start.SelectedLevel = "Gone";
+    for (int i = 0; i < 161; ++i) TickAfter(rig, 100);
+    EXPECT_TRUE(g.LevelRunning);
+    EXPECT_EQ(g.CurrentMapName, "Field");
+    ASSERT_EQ(rig.TheUi.Boxes.size(), 1u);
+    EXPECT_NE(rig.TheUi.Boxes[0].find("Gone.map"), std::string::npos);
 }
 
 TEST(Respawn, OnlyAfterSixSecondsAndWhileTheLevelRuns) {
-    TestRig rig;
+    WorldRig rig;
     Game& g = rig.g();
+    UseMap(g, {"0 0 0", "0 5 0", "0 0 0"}); // one spawn cell, turned a quarter
     AddTank(g, sortTank);
     g.Tanks[0].Alive = false;
     g.Tanks[0].DeathTime = 0;
@@ -161,8 +204,11 @@ TEST(Respawn, OnlyAfterSixSecondsAndWhileTheLevelRuns) {
     TickAfter(rig, 0); // GameTime 6000: not yet
     EXPECT_FALSE(g.Tanks[0].Alive);
     TickAfter(rig, 1);
-    EXPECT_TRUE(g.Tanks[0].Alive);
+    ASSERT_TRUE(g.Tanks[0].Alive);
     EXPECT_EQ(g.Tanks[0].Health, g.ArmourTank);
+    EXPECT_DOUBLE_EQ(g.Tanks[0].Position.x, 96);
+    EXPECT_DOUBLE_EQ(g.Tanks[0].Position.y, 96);
+    EXPECT_DOUBLE_EQ(g.Tanks[0].Heading, std::numbers::pi / 2);
 }
 
 TEST(Broadcast, HostSendsAtTheStatusInterval) {
@@ -171,11 +217,19 @@ TEST(Broadcast, HostSendsAtTheStatusInterval) {
     g.NetworkGame = true;
     g.StatusInterval = 50;
     g.LastStatusSend = rig.TheClock.Now;
-    int sends = 0;
-    g.Hooks.BroadcastGameStatus = [&] { ++sends; };
     TickAfter(rig, 30);
-    EXPECT_EQ(sends, 0);
+    EXPECT_EQ(g.LastStatusSend, rig.TheClock.Now - 30);
     TickAfter(rig, 40); // 70 ms after the last send
-    EXPECT_EQ(sends, 1);
+    EXPECT_EQ(g.LastStatusSend, rig.TheClock.Now);
     EXPECT_EQ(g.SendsPerSecond, 14);
+}
+
+TEST(TimeStep, AStepTakesTheGivenDeltaExactly) {
+    TestRig rig;
+    Game& g = rig.g();
+    for (int i = 0; i < 7; ++i) GameStep(g, 13);
+    EXPECT_EQ(g.GameTime, 91);
+    EXPECT_EQ(g.DeltaMs, 13);
+    GameStep(g, 250); // no cap below the tick
+    EXPECT_EQ(g.GameTime, 341);
 }

@@ -1,0 +1,64 @@
+#include "app/program.h"
+
+#include <filesystem>
+
+#include "app/run.h"
+#include "render/explosions.h"
+#include "world/maps.h"
+
+bool TProgramPictures::LoadBitmap(const std::string& path, TImagePixels& out) {
+    return Reader.ReadBitmap(path, out).empty();
+}
+
+void TProgramPictures::AddImage(const TImagePixels& image, const std::string& name) {
+    Ground.Add(image, name, NoTransparency);
+}
+
+std::string TProgramPictures::LoadExplosions(const std::string& path) {
+    TImage sheet;
+    const std::string error = Reader.ReadBitmap(path, sheet);
+    if (!error.empty()) return error;
+    if (!BuildExplosionPictures(sheet, Explosions)) return path + " is too small to hold 13 explosion frames.";
+    return {};
+}
+
+TProgram::TProgram(Clock& clock, SoundOut& sound, Ui& ui, NetOut& net, IGameDisplay& display,
+                   BitmapReader& reader, uint32_t seed, const std::string& programFolder)
+    : G(MakeGame(sound, ui, net, seed)), Pictures(reader), Start(App, *G),
+      Form(App, *G, Start, display, Pictures, clock) {
+    G->ProgramFolder = programFolder;
+}
+
+void ApplyQuickStart(Game& g, const TOptions& o) {
+    TStartChoices& s = g.Start;
+    if (o.Map) s.SelectedLevel = *o.Map;
+    if (o.Bots) s.BotCount = *o.Bots;
+    if (o.Style) {
+        s.TeamWarBox = *o.Style == "tw";
+        s.CaptureTheCowBox = *o.Style == "ctc";
+    }
+    if (o.FragLimit) s.FragLimitSpin = *o.FragLimit;
+    g.TwoPlayers = o.TwoPlayers;
+    g.ScreenSaverMode = o.ScreenSaver;
+    s.NewGameRequested = true;
+}
+
+std::string StartProgram(TProgram& p, const TOptions& o) {
+    p.Start.FormCreate();
+    const bool playable = p.Form.FormCreate();
+    p.Keys.FormCreate();
+    p.Network.FormCreate();
+    if (!playable) return "The game cannot be played without its texture list (TextureList.txt).";
+    ApplyQuickStart(*p.G, o);
+    p.Form.Show();
+    return p.Form.StartError;
+}
+
+std::string CheckOptionsAgainstFolder(const TOptions& o, const std::string& programFolder) {
+    if (o.Map && *o.Map != CreditsLevelName) {
+        const std::filesystem::path file = std::filesystem::path(programFolder) / (*o.Map + ".map");
+        if (!std::filesystem::is_regular_file(file))
+            return "no level \"" + *o.Map + "\": " + file.string() + " not found";
+    }
+    return {};
+}
