@@ -1,0 +1,135 @@
+// The program builds its match one way: the window and --headless load the
+// same texture list and map and start on the same spawn points, and a
+// bots-only match of every style keeps every invariant for minutes.
+#include <gtest/gtest.h>
+
+#include "app/program.h"
+#include "core/invariants.h"
+#include "core/terrain.h"
+#include "fakes/fakes.h"
+#include "match/tick.h"
+#include "platform/bitmap_file.h"
+
+namespace {
+
+TOptions Parse(const std::vector<std::string>& args) {
+    const TParseResult r = ParseOptions(args, "moorclash");
+    EXPECT_EQ(r.Error, "");
+    return r.Options;
+}
+
+// One run of the program without a screen, as headless.cpp and
+// windowed.cpp put it together.
+struct ProgramRun {
+    ManualClock TheClock;
+    RecordingSound Sound;
+    RecordingUi TheUi;
+    NullNetOut Net;
+    NoDisplay Display;
+    SdlBitmapReader Reader;
+    TProgram Program;
+    std::string Error;
+
+    ProgramRun(const std::vector<std::string>& args, uint32_t seed = 4)
+        : Program(TheClock, Sound, TheUi, Net, Display, Reader, seed, MOOR_BIN_DIR) {
+        Error = StartProgram(Program, Parse(args));
+    }
+    Game& g() { return *Program.G; }
+};
+
+int CountKind(const Game& g, int kind) {
+    int n = 0;
+    for (int c = 0; c < g.MapWidth; ++c)
+        for (int r = 0; r < g.MapHeight; ++r) n += KindAt(g, c, r) == kind;
+    return n;
+}
+
+} // namespace
+
+TEST(Program, HeadlessAndWindowedStartTheSameMatch) {
+    ProgramRun headless({"--headless", "--map", "Green Acres", "--bots", "5"});
+    ProgramRun windowed({"--map", "Green Acres", "--bots", "5"});
+    ASSERT_EQ(headless.Error, "");
+    ASSERT_EQ(windowed.Error, "");
+    Game& h = headless.g();
+    Game& w = windowed.g();
+    ASSERT_GT(h.TextureCount, 0);
+    EXPECT_EQ(h.TextureCount, w.TextureCount);
+    EXPECT_EQ(h.TerrainKind, w.TerrainKind);
+    ASSERT_EQ(h.CurrentMapName, "Green Acres");
+    ASSERT_EQ(h.MapWidth, w.MapWidth);
+    ASSERT_EQ(h.MapHeight, w.MapHeight);
+    EXPECT_EQ(h.MapCellStore, w.MapCellStore);
+    // The map's own walls and spawn cells, not open ground and random spawns.
+    EXPECT_GT(CountKind(h, tkWall), 0);
+    EXPECT_EQ(h.SpawnCount, CountKind(h, tkSpawn));
+    ASSERT_EQ(h.SpawnCount, w.SpawnCount);
+    for (int i = 0; i < h.SpawnCount; ++i) {
+        EXPECT_EQ(h.SpawnPoints[i].X, w.SpawnPoints[i].X);
+        EXPECT_EQ(h.SpawnPoints[i].Y, w.SpawnPoints[i].Y);
+    }
+    // Same seed, same places.
+    ASSERT_EQ(h.TankCount, 6);
+    for (int i = 0; i < h.TankCount; ++i) {
+        EXPECT_TRUE(h.Tanks[i].Alive);
+        EXPECT_EQ(h.Tanks[i].Position.x, w.Tanks[i].Position.x);
+        EXPECT_EQ(h.Tanks[i].Position.y, w.Tanks[i].Position.y);
+        const TCell c = CellAt(h, h.Tanks[i].Position);
+        EXPECT_EQ(KindAt(h, c.X, c.Y), tkSpawn) << "vehicle " << i;
+    }
+    // Both loaded the explosion pictures and the credits.
+    EXPECT_EQ(headless.Program.Pictures.Explosions.Count(), 39);
+    EXPECT_FALSE(h.CreditsLines.empty());
+    EXPECT_TRUE(headless.TheUi.Boxes.empty());
+}
+
+TEST(Program, ALevelThatCannotLoadStopsTheStart) {
+    ProgramRun run({"--headless", "--map", "No Such Level"});
+    EXPECT_NE(run.Error.find("No Such Level.map"), std::string::npos) << run.Error;
+    EXPECT_FALSE(run.g().LevelRunning);
+    EXPECT_FALSE(run.Program.Form.SurfaceReady); // no tick runs
+    ASSERT_EQ(run.TheUi.Boxes.size(), 1u);
+}
+
+TEST(Program, WithoutAChoiceTheFirstLevelOfTheListPlays) {
+    ProgramRun run({"--headless", "--bots", "2"});
+    ASSERT_EQ(run.Error, "");
+    EXPECT_TRUE(run.g().LevelRunning);
+    EXPECT_FALSE(run.g().CurrentMapName.empty());
+    EXPECT_FALSE(run.g().CreditsLevel);
+}
+
+// Bots only (the screen saver's match), levels restarting by themselves:
+// every tick must leave a sound game behind.
+TEST(Soak, BotsOnlyMatchesKeepEveryInvariant) {
+    const std::vector<std::vector<std::string>> matches = {
+        {"--map", "Labyrinth", "--bots", "20", "--style", "dm", "--fraglimit", "5"},
+        {"--map", "Two Farms", "--bots", "12", "--style", "ctc", "--fraglimit", "2"},
+        {"--map", "Grand Moor", "--bots", "30", "--style", "tw"},
+        {"--map", "Credits...", "--two-players"},
+    };
+    for (const auto& args : matches) {
+        TOptions o = Parse(args);
+        o.ScreenSaver = true;
+        ManualClock clock;
+        SilentSound sound;
+        RecordingUi ui;
+        NullNetOut net;
+        NoDisplay display;
+        SdlBitmapReader reader;
+        TProgram program(clock, sound, ui, net, display, reader, 11, MOOR_BIN_DIR);
+        ASSERT_EQ(StartProgram(program, o), "") << args[1];
+        Game& g = *program.G;
+        ASSERT_EQ(g.CurrentMapName, args[1]);
+        const std::vector<std::string> none;
+        // Three minutes of game time in 5 ms ticks.
+        for (int tick = 0; tick < 36000; ++tick) {
+            clock.Advance(5);
+            program.Form.TimerTimer();
+            const std::vector<std::string> wrong = CheckInvariants(g);
+            ASSERT_EQ(wrong, none) << args[1] << " at tick " << tick;
+        }
+        EXPECT_EQ(g.GameTime > 0, true);
+        EXPECT_TRUE(ui.Boxes.empty()) << ui.Boxes.front();
+    }
+}
