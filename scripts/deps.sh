@@ -9,7 +9,7 @@ PACKAGES=(
   fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth
-  clang-14 libclang-rt-14-dev
+  clang-14 libclang-rt-14-dev clang-format
   espeak-ng
 )
 
