@@ -106,10 +106,13 @@ void CheckTablesAndScores(const Game& g, TReport& r) {
     const int n = g.TankCount;
     r.Require(g.TeamCount >= 0 && g.TeamCount <= MaxTeams, "team count out of bounds");
     for (int t = 0; t < MaxTeams; ++t) r.Index(g.Teams[t].CowCarrier, n, "team " + std::to_string(t) + " cow carrier");
-    r.Index(g.Player1, n, "Player1");
-    r.Index(g.LeftViewPlayer, n, "left view");
-    // Without a second local player these name nobody in particular.
-    if (g.SplitScreen) {
+    // Before the first vehicle, and without a second local player, these
+    // name nobody in particular.
+    if (n > 0) {
+        r.Index(g.Player1, n, "Player1");
+        r.Index(g.LeftViewPlayer, n, "left view");
+    }
+    if (n > 0 && g.SplitScreen) {
         r.Index(g.Player2, n, "Player2");
         r.Index(g.RightViewPlayer, n, "right view");
     }

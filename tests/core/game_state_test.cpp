@@ -65,3 +65,9 @@ TEST(Colours, HsbToRgbNamedColours) {
     EXPECT_EQ(rgb(0, 255, 0), (TRgb{0, 0, 0}));
     EXPECT_EQ(rgb(1536, 255, 255), (TRgb{0, 0, 0})); // no hue
 }
+
+TEST(Corners, TheCornerAfterTheLastIsTheFirst) {
+    EXPECT_EQ(NextCorner(0), 1);
+    EXPECT_EQ(NextCorner(2), 3);
+    EXPECT_EQ(NextCorner(3), 0);
+}
