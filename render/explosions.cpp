@@ -19,9 +19,10 @@ TImage Stretch(const TImage& src, int width, int height) {
     return out;
 }
 
-// Fire turns green: red takes blue's value, then everything a bit brighter.
+// Fire turns green: red takes blue's value, then everything a bit brighter
+// (halves round to even, as everywhere in the game).
 uint32_t Greened(uint32_t c) {
-    auto up = [](int v) { return std::min(255, static_cast<int>(std::lround(v * 1.3))); };
+    auto up = [](int v) { return std::min(255, static_cast<int>(std::nearbyint(v * 1.3))); };
     const int b = BlueOf(c);
     return Rgb(up(b), up(GreenOf(c)), up(b));
 }
