@@ -15,26 +15,29 @@ namespace {
 
 std::atomic<bool> StopRequested{false};
 
-void OnSignal(int) { StopRequested = true; }
+void OnSignal(int) {
+    StopRequested = true;
+}
 
 // Game time runs as fast as the machine allows: every tick is a few ms.
 class SimulatedClock : public Clock {
-public:
+  public:
     int32_t Now = 0;
     int32_t TickCount() override { return Now; }
 };
 
 class RealClock : public Clock {
-public:
+  public:
     int32_t TickCount() override {
         using namespace std::chrono;
-        return static_cast<int32_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+        return static_cast<int32_t>(
+            duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
     }
 };
 
 // Every console line and message box goes to standard output.
 class ConsoleUi : public Ui {
-public:
+  public:
     void MessageBox(const std::string& t) override { std::printf("[message] %s\n", t.c_str()); }
     void DebugLine(const std::string&) override {}
     void SetCaption(const std::string&) override {}

@@ -35,7 +35,8 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (o.PlatformDemo)
-        return RunPlatformDemo(o.Screenshot.value_or(""), o.Seconds ? static_cast<int>(*o.Seconds) : 5);
+        return RunPlatformDemo(o.Screenshot.value_or(""),
+                               o.Seconds ? static_cast<int>(*o.Seconds) : 5);
     const std::string folder = ProgramFolder();
     const std::string problem = CheckOptionsAgainstFolder(o, folder);
     if (!problem.empty()) {

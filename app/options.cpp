@@ -9,8 +9,7 @@ bool EndsWith(const std::string& s, const std::string& tail) {
     return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
 }
 
-template <class T>
-bool ParseNumber(const std::string& text, T& out) {
+template <class T> bool ParseNumber(const std::string& text, T& out) {
     const char* end = text.data() + text.size();
     auto [p, ec] = std::from_chars(text.data(), end, out);
     return ec == std::errc() && p == end;
@@ -20,7 +19,8 @@ bool ParseNumber(const std::string& text, T& out) {
 
 std::string UsageText() {
     return "usage: moorclash [-developer] [options]\n"
-           "  --map NAME          level to play (a .map file beside the program, or \"Credits...\")\n"
+           "  --map NAME          level to play (a .map file beside the program, or "
+           "\"Credits...\")\n"
            "  --bots N            number of bots, 0 to 62\n"
            "  --style dm|tw|ctc   Deathmatch, Team War or Capture The Cow\n"
            "  --fraglimit N       frag limit (cow limit in Capture The Cow), 1 to 1000\n"
@@ -57,7 +57,8 @@ TParseResult ParseOptions(const std::vector<std::string>& args, const std::strin
             o.Help = true;
         } else if (a == "/s" || a == "/S") {
             // Started by the system as a screen saver.
-            if (!EndsWith(programName, ".scr")) return fail("/s: only a screen-saver program (*.scr) takes it");
+            if (!EndsWith(programName, ".scr"))
+                return fail("/s: only a screen-saver program (*.scr) takes it");
             o.ScreenSaver = true;
         } else if (a == "--headless") {
             o.Headless = true;
@@ -83,7 +84,8 @@ TParseResult ParseOptions(const std::vector<std::string>& args, const std::strin
             o.FragLimit = n;
         } else if (a == "--seed") {
             uint32_t n = 0;
-            if (!value(v) || !ParseNumber(v, n)) return fail("--seed needs a whole number from 0 to 4294967295");
+            if (!value(v) || !ParseNumber(v, n))
+                return fail("--seed needs a whole number from 0 to 4294967295");
             o.Seed = n;
         } else if (a == "--style") {
             if (!value(v) || (v != "dm" && v != "tw" && v != "ctc"))

@@ -11,7 +11,7 @@ struct TOptions {
     bool Developer = false;   // first argument exactly "-developer"
     bool ScreenSaver = false; // "/s" given to a program named *.scr
     bool Headless = false;
-    std::optional<double> Seconds;  // headless: game seconds to run, then exit
+    std::optional<double> Seconds; // headless: game seconds to run, then exit
     std::optional<std::string> Map;
     std::optional<int> Bots;
     std::optional<std::string> Style; // "dm", "tw" or "ctc"
@@ -23,9 +23,7 @@ struct TOptions {
     bool Help = false;
 
     // Any option that sets up a match skips the start screen.
-    bool QuickStart() const {
-        return Map || Bots || Style || FragLimit || TwoPlayers || Headless;
-    }
+    bool QuickStart() const { return Map || Bots || Style || FragLimit || TwoPlayers || Headless; }
 };
 
 struct TParseResult {

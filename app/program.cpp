@@ -18,7 +18,8 @@ std::string TProgramPictures::LoadExplosions(const std::string& path) {
     TImage sheet;
     const std::string error = Reader.ReadBitmap(path, sheet);
     if (!error.empty()) return error;
-    if (!BuildExplosionPictures(sheet, Explosions)) return path + " is too small to hold 13 explosion frames.";
+    if (!BuildExplosionPictures(sheet, Explosions))
+        return path + " is too small to hold 13 explosion frames.";
     return {};
 }
 

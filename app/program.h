@@ -15,7 +15,7 @@
 
 // The ground and explosion pictures, read from the program folder.
 class TProgramPictures : public IMatchPictures {
-public:
+  public:
     explicit TProgramPictures(BitmapReader& reader) : Reader(reader) {}
     bool LoadBitmap(const std::string& path, TImagePixels& out) override;
     void AddImage(const TImagePixels& image, const std::string& name) override;
@@ -25,13 +25,13 @@ public:
     TImageList Ground;
     TImageList Explosions;
 
-private:
+  private:
     BitmapReader& Reader;
 };
 
 struct TProgram {
-    TProgram(Clock& clock, SoundOut& sound, Ui& ui, NetOut& net, IGameDisplay& display, BitmapReader& reader,
-             uint32_t seed, const std::string& programFolder);
+    TProgram(Clock& clock, SoundOut& sound, Ui& ui, NetOut& net, IGameDisplay& display,
+             BitmapReader& reader, uint32_t seed, const std::string& programFolder);
 
     std::unique_ptr<Game> G;
     TProgramPictures Pictures;

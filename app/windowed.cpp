@@ -18,9 +18,11 @@ namespace {
 
 // Message boxes never stop the game: they go to stderr.
 class WindowUi : public Ui {
-public:
+  public:
     explicit WindowUi(TDisplay& d) : Display(d) {}
-    void MessageBox(const std::string& t) override { std::fprintf(stderr, "moorclash: %s\n", t.c_str()); }
+    void MessageBox(const std::string& t) override {
+        std::fprintf(stderr, "moorclash: %s\n", t.c_str());
+    }
     void DebugLine(const std::string&) override {}
     void SetCaption(const std::string& t) override { Display.SetCaption(t); }
     void ConsoleLine(const std::string&) override {}
@@ -29,7 +31,7 @@ public:
 
 // The game window's screen side on the real display.
 class WindowDisplay : public IGameDisplay {
-public:
+  public:
     WindowDisplay(TDisplay& display, TKeyboard& keyboard, const TOptions& options)
         : Display(display), Keyboard(keyboard), Options(options) {}
 
@@ -70,7 +72,7 @@ public:
     TImageList Sprites;
     bool Failed = false;
 
-private:
+  private:
     TDisplay& Display;
     TKeyboard& Keyboard;
     const TOptions& Options;
@@ -95,11 +97,13 @@ int RunWindowed(const TOptions& o, const std::string& folder) {
         TKeyboard keyboard;
         SdlBitmapReader reader;
         WindowDisplay screen(display, keyboard, o);
-        const uint32_t seed = o.Seed ? *o.Seed : static_cast<uint32_t>(SDL_GetTicks() ^ time(nullptr));
+        const uint32_t seed =
+            o.Seed ? *o.Seed : static_cast<uint32_t>(SDL_GetTicks() ^ time(nullptr));
         TProgram program(clock, mixer, ui, net, screen, reader, seed, folder);
         screen.Program = &program;
 
-        if (!LoadGameSprites(reader, folder, screen.Sprites, ui) || !LoadGameSounds(folder, mixer, ui)) {
+        if (!LoadGameSprites(reader, folder, screen.Sprites, ui) ||
+            !LoadGameSounds(folder, mixer, ui)) {
             status = 1;
         } else if (!StartProgram(program, o).empty()) {
             status = screen.Failed ? 1 : 2; // the reason has been said as a message already
@@ -112,7 +116,8 @@ int RunWindowed(const TOptions& o, const std::string& folder) {
             loop.OnEvent = [&](const SDL_Event& e) {
                 display.HandleEvent(e);
                 if (e.type == SDL_QUIT) program.App.Terminate();
-                if (e.type == SDL_WINDOWEVENT && e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) form.FormActivate();
+                if (e.type == SDL_WINDOWEVENT && e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED)
+                    form.FormActivate();
                 TKeyEvent key;
                 if (KeyEventFromSdl(e, key)) {
                     keyboard.OnKey(key);

@@ -9,13 +9,13 @@
 namespace {
 
 class BenchClock : public Clock {
-public:
+  public:
     int32_t Now = 0;
     int32_t TickCount() override { return Now; }
 };
 
 class QuietUi : public Ui {
-public:
+  public:
     void MessageBox(const std::string&) override {}
     void DebugLine(const std::string&) override {}
     void SetCaption(const std::string&) override {}

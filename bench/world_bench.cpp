@@ -39,7 +39,8 @@ std::string ReadAll(const std::filesystem::path& p) {
 
 void KindPerTexture(TTerrainTables& t) {
     t.TextureCount = 6;
-    for (int k = 0; k < 6; ++k) t.TerrainKind[k] = k;
+    for (int k = 0; k < 6; ++k)
+        t.TerrainKind[k] = k;
 }
 
 void Install(World& w, const TMapGrid& grid) {
@@ -58,13 +59,16 @@ TMapGrid Generated(int w, int h, uint32_t seed) {
     g.Cells.assign(static_cast<size_t>(w) * h, Ground);
     std::mt19937 rng(seed);
     // Border walls and scattered wall blocks, like a hand-made arena.
-    for (int x = 0; x < w; ++x) g.Cells[x] = g.Cells[static_cast<size_t>(h - 1) * w + x] = Wall;
-    for (int y = 0; y < h; ++y) g.Cells[static_cast<size_t>(y) * w] = g.Cells[static_cast<size_t>(y) * w + w - 1] = Wall;
+    for (int x = 0; x < w; ++x)
+        g.Cells[x] = g.Cells[static_cast<size_t>(h - 1) * w + x] = Wall;
+    for (int y = 0; y < h; ++y)
+        g.Cells[static_cast<size_t>(y) * w] = g.Cells[static_cast<size_t>(y) * w + w - 1] = Wall;
     for (int b = 0; b < w * h / 60; ++b) {
         const int bx = static_cast<int>(rng() % w), by = static_cast<int>(rng() % h);
         const int bw = 1 + static_cast<int>(rng() % 6), bh = 1 + static_cast<int>(rng() % 6);
         for (int y = by; y < std::min(h, by + bh); ++y)
-            for (int x = bx; x < std::min(w, bx + bw); ++x) g.Cells[static_cast<size_t>(y) * w + x] = Wall;
+            for (int x = bx; x < std::min(w, bx + bw); ++x)
+                g.Cells[static_cast<size_t>(y) * w + x] = Wall;
     }
     return g;
 }
@@ -84,7 +88,8 @@ TMapGrid Maze(int size, uint32_t seed) {
         int options[4], n = 0;
         for (int k = 0; k < 4; ++k) {
             const int nx = c.X + steps[k][0], ny = c.Y + steps[k][1];
-            if (nx > 0 && ny > 0 && nx < size - 1 && ny < size - 1 && at(nx, ny) == Wall) options[n++] = k;
+            if (nx > 0 && ny > 0 && nx < size - 1 && ny < size - 1 && at(nx, ny) == Wall)
+                options[n++] = k;
         }
         if (n == 0) {
             stack.pop_back();
@@ -105,12 +110,14 @@ World& ShippedOrArena() {
         const std::filesystem::path data = std::filesystem::path(MOOR_SOURCE_DIR) / "data";
         TMapGrid best;
         std::error_code ec;
-        for (std::filesystem::directory_iterator it(data, ec), end; !ec && it != end; it.increment(ec)) {
+        for (std::filesystem::directory_iterator it(data, ec), end; !ec && it != end;
+             it.increment(ec)) {
             if (it->path().extension() != ".map") continue;
             TMapGrid grid;
             std::string error;
             if (ParseMapText(ReadAll(it->path()), it->path().string(), grid, error) &&
-                static_cast<int64_t>(grid.Width) * grid.Height > static_cast<int64_t>(best.Width) * best.Height) {
+                static_cast<int64_t>(grid.Width) * grid.Height >
+                    static_cast<int64_t>(best.Width) * best.Height) {
                 best = std::move(grid);
                 world->Name = it->path().stem().string();
             }
@@ -118,9 +125,12 @@ World& ShippedOrArena() {
         std::vector<TTextureEntry> entries;
         std::string error, warning;
         std::vector<std::string> missing;
-        if (best.Width > 0 && ParseTextureList(ReadAll(data / "TextureList.txt"), "TextureList.txt", entries, error, warning) &&
+        if (best.Width > 0 &&
+            ParseTextureList(ReadAll(data / "TextureList.txt"), "TextureList.txt", entries, error,
+                             warning) &&
             !entries.empty()) {
-            for (size_t t = 0; t < entries.size(); ++t) world->Tables.TerrainKind[t] = entries[t].Kind;
+            for (size_t t = 0; t < entries.size(); ++t)
+                world->Tables.TerrainKind[t] = entries[t].Kind;
             world->Tables.TextureCount = static_cast<int32_t>(entries.size());
         } else {
             KindPerTexture(world->Tables);
@@ -144,7 +154,9 @@ World& Maze1000() {
     return *w;
 }
 
-World& Pick(int which) { return which == 0 ? ShippedOrArena() : Maze1000(); }
+World& Pick(int which) {
+    return which == 0 ? ShippedOrArena() : Maze1000();
+}
 
 // Segments from open cells, up to maxLength px long in any direction.
 void BM_SegmentHitsWall(benchmark::State& state) {
@@ -155,7 +167,8 @@ void BM_SegmentHitsWall(benchmark::State& state) {
     for (int i = 0; i < 4096; ++i) {
         const TCell c = w.FreeCells[rng() % w.FreeCells.size()];
         const TVector a = CellCentre(w.Map, c.X, c.Y);
-        const double angle = (rng() % 10000) * 6.2831853 / 10000, length = (rng() % 10000) * maxLength / 10000;
+        const double angle = (rng() % 10000) * 6.2831853 / 10000,
+                     length = (rng() % 10000) * maxLength / 10000;
         segments.push_back({a, {a.x + std::cos(angle) * length, a.y + std::sin(angle) * length}});
     }
     size_t i = 0;
@@ -180,8 +193,10 @@ void BM_FindPath(benchmark::State& state) {
     std::vector<std::pair<TCell, TCell>> pairs;
     while (pairs.size() < 256) {
         const TCell a = w.FreeCells[rng() % w.FreeCells.size()];
-        const TCell b{a.X + static_cast<int>(rng() % (2 * reach + 1)) - reach, a.Y + static_cast<int>(rng() % (2 * reach + 1)) - reach};
-        if (b.X >= 0 && b.Y >= 0 && b.X < w.Map.MapWidth && b.Y < w.Map.MapHeight && !w.Map.Blocked(b.X, b.Y))
+        const TCell b{a.X + static_cast<int>(rng() % (2 * reach + 1)) - reach,
+                      a.Y + static_cast<int>(rng() % (2 * reach + 1)) - reach};
+        if (b.X >= 0 && b.Y >= 0 && b.X < w.Map.MapWidth && b.Y < w.Map.MapHeight &&
+            !w.Map.Blocked(b.X, b.Y))
             pairs.push_back({a, b});
     }
     size_t i = 0;
@@ -193,6 +208,11 @@ void BM_FindPath(benchmark::State& state) {
     state.counters["found%"] = 100.0 * found / static_cast<double>(state.iterations());
     state.SetLabel(w.Name);
 }
-BENCHMARK(BM_FindPath)->Args({0, 20})->Args({0, 1000})->Args({1, 20})->Args({1, 1000})->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FindPath)
+    ->Args({0, 20})
+    ->Args({0, 1000})
+    ->Args({1, 20})
+    ->Args({1, 1000})
+    ->Unit(benchmark::kMicrosecond);
 
 } // namespace

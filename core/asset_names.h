@@ -7,8 +7,8 @@
 
 struct TSpriteInfo {
     std::string_view Name;
-    int Width;  // along the vehicle's length
-    int Height; // across it
+    int Width;    // along the vehicle's length
+    int Height;   // across it
     bool Fuchsia; // transparent colour is fuchsia instead of black
 };
 
@@ -67,10 +67,11 @@ enum TSpriteIndex : int {
 constexpr int SoundCountInList = 18;
 
 constexpr std::array<std::string_view, SoundCountInList> SoundList = {
-    "Diesel",     "Small Explosion", "Explosion",  "Railgun",      "Bullet impact",
-    "Fire Bullet", "HoverEngine",    "HummerEngine", "Double Kill", "Multi Kill",
-    "Ultra Kill", "Monster Kill",    "Horn",       "Fire BFG",     "Blow BFG",
-    "Self Destruct", "Moo",          "Alarm",
+    "Diesel",        "Small Explosion", "Explosion",   "Railgun",
+    "Bullet impact", "Fire Bullet",     "HoverEngine", "HummerEngine",
+    "Double Kill",   "Multi Kill",      "Ultra Kill",  "Monster Kill",
+    "Horn",          "Fire BFG",        "Blow BFG",    "Self Destruct",
+    "Moo",           "Alarm",
 };
 
 enum TSoundIndex : int {

@@ -6,7 +6,9 @@
 
 TRgb HsbToRgb(const THsb& c);
 // 0x00BBGGRR
-inline int32_t PackColour(const TRgb& c) { return c.R | (c.G << 8) | (c.B << 16); }
+inline int32_t PackColour(const TRgb& c) {
+    return c.R | (c.G << 8) | (c.B << 16);
+}
 
 // The eleven team colours: 0 "Black" (also whatever names no other), 1
 // "Red", 2 "Orange", 3 "Yellow", 4 "Green", 5 "Lime", 6 "Cyan", 7 "Blue",

@@ -18,7 +18,9 @@ TTeam* TeamOf(Game& g, int i) {
     return t >= 0 && t < g.TeamCount ? &g.Teams[t] : nullptr;
 }
 
-const TTeam* TeamOf(const Game& g, int i) { return TeamOf(const_cast<Game&>(g), i); }
+const TTeam* TeamOf(const Game& g, int i) {
+    return TeamOf(const_cast<Game&>(g), i);
+}
 
 void MarkAppearanceChanged(Game& g, int i) {
     if (i >= 0 && i < g.TankCount) g.Tanks[i].AppearanceStamp = ++g.AppearanceSerial;
@@ -38,11 +40,17 @@ double NormalizeAngle(double a) {
     // One step at a time matches the game's headings, which never drift far;
     // fmod guards against a wild value looping for long.
     if (a > 3 * pi || a < -3 * pi) a = std::fmod(a, 2 * pi);
-    while (a > pi) a -= 2 * pi;
-    while (a <= -pi) a += 2 * pi;
+    while (a > pi)
+        a -= 2 * pi;
+    while (a <= -pi)
+        a += 2 * pi;
     return a;
 }
 
-int Sign(double x) { return x > 0 ? 1 : (x < 0 ? -1 : 0); }
+int Sign(double x) {
+    return x > 0 ? 1 : (x < 0 ? -1 : 0);
+}
 
-int32_t RoundEven(double x) { return static_cast<int32_t>(std::nearbyint(x)); }
+int32_t RoundEven(double x) {
+    return static_cast<int32_t>(std::nearbyint(x));
+}

@@ -149,9 +149,9 @@ struct TTank : TTankBody, TTankWeapons, TTankScore, TBotState, TTankSnapshot {
 
 // Closed-form flight under constant thrust F and linear drag k (k < 0).
 struct TTrajectory {
-    TVector C;          // P0 - A
+    TVector C; // P0 - A
     int32_t StartTime = 0;
-    TVector A;          // V0/k + F/k^2
+    TVector A; // V0/k + F/k^2
     TVector F;
     double K = -1;
 };
@@ -187,7 +187,7 @@ struct TRocket {
     double Rate = 0;       // rad/s
     TTrajectory Path;      // rockets only
     int32_t Owner = -1;
-    int32_t Kind = 0;      // 0 rocket, 1 homing missile, 2 guided missile
+    int32_t Kind = 0; // 0 rocket, 1 homing missile, 2 guided missile
     int32_t Target = -1;
 };
 
@@ -223,8 +223,7 @@ struct TParticle {
 
 // A fixed array plus a count. New entries go to the end; removing moves the
 // last entry into the hole. A full pool silently refuses.
-template <class T, int N>
-struct TPool {
+template <class T, int N> struct TPool {
     static constexpr int Capacity = N;
     std::array<T, N> Items{};
     int Count = 0;
@@ -330,8 +329,8 @@ struct TStartChoices {
     int32_t FragLimitSpin = 50;
     int32_t ArmourSlider = 100;
     int32_t ServerRate = 20;
-    int32_t BotCount = 3;          // "Bots:"
-    std::string SelectedLevel;     // the level list's current entry
+    int32_t BotCount = 3;      // "Bots:"
+    std::string SelectedLevel; // the level list's current entry
 };
 
 constexpr int MaxTeams = 11;
@@ -417,10 +416,16 @@ int FindTank(const Game& g, int32_t playerId, int seat);
 // Into (-pi, pi].
 double NormalizeAngle(double a);
 int Sign(double x);
-inline int MinInt(int a, int b) { return a < b ? a : b; }
-inline int MaxInt(int a, int b) { return a > b ? a : b; }
+inline int MinInt(int a, int b) {
+    return a < b ? a : b;
+}
+inline int MaxInt(int a, int b) {
+    return a > b ? a : b;
+}
 // Corners and edges go round: the corner after 3 is 0.
-inline int NextCorner(int k) { return k < 3 ? k + 1 : 0; }
+inline int NextCorner(int k) {
+    return k < 3 ? k + 1 : 0;
+}
 // Halves go to the even neighbour.
 int32_t RoundEven(double x);
 

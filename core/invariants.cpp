@@ -6,30 +6,35 @@
 namespace {
 
 class TReport {
-public:
+  public:
     explicit TReport(std::vector<std::string>& out) : Out(out) {}
 
     void Require(bool ok, const std::string& what) {
         if (!ok) Out.push_back(what);
     }
-    void Finite(double v, const std::string& what) { Require(std::isfinite(v), what + " is not finite"); }
+    void Finite(double v, const std::string& what) {
+        Require(std::isfinite(v), what + " is not finite");
+    }
     void Finite(TVector v, const std::string& what) {
         Require(std::isfinite(v.x) && std::isfinite(v.y), what + " is not finite");
     }
     // -1 or an entry in use.
     void Index(int32_t v, int32_t count, const std::string& what) {
-        Require(v >= -1 && v < count, what + " = " + std::to_string(v) + " names no entry of " + std::to_string(count));
+        Require(v >= -1 && v < count,
+                what + " = " + std::to_string(v) + " names no entry of " + std::to_string(count));
     }
-    template <class Pool>
-    void Count(const Pool& p, const std::string& what) {
-        Require(p.Count >= 0 && p.Count <= Pool::Capacity, what + " count " + std::to_string(p.Count) + " out of bounds");
+    template <class Pool> void Count(const Pool& p, const std::string& what) {
+        Require(p.Count >= 0 && p.Count <= Pool::Capacity,
+                what + " count " + std::to_string(p.Count) + " out of bounds");
     }
 
-private:
+  private:
     std::vector<std::string>& Out;
 };
 
-std::string Tank(int i) { return "vehicle " + std::to_string(i); }
+std::string Tank(int i) {
+    return "vehicle " + std::to_string(i);
+}
 
 void CheckVehicles(const Game& g, TReport& r) {
     constexpr double pi = std::numbers::pi;
@@ -94,7 +99,8 @@ void CheckPools(const Game& g, TReport& r) {
         r.Finite(b.Position, "BFG ball position");
         r.Index(b.Owner, n, "BFG ball owner");
         r.Require(b.ZapLast >= -1 && b.ZapLast < MaxTanks, "BFG ball zap count out of bounds");
-        for (int z = 0; z <= b.ZapLast && z < MaxTanks; ++z) r.Index(b.ZapTargets[z], n, "BFG zap target");
+        for (int z = 0; z <= b.ZapLast && z < MaxTanks; ++z)
+            r.Index(b.ZapTargets[z], n, "BFG zap target");
     }
     for (int k = 0; k < g.Mines.Count; ++k) {
         r.Finite(g.Mines[k].Position, "mine position");
@@ -105,7 +111,8 @@ void CheckPools(const Game& g, TReport& r) {
 void CheckTablesAndScores(const Game& g, TReport& r) {
     const int n = g.TankCount;
     r.Require(g.TeamCount >= 0 && g.TeamCount <= MaxTeams, "team count out of bounds");
-    for (int t = 0; t < MaxTeams; ++t) r.Index(g.Teams[t].CowCarrier, n, "team " + std::to_string(t) + " cow carrier");
+    for (int t = 0; t < MaxTeams; ++t)
+        r.Index(g.Teams[t].CowCarrier, n, "team " + std::to_string(t) + " cow carrier");
     // Before the first vehicle, and without a second local player, these
     // name nobody in particular.
     if (n > 0) {
@@ -118,12 +125,16 @@ void CheckTablesAndScores(const Game& g, TReport& r) {
     }
     for (const TMateList& m : g.MateLists) {
         r.Require(m.Count >= 0 && m.Count < MaxTanks, "team-mate count out of bounds");
-        for (int k = 1; k <= m.Count && k < MaxTanks; ++k) r.Index(m.Mates[k], n, "team-mate");
+        for (int k = 1; k <= m.Count && k < MaxTanks; ++k)
+            r.Index(m.Mates[k], n, "team-mate");
     }
-    r.Require(g.Console.Count >= 0 && g.Console.Count <= ConsoleLines, "console line count out of bounds");
-    for (int k = 0; k < g.Console.Count && k < ConsoleLines; ++k) r.Index(g.Console.Lines[k].Owner, n, "console line owner");
+    r.Require(g.Console.Count >= 0 && g.Console.Count <= ConsoleLines,
+              "console line count out of bounds");
+    for (int k = 0; k < g.Console.Count && k < ConsoleLines; ++k)
+        r.Index(g.Console.Lines[k].Owner, n, "console line owner");
     for (const TPlayerLines& p : g.PlayerLines)
-        for (const TTimedLine* l : {&p.KillNotice, &p.Personal, &p.Taunt}) r.Index(l->Speaker, n, "message speaker");
+        for (const TTimedLine* l : {&p.KillNotice, &p.Personal, &p.Taunt})
+            r.Index(l->Speaker, n, "message speaker");
 
     // The ranking is a permutation that agrees with each vehicle's Rank.
     std::array<bool, MaxTanks> seen{};
@@ -139,7 +150,8 @@ void CheckTablesAndScores(const Game& g, TReport& r) {
     // The tick ends a level as soon as somebody reaches the limit.
     if (g.LevelRunning && !g.TeamGame)
         for (int i = 0; i < n; ++i)
-            r.Require(g.Tanks[i].Frags < g.FragLimit, Tank(i) + " reached the frag limit in a running level");
+            r.Require(g.Tanks[i].Frags < g.FragLimit,
+                      Tank(i) + " reached the frag limit in a running level");
 }
 
 } // namespace

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-constexpr int MaxMapSize = 1000;   // cells, each way
-constexpr int CellSize = 64;       // world px
+constexpr int MaxMapSize = 1000; // cells, each way
+constexpr int CellSize = 64;     // world px
 constexpr int MaxSpawnPoints = 128;
 constexpr int MaxBases = 11;
 constexpr int MaxTextures = 1024;

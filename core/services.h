@@ -10,14 +10,14 @@
 // Millisecond tick count (since some arbitrary start). The program's loop
 // reads it and hands the reading to the tick; the game never reads a clock.
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     virtual int32_t TickCount() = 0;
 };
 
 // One seeded generator per machine, so a seed replays the same match.
 class Random {
-public:
+  public:
     explicit Random(uint32_t seed = 1) : Engine(seed) {}
     void Seed(uint32_t seed) { Engine.seed(seed); }
     // 0 .. n-1; 0 when n <= 0.
@@ -28,13 +28,13 @@ public:
     // [0, 1)
     double Real() { return std::uniform_real_distribution<double>(0.0, 1.0)(Engine); }
 
-private:
+  private:
     std::mt19937 Engine;
 };
 
 // Sounds are addressed by their index in the sound list.
 class SoundOut {
-public:
+  public:
     virtual ~SoundOut() = default;
     virtual void Play(int sound) = 0;
     virtual void Stop(int sound) = 0;
@@ -57,7 +57,7 @@ public:
 
 // Messages for the person in front of the machine. Never blocks the tick.
 class Ui {
-public:
+  public:
     virtual ~Ui() = default;
     virtual void MessageBox(const std::string& text) = 0;
     // A trace line for the developer list.
@@ -71,7 +71,7 @@ public:
 // network layer implements it (it encodes the messages); a local game holds
 // the no-op one, tests a recorder.
 class NetOut {
-public:
+  public:
     virtual ~NetOut() = default;
     virtual uint32_t LocalPlayerId() = 0;
     virtual bool IsHost() = 0;
@@ -80,7 +80,7 @@ public:
 };
 
 class NullNetOut : public NetOut {
-public:
+  public:
     uint32_t LocalPlayerId() override { return 0; }
     bool IsHost() override { return true; }
     void SendSetup(int) override {}

@@ -8,7 +8,7 @@
 #include "core/services.h"
 
 class SilentSound : public SoundOut {
-public:
+  public:
     struct TState {
         int Volume = 0;
         int Pan = 0;

@@ -14,16 +14,22 @@ int CellIndexOf(double v) {
     return static_cast<int>(v) / CellSize;
 }
 
-int ClampInt(int v, int lo, int hi) { return v < lo ? lo : (v > hi ? hi : v); }
+int ClampInt(int v, int lo, int hi) {
+    return v < lo ? lo : (v > hi ? hi : v);
+}
 
-int ColumnOf(const TMapState& map, double x) { return ClampInt(CellIndexOf(x), 0, map.MapWidth - 1); }
+int ColumnOf(const TMapState& map, double x) {
+    return ClampInt(CellIndexOf(x), 0, map.MapWidth - 1);
+}
 
 int RowOf(const TMapState& map, double y) {
     // Row 0 is the top row: rows count downward while y counts upward.
     return ClampInt(map.MapHeight - 1 - CellIndexOf(y), 0, map.MapHeight - 1);
 }
 
-bool Finite(TVector p) { return std::isfinite(p.x) && std::isfinite(p.y); }
+bool Finite(TVector p) {
+    return std::isfinite(p.x) && std::isfinite(p.y);
+}
 
 // Moves p along the line through q until it lies on the map rectangle's
 // edges, one axis limit at a time.
@@ -45,13 +51,17 @@ void ClipToMap(const TMapState& map, TVector& p, TVector q) {
 }
 
 TVector ClampPoint(const TMapState& map, TVector p) {
-    auto clamp = [](double v, double hi) { return std::isfinite(v) ? std::fmin(std::fmax(v, 0.0), hi) : 0.0; };
+    auto clamp = [](double v, double hi) {
+        return std::isfinite(v) ? std::fmin(std::fmax(v, 0.0), hi) : 0.0;
+    };
     return {clamp(p.x, map.MapWidthPx), clamp(p.y, map.MapHeightPx)};
 }
 
 } // namespace
 
-TCell CellAt(const TMapState& map, TVector p) { return {ColumnOf(map, p.x), RowOf(map, p.y)}; }
+TCell CellAt(const TMapState& map, TVector p) {
+    return {ColumnOf(map, p.x), RowOf(map, p.y)};
+}
 
 TVector CellCentre(const TMapState& map, int column, int row) {
     return {(column + 0.5) * CellSize, (map.MapHeight - 0.5 - row) * CellSize};
@@ -75,7 +85,9 @@ int32_t KindAt(const TMapState& map, const TTerrainTables& tables, int column, i
     return KindOfCode(tables, map.MapCells(column, row));
 }
 
-int32_t KindAt(const Game& g, int column, int row) { return KindAt(g, g, column, row); }
+int32_t KindAt(const Game& g, int column, int row) {
+    return KindAt(g, g, column, row);
+}
 
 int CellImageIndex(const TTerrainTables& tables, int32_t code) {
     if (code < 0 || code / 4 >= tables.TextureCount || code / 4 >= MaxTextures) return -1;
@@ -134,4 +146,6 @@ TWallHit SegmentHitsWall(const TMapState& map, const TTerrainTables& tables, TVe
     return {hit, b};
 }
 
-TWallHit SegmentHitsWall(const Game& g, TVector a, TVector b) { return SegmentHitsWall(g, g, a, b); }
+TWallHit SegmentHitsWall(const Game& g, TVector a, TVector b) {
+    return SegmentHitsWall(g, g, a, b);
+}

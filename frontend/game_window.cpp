@@ -29,8 +29,10 @@ void TForm1::FormShow() {
         G.TheUi.SetCaption(Start.Caption());
         ApplyChangedSetups(G);
     }
-    const int r = Start.ResolutionIndex >= 0 && Start.ResolutionIndex < 3 ? Start.ResolutionIndex : 2;
-    const int d = Start.ColourDepthIndex >= 0 && Start.ColourDepthIndex < 3 ? Start.ColourDepthIndex : 2;
+    const int r =
+        Start.ResolutionIndex >= 0 && Start.ResolutionIndex < 3 ? Start.ResolutionIndex : 2;
+    const int d =
+        Start.ColourDepthIndex >= 0 && Start.ColourDepthIndex < 3 ? Start.ColourDepthIndex : 2;
     Mode.Width = ResolutionWidths[r];
     Mode.Height = ResolutionHeights[r];
     Mode.Depth = Depths[d];
@@ -50,11 +52,17 @@ void TForm1::FormHide() {
     SurfaceReady = false;
 }
 
-void TForm1::FormClose() { Start.Close(); }
+void TForm1::FormClose() {
+    Start.Close();
+}
 
-void TForm1::FormActivate() { Display.SetNumLockOn(); }
+void TForm1::FormActivate() {
+    Display.SetNumLockOn();
+}
 
-void TForm1::KillTimerTimer() { App.Terminate(); }
+void TForm1::KillTimerTimer() {
+    App.Terminate();
+}
 
 void TForm1::TimerTimer() {
     if (!SurfaceReady) return;

@@ -13,7 +13,7 @@
 // the pointer and the frame. The program implements it on the display; a
 // headless run has a surface that draws nothing.
 class IGameDisplay {
-public:
+  public:
     virtual ~IGameDisplay() = default;
     // False (with the reason said) when the surface cannot be made.
     virtual bool InitSurface(const TDisplayMode& mode) = 0;
@@ -25,7 +25,7 @@ public:
 
 // A display for a run without a screen.
 class NoDisplay : public IGameDisplay {
-public:
+  public:
     bool InitSurface(const TDisplayMode&) override { return true; }
     void FinalizeSurface() override {}
     void SetNumLockOn() override {}
@@ -34,9 +34,9 @@ public:
 };
 
 class TForm1 {
-public:
-    TForm1(TApplication& app, Game& g, TStartForm& start, IGameDisplay& display, IMatchPictures& pictures,
-           Clock& clock)
+  public:
+    TForm1(TApplication& app, Game& g, TStartForm& start, IGameDisplay& display,
+           IMatchPictures& pictures, Clock& clock)
         : App(app), G(g), Start(start), Display(display), Pictures(pictures), TheClock(clock) {}
 
     // Loads what every match needs; false when the game cannot be played.
@@ -68,7 +68,7 @@ public:
     // Why the last new game could not start; empty when it did.
     std::string StartError;
 
-private:
+  private:
     TApplication& App;
     Game& G;
     TStartForm& Start;

@@ -2,7 +2,7 @@
 #pragma once
 
 class TKeyConfigForm {
-public:
+  public:
     void FormCreate() {}
     bool Visible = false;
 };

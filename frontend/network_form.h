@@ -2,7 +2,7 @@
 #pragma once
 
 class TNetworkForm {
-public:
+  public:
     void FormCreate() {}
     bool Visible = false;
 };

@@ -7,7 +7,7 @@
 #include "frontend/application.h"
 
 class TStartForm {
-public:
+  public:
     TStartForm(TApplication& app, Game& g) : App(app), G(g) {}
 
     void FormCreate() {}

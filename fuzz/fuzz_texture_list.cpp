@@ -14,7 +14,7 @@ namespace {
 
 // Pictures made up from the file name; some names have none.
 class MadeUpImages : public ITextureImages {
-public:
+  public:
     int Count = 0;
     bool LoadBitmap(const std::string& path, TImagePixels& out) override {
         const size_t h = std::hash<std::string>{}(path);
@@ -48,7 +48,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
     Check(entries.size() <= MaxTextures);
-    for (const TTextureEntry& e : entries) Check(!e.Name.empty() && std::isfinite(e.Friction) && std::isfinite(e.Grip));
+    for (const TTextureEntry& e : entries)
+        Check(!e.Name.empty() && std::isfinite(e.Friction) && std::isfinite(e.Grip));
 
     MadeUpImages images;
     std::vector<std::string> missing;

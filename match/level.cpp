@@ -13,7 +13,8 @@
 namespace {
 
 std::string UpperCase(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (char& c : s)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return s;
 }
 
@@ -40,7 +41,8 @@ bool StartLevel(Game& g, int32_t nowMs, std::string& error) {
     ClearPools(g);
     g.Sound.Stop(sndHorn);
     g.HornPlaying = false;
-    for (TPlayerLines& p : g.PlayerLines) p.Clear();
+    for (TPlayerLines& p : g.PlayerLines)
+        p.Clear();
     g.MateLists[0].Count = 0;
     if (!g.ClientMode) g.GameTime = 0;
     g.LastTick = nowMs;
@@ -91,10 +93,12 @@ void WinnerCheck(Game& g) {
         if (!g.TeamGame && g.TankCount > 0)
             ConsoleLine(g, UpperCase(g.Tanks[g.RankOrder[0]].Name) + " IS THE WINNER");
         else if (g.TeamGame && g.TeamCount > 0)
-            ConsoleLine(g, "TEAM " + UpperCase(g.Teams[g.TeamOrder[0]].TeamName) + " ARE THE WINNERS");
+            ConsoleLine(g,
+                        "TEAM " + UpperCase(g.Teams[g.TeamOrder[0]].TeamName) + " ARE THE WINNERS");
     }
     g.LevelEndTime = g.GameTime;
-    for (int i = 0; i < g.TankCount; ++i) g.Tanks[i].GunSounding = false;
+    for (int i = 0; i < g.TankCount; ++i)
+        g.Tanks[i].GunSounding = false;
 }
 
 void HostChange(Game& g, int32_t nowMs) {

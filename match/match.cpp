@@ -11,7 +11,8 @@
 bool PrepareMatch(Game& g, IMatchPictures& pictures) {
     LoadCreditsText(g);
     g.MineHalfWidth = SpriteList[spMine].Width / 2;
-    const std::string problem = pictures.LoadExplosions(FolderFile(g.ProgramFolder, "explosion.bmp"));
+    const std::string problem =
+        pictures.LoadExplosions(FolderFile(g.ProgramFolder, "explosion.bmp"));
     if (!problem.empty()) g.TheUi.MessageBox(problem);
     const bool textures = LoadTextures(g, pictures);
     TuneSounds(g);
@@ -26,7 +27,8 @@ std::string StartNewMatch(Game& g, int32_t nowMs) {
         lists.BaseLevelMode = st.CaptureTheCowBox;
         if (!lists.Shown().empty()) st.SelectedLevel = lists.Shown().front();
     }
-    if (st.SelectedLevel.empty()) return "There is no level to play: no .map file beside the program.";
+    if (st.SelectedLevel.empty())
+        return "There is no level to play: no .map file beside the program.";
     g.CreditsLevel = st.SelectedLevel == CreditsLevelName;
     st.NewGameRequested = false;
     SetupStep(g, nowMs);
@@ -37,6 +39,6 @@ std::string StartNewMatch(Game& g, int32_t nowMs) {
 
 std::string LevelSummary(const Game& g) {
     return "Level \"" + g.CurrentMapName + "\": " + std::to_string(g.MapWidth) + " x " +
-           std::to_string(g.MapHeight) + " cells, " + std::to_string(g.SpawnCount) + " spawn points, " +
-           std::to_string(g.BaseCount) + " bases";
+           std::to_string(g.MapHeight) + " cells, " + std::to_string(g.SpawnCount) +
+           " spawn points, " + std::to_string(g.BaseCount) + " bases";
 }

@@ -11,7 +11,7 @@
 // Where a match's pictures go. The program keeps them for drawing; a test
 // may keep none. The simulation's tables never depend on which it got.
 class IMatchPictures : public ITextureImages {
-public:
+  public:
     // explosion.bmp at path, cut into the explosion pictures. Empty on
     // success, else the message for the player.
     virtual std::string LoadExplosions(const std::string& path) = 0;

@@ -13,7 +13,9 @@ namespace {
 
 // The start-screen slot of vehicle i in a local game: without a second
 // local player, slot 1 (player 2's) is skipped.
-int SlotOfTank(const Game& g, int i) { return (!g.TwoPlayers && i > 0) ? i + 1 : i; }
+int SlotOfTank(const Game& g, int i) {
+    return (!g.TwoPlayers && i > 0) ? i + 1 : i;
+}
 
 void CopyAppearance(Game& g, const TTankSetup& slot, int i) {
     TTank& t = g.Tanks[i];
@@ -75,7 +77,8 @@ void SetupStep(Game& g, int32_t nowMs) {
 
     if (!g.ClientMode) {
         g.TeamCount = 0;
-        for (int i = g.TankCount - 1; i >= 0; --i) RemoveTank(g, i);
+        for (int i = g.TankCount - 1; i >= 0; --i)
+            RemoveTank(g, i);
         if (g.TeamGame && g.TeamCount != 0) {
             g.TheUi.MessageBox("teamcount <> 0,nl: " + std::to_string(g.TeamCount));
             g.TeamCount = 0;
@@ -106,9 +109,11 @@ void SetupStep(Game& g, int32_t nowMs) {
             g.Tanks[1].IsBot = !g.TwoPlayers;
         }
         if (g.NetworkGame) {
-            for (int i = 0; i < std::min(2, static_cast<int>(g.TankCount)); ++i) g.Tanks[i].PlayerId = g.LocalPlayerId;
+            for (int i = 0; i < std::min(2, static_cast<int>(g.TankCount)); ++i)
+                g.Tanks[i].PlayerId = g.LocalPlayerId;
         }
-        for (int i = 2; i < g.TankCount; ++i) g.Tanks[i].IsBot = true;
+        for (int i = 2; i < g.TankCount; ++i)
+            g.Tanks[i].IsBot = true;
         PreparePlayer2Engine(g);
     }
     if (!g.SplitScreen && g.Player2Engine >= 0) g.Sound.Stop(g.Player2Engine);

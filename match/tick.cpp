@@ -21,8 +21,10 @@ void AuthoritativeSimulation(Game& g) {
         ConsoleLine(g, "You are the new host");
         HostChange(g, g.TickNow);
     }
-    if (!g.LevelRunning && g.LevelEndTime + NextLevelDelayMs < g.GameTime) StartNextLevel(g, g.TickNow);
-    if (g.ScreenSaverMode && !g.LevelRunning && g.GameTime >= g.LevelEndTime + ScreenSaverNextLevelDelayMs)
+    if (!g.LevelRunning && g.LevelEndTime + NextLevelDelayMs < g.GameTime)
+        StartNextLevel(g, g.TickNow);
+    if (g.ScreenSaverMode && !g.LevelRunning &&
+        g.GameTime >= g.LevelEndTime + ScreenSaverNextLevelDelayMs)
         StartNextLevel(g, g.TickNow);
     RemoveSpentBullets(g);
     if (g.LevelRunning) {
@@ -63,7 +65,8 @@ void ClientSimulation(Game& g) {
         MoveVehicles(g);
         WallCollisions(g);
     }
-    for (int i = 0; i < g.TankCount; ++i) SelfDestructStep(g, i, false);
+    for (int i = 0; i < g.TankCount; ++i)
+        SelfDestructStep(g, i, false);
     FlyProjectiles(g);
     if (g.CaptureTheCow) ClientCowStep(g);
     if (g.LevelRunning) WinnerCheck(g);
@@ -71,7 +74,9 @@ void ClientSimulation(Game& g) {
 
 } // namespace
 
-bool IsAuthority(const Game& g) { return !g.NetworkGame || g.Net.IsHost(); }
+bool IsAuthority(const Game& g) {
+    return !g.NetworkGame || g.Net.IsHost();
+}
 
 bool GameTick(Game& g, int32_t nowMs) {
     if (g.ClientMode && !(g.MapReceived && g.StatusReceived)) return false;

@@ -8,14 +8,16 @@ namespace {
 TImage Crop(const TImage& src, int left, int width) {
     TImage out(width, src.Height);
     for (int y = 0; y < src.Height; ++y)
-        for (int x = 0; x < width; ++x) out.Set(x, y, src.At(left + x, y));
+        for (int x = 0; x < width; ++x)
+            out.Set(x, y, src.At(left + x, y));
     return out;
 }
 
 TImage Stretch(const TImage& src, int width, int height) {
     TImage out(width, height);
     for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) out.Set(x, y, src.At(x * src.Width / width, y * src.Height / height));
+        for (int x = 0; x < width; ++x)
+            out.Set(x, y, src.At(x * src.Width / width, y * src.Height / height));
     return out;
 }
 
@@ -33,13 +35,16 @@ bool BuildExplosionPictures(const TImage& sheet, TImageList& list) {
     const int w = sheet.Valid() ? sheet.Width / ExplosionFrames : 0;
     if (w <= 0) return false;
     list.Clear();
-    for (int i = 0; i < ExplosionFrames; ++i) list.Add(Crop(sheet, i * w, w), {}, NoTransparency);
+    for (int i = 0; i < ExplosionFrames; ++i)
+        list.Add(Crop(sheet, i * w, w), {}, NoTransparency);
     const int halfW = std::max(1, w / 2);
     const int halfH = std::max(1, sheet.Height / 2);
-    for (int i = 0; i < ExplosionFrames; ++i) list.Add(Stretch(list.Image(i), halfW, halfH), {}, NoTransparency);
+    for (int i = 0; i < ExplosionFrames; ++i)
+        list.Add(Stretch(list.Image(i), halfW, halfH), {}, NoTransparency);
     for (int i = 0; i < ExplosionFrames; ++i) {
         TImage p = list.Image(ExplosionFrames - 1 - i);
-        for (uint32_t& c : p.Pixels) c = Greened(c);
+        for (uint32_t& c : p.Pixels)
+            c = Greened(c);
         list.Add(std::move(p), {}, NoTransparency);
     }
     return true;

@@ -20,8 +20,8 @@ void DrawGround(ICanvas& c, const Game& g, const TImageList& ground, double left
     // Row 0 is the top of the map (highest y).
     const int firstRow =
         std::max(0, static_cast<int>(std::floor((g.MapHeightPx - top) / CellSize)));
-    const int lastRow = std::min(
-        g.MapHeight - 1, static_cast<int>((g.MapHeightPx - top + c.Height()) / CellSize));
+    const int lastRow =
+        std::min(g.MapHeight - 1, static_cast<int>((g.MapHeightPx - top + c.Height()) / CellSize));
     for (int col = firstCol; col <= lastCol; ++col)
         for (int row = firstRow; row <= lastRow; ++row) {
             const int32_t code = g.MapCells(col, row);
@@ -34,8 +34,8 @@ void DrawGround(ICanvas& c, const Game& g, const TImageList& ground, double left
         }
 }
 
-void DrawVehicle(ICanvas& c, const Game& g, const TImageList& sprites, const TTank& t,
-                 double left, double top) {
+void DrawVehicle(ICanvas& c, const Game& g, const TImageList& sprites, const TTank& t, double left,
+                 double top) {
     int x, y;
     WorldToScreen(left, top, t.Position, x, y);
     if (!t.Alive) {

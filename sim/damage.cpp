@@ -36,8 +36,7 @@ void Die(Game& g, int i) {
 namespace {
 
 // For a = 0 .. n-2, for q = a+1 .. n-1: swap when q is to go before a.
-template <class Array, class Before>
-void ExchangeSort(Array& order, int n, Before before) {
+template <class Array, class Before> void ExchangeSort(Array& order, int n, Before before) {
     for (int a = 0; a < n - 1; ++a)
         for (int q = a + 1; q < n; ++q)
             if (before(order[q], order[a])) std::swap(order[a], order[q]);
@@ -48,7 +47,8 @@ void ExchangeSort(Array& order, int n, Before before) {
 void UpdateRanking(Game& g) {
     if (g.TeamGame) {
         const int n = g.TeamCount;
-        for (int t = 0; t < n; ++t) g.TeamOrder[t] = t;
+        for (int t = 0; t < n; ++t)
+            g.TeamOrder[t] = t;
         ExchangeSort(g.TeamOrder, n, [&](int q, int p) {
             const TTeam& a = g.Teams[q];
             const TTeam& b = g.Teams[p];
@@ -56,10 +56,12 @@ void UpdateRanking(Game& g) {
             if (a.TeamFrags != b.TeamFrags) return a.TeamFrags > b.TeamFrags;
             return a.TeamDeaths < b.TeamDeaths;
         });
-        for (int k = 0; k < n; ++k) g.Teams[g.TeamOrder[k]].TeamRank = k + 1;
+        for (int k = 0; k < n; ++k)
+            g.Teams[g.TeamOrder[k]].TeamRank = k + 1;
     }
     const int n = g.TankCount;
-    for (int i = 0; i < n; ++i) g.RankOrder[i] = i;
+    for (int i = 0; i < n; ++i)
+        g.RankOrder[i] = i;
     ExchangeSort(g.RankOrder, n, [&](int q, int p) {
         if (g.TeamGame) {
             const TTeam* a = TeamOf(g, q);
@@ -73,5 +75,6 @@ void UpdateRanking(Game& g) {
         if (a.Frags != b.Frags) return a.Frags > b.Frags;
         return a.Deaths < b.Deaths;
     });
-    for (int k = 0; k < n; ++k) g.Tanks[g.RankOrder[k]].Rank = k + 1;
+    for (int k = 0; k < n; ++k)
+        g.Tanks[g.RankOrder[k]].Rank = k + 1;
 }

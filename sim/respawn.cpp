@@ -13,7 +13,8 @@ TCell PickSpawnCell(Game& g, int i) {
     const TTeam* team = TeamOf(g, i);
     if (g.TeamGame && g.BaseCount > 1 && team && team->Base >= 0 && team->Base < g.BaseCount) {
         const int b = team->Base;
-        if (g.BaseSpawnCount[b] > 0) return g.SpawnPoints[g.BaseSpawns[b][g.Rng.Int(g.BaseSpawnCount[b])]];
+        if (g.BaseSpawnCount[b] > 0)
+            return g.SpawnPoints[g.BaseSpawns[b][g.Rng.Int(g.BaseSpawnCount[b])]];
     }
     return g.SpawnPoints[g.Rng.Int(g.SpawnCount)];
 }

@@ -5,7 +5,8 @@
 namespace {
 
 int EngineOf(int sort) {
-    return sort == sortHovercraft ? sndHoverEngine : (sort == sortHummer ? sndHummerEngine : sndDiesel);
+    return sort == sortHovercraft ? sndHoverEngine
+                                  : (sort == sortHummer ? sndHummerEngine : sndDiesel);
 }
 
 } // namespace
@@ -19,7 +20,8 @@ void TuneSounds(Game& g) {
     s.SetFrequency(sndHorn, 13500);
     s.SetFrequency(sndAlarm, 16000);
     const int n = s.SoundCount();
-    for (int i = 0; i < n; ++i) s.SetVolume(i, s.Volume(i) - 600);
+    for (int i = 0; i < n; ++i)
+        s.SetVolume(i, s.Volume(i) - 600);
 }
 
 void PreparePlayer2Engine(Game& g) {

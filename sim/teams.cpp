@@ -69,21 +69,24 @@ int CreateTeam(Game& g, int colour) {
         for (int k = 0; k < g.BaseCount; ++k) {
             b = (b + k) % g.BaseCount;
             bool taken = false;
-            for (int o = 0; o < t; ++o) taken = taken || g.Teams[o].Base == b;
+            for (int o = 0; o < t; ++o)
+                taken = taken || g.Teams[o].Base == b;
             if (!taken) {
                 team.Base = b;
                 break;
             }
         }
     } else {
-        for (int o = 0; o < g.TeamCount; ++o) g.Teams[o].Base = -1;
+        for (int o = 0; o < g.TeamCount; ++o)
+            g.Teams[o].Base = -1;
     }
     return t;
 }
 
 void RemoveTeam(Game& g, int t) {
     if (t < 0 || t >= g.TeamCount) return;
-    for (int k = t; k < g.TeamCount - 1; ++k) g.Teams[k] = g.Teams[k + 1];
+    for (int k = t; k < g.TeamCount - 1; ++k)
+        g.Teams[k] = g.Teams[k + 1];
     --g.TeamCount;
     g.Teams[g.TeamCount] = TTeam{};
     std::array<bool, MaxTanks> orphan{};
@@ -110,22 +113,26 @@ void RebuildMateLists(Game& g) {
         const int me = players[p];
         if (me < 0 || me >= g.TankCount) continue;
         for (int j = 0; j < g.TankCount; ++j)
-            if (j != me && g.Tanks[j].TeamIndex == g.Tanks[me].TeamIndex) list.Mates[++list.Count] = j;
+            if (j != me && g.Tanks[j].TeamIndex == g.Tanks[me].TeamIndex)
+                list.Mates[++list.Count] = j;
     }
 }
 
 void TeamsAtLevelStart(Game& g) {
     if ((g.CaptureTheCow || g.UseBases) && g.BaseCount < g.TeamCount)
-        for (int t = g.TeamCount - 1; t >= g.BaseCount && t >= 0; --t) RemoveTeam(g, t);
+        for (int t = g.TeamCount - 1; t >= g.BaseCount && t >= 0; --t)
+            RemoveTeam(g, t);
     for (int i = 0; i < g.TankCount; ++i) {
         const int t = g.Tanks[i].TeamIndex;
         if (t < 0 || t >= g.TeamCount) JoinByColour(g, i, NamedColour(g.Tanks[i].BodyColour));
     }
     if (g.UseBases && g.BaseCount >= g.TeamCount && g.BaseCount > 0) {
         const int r = g.Rng.Int(g.BaseCount);
-        for (int t = 0; t < g.TeamCount; ++t) g.Teams[t].Base = (r + t) % g.BaseCount;
+        for (int t = 0; t < g.TeamCount; ++t)
+            g.Teams[t].Base = (r + t) % g.BaseCount;
     } else {
-        for (int t = 0; t < g.TeamCount; ++t) g.Teams[t].Base = -1;
+        for (int t = 0; t < g.TeamCount; ++t)
+            g.Teams[t].Base = -1;
     }
     for (TTeam& team : g.Teams) {
         team.TeamFrags = team.TeamDeaths = 0;

@@ -16,13 +16,18 @@ struct TSortGeometry {
 
 TSortGeometry GeometryOf(int sort) {
     switch (sort) {
-    case sortHovercraft: return {0.5, 0.15};
-    case sortHummer: return {0.5, 0.5};
-    default: return {0.4, 0.25};
+    case sortHovercraft:
+        return {0.5, 0.15};
+    case sortHummer:
+        return {0.5, 0.5};
+    default:
+        return {0.4, 0.25};
     }
 }
 
-int ValidSort(int sort) { return sort == sortHovercraft || sort == sortHummer ? sort : sortTank; }
+int ValidSort(int sort) {
+    return sort == sortHovercraft || sort == sortHummer ? sort : sortTank;
+}
 
 // A vehicle index after vehicle `removed` left the table.
 void Reindex(int32_t& index, int removed) {
@@ -33,8 +38,7 @@ void Reindex(int32_t& index, int removed) {
 }
 
 // Drops `removed` from a list of vehicle indices and moves the rest along.
-template <class Array>
-int RemoveFromList(Array& list, int first, int count, int removed) {
+template <class Array> int RemoveFromList(Array& list, int first, int count, int removed) {
     int out = first;
     for (int k = first; k < first + count; ++k) {
         int32_t v = list[k];
@@ -69,21 +73,26 @@ void RepointVehicleIndices(Game& g, int i) {
         Reindex(t.SavedMissionTarget, i);
         Reindex(t.LastKiller, i);
     }
-    for (TTeam& team : g.Teams) Reindex(team.CowCarrier, i);
+    for (TTeam& team : g.Teams)
+        Reindex(team.CowCarrier, i);
     RemoveFromList(g.RankOrder, 0, g.TankCount + 1, i);
-    for (int k = 0; k < g.TankCount; ++k) g.Tanks[g.RankOrder[k]].Rank = k + 1;
+    for (int k = 0; k < g.TankCount; ++k)
+        g.Tanks[g.RankOrder[k]].Rank = k + 1;
     for (TMateList& m : g.MateLists) {
         m.Count = RemoveFromList(m.Mates, 1, m.Count, i);
         if (m.OrderMate > m.Count) m.OrderStage = m.OrderMate = 0;
     }
-    for (int k = 0; k < g.Console.Count; ++k) Reindex(g.Console.Lines[k].Owner, i);
+    for (int k = 0; k < g.Console.Count; ++k)
+        Reindex(g.Console.Lines[k].Owner, i);
     for (TPlayerLines& p : g.PlayerLines) {
         Reindex(p.KillNotice.Speaker, i);
         Reindex(p.Personal.Speaker, i);
         Reindex(p.Taunt.Speaker, i);
     }
-    for (int k = 0; k < g.Bullets.Count; ++k) Reindex(g.Bullets[k].Shooter, i);
-    for (int k = 0; k < g.Bomblets.Count; ++k) Reindex(g.Bomblets[k].Owner, i);
+    for (int k = 0; k < g.Bullets.Count; ++k)
+        Reindex(g.Bullets[k].Shooter, i);
+    for (int k = 0; k < g.Bomblets.Count; ++k)
+        Reindex(g.Bomblets[k].Owner, i);
     for (int k = 0; k < g.Rockets.Count; ++k) {
         Reindex(g.Rockets[k].Owner, i);
         Reindex(g.Rockets[k].Target, i);
@@ -93,7 +102,8 @@ void RepointVehicleIndices(Game& g, int i) {
         Reindex(b.Owner, i);
         b.ZapLast = RemoveFromList(b.ZapTargets, 0, b.ZapLast + 1, i) - 1;
     }
-    for (int k = 0; k < g.Mines.Count; ++k) Reindex(g.Mines[k].Owner, i);
+    for (int k = 0; k < g.Mines.Count; ++k)
+        Reindex(g.Mines[k].Owner, i);
     Reindex(g.Player1, i);
     Reindex(g.Player2, i);
     Reindex(g.LeftViewPlayer, i);
@@ -140,7 +150,8 @@ void InitTankGeometry(TTank& t, int sort, int mineHalfWidth) {
 }
 
 void RefreshWorldCorners(TTank& t) {
-    for (int k = 0; k < 4; ++k) t.WorldCorners[k] = Add(t.Position, Rotate(t.BodyCorners[k], t.Heading));
+    for (int k = 0; k < 4; ++k)
+        t.WorldCorners[k] = Add(t.Position, Rotate(t.BodyCorners[k], t.Heading));
     t.TurretMountWorld = Add(t.Position, Rotate(t.TurretMount, t.Heading));
 }
 
@@ -182,6 +193,7 @@ void RemoveTank(Game& g, int i) {
     g.Tanks[g.TankCount] = TTank{};
     RepointVehicleIndices(g, i);
     // The vehicles that moved down now use other picture slots.
-    for (int k = i; k < g.TankCount; ++k) MarkAppearanceChanged(g, k);
+    for (int k = i; k < g.TankCount; ++k)
+        MarkAppearanceChanged(g, k);
     DropTeamIfEmpty(g, team);
 }

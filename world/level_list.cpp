@@ -11,14 +11,18 @@ namespace fs = std::filesystem;
 
 namespace {
 
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+char Lower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 // Sorted by name as a file list shows them: case does not matter, and
 // names equal but for case keep a fixed order.
 bool ByName(const std::string& a, const std::string& b) {
     const auto lowerLess = [](char x, char y) { return Lower(x) < Lower(y); };
-    if (std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), lowerLess)) return true;
-    if (std::lexicographical_compare(b.begin(), b.end(), a.begin(), a.end(), lowerLess)) return false;
+    if (std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), lowerLess))
+        return true;
+    if (std::lexicographical_compare(b.begin(), b.end(), a.begin(), a.end(), lowerLess))
+        return false;
     return a < b;
 }
 
@@ -59,6 +63,7 @@ std::string ReplacementMapName(const std::vector<std::string>& levels, const std
         return std::find(levels.begin(), levels.end(), candidate) != levels.end();
     };
     std::string candidate = name + "(replaced by server map)";
-    for (size_t n = 2; listed(candidate); ++n) candidate = name + "(replaced by server map " + std::to_string(n) + ")";
+    for (size_t n = 2; listed(candidate); ++n)
+        candidate = name + "(replaced by server map " + std::to_string(n) + ")";
     return candidate;
 }

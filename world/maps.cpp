@@ -96,14 +96,17 @@ bool CommitMapGrid(TMapState& map, const TTerrainTables& tables, Random& rng, co
             map.MapCells(column, row) = code;
             const int32_t kind = KindOfCode(tables, code);
             map.Blocked(column, row) = kind == tkWall ? 1 : 0;
-            if (kind == tkSpawn && map.SpawnCount < MaxSpawnPoints) map.SpawnPoints[map.SpawnCount++] = {column, row};
-            if (kind == tkBase && map.BaseCount < MaxBases) map.Bases[map.BaseCount++] = {column, row};
+            if (kind == tkSpawn && map.SpawnCount < MaxSpawnPoints)
+                map.SpawnPoints[map.SpawnCount++] = {column, row};
+            if (kind == tkBase && map.BaseCount < MaxBases)
+                map.Bases[map.BaseCount++] = {column, row};
             if (kind == tkSnow) ++snowCells;
         }
     }
     map.SnowMap = 2 * static_cast<int64_t>(snowCells) >= static_cast<int64_t>(w) * h;
     if (map.SpawnCount == 0)
-        for (int i = 0; i < RandomSpawnCount; ++i) map.SpawnPoints[map.SpawnCount++] = PickRandomFreeCell(map, rng, freeCells);
+        for (int i = 0; i < RandomSpawnCount; ++i)
+            map.SpawnPoints[map.SpawnCount++] = PickRandomFreeCell(map, rng, freeCells);
     AssignBaseSpawns(map);
     map.CurrentMapName = name;
     return true;
@@ -118,8 +121,8 @@ bool LoadMap(Game& g, const std::string& name, std::string& error) {
     const std::string path = MapPath(g, name);
     std::string text;
     TMapGrid grid;
-    if (!ReadTextFile(path, MaxMapFileBytes, text, error) || !ParseMapText(text, path, grid, error) ||
-        !CommitMapGrid(g, g, g.Rng, grid, name, error))
+    if (!ReadTextFile(path, MaxMapFileBytes, text, error) ||
+        !ParseMapText(text, path, grid, error) || !CommitMapGrid(g, g, g.Rng, grid, name, error))
         return false;
     g.CreditsLevel = credits;
     g.MapReceived = true;
@@ -136,7 +139,8 @@ bool LoadMap(Game& g, const std::string& name) {
 bool SaveMap(Game& g, const std::string& name) {
     // The credits level is saved where it is loaded from, Credits.dat.
     if (!IsPlainLevelName(name)) {
-        g.TheUi.MessageBox("Cannot save a map as \"" + Printable(name) + "\": not a plain file name.");
+        g.TheUi.MessageBox("Cannot save a map as \"" + Printable(name) +
+                           "\": not a plain file name.");
         return false;
     }
     std::string error;
@@ -165,6 +169,7 @@ bool LoadCreditsText(Game& g) {
         return false;
     }
     g.CreditsLines.clear();
-    for (TTextLines lines(text); lines.Next();) g.CreditsLines.emplace_back(lines.Line);
+    for (TTextLines lines(text); lines.Next();)
+        g.CreditsLines.emplace_back(lines.Line);
     return true;
 }

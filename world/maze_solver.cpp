@@ -20,8 +20,13 @@ void TMazeSolver::Enter(int x, int y, int depth) {
     // 64 bits: a target far outside the map must not overflow.
     const int64_t ax = std::llabs(static_cast<int64_t>(Target.X) - x);
     const int64_t ay = std::llabs(static_cast<int64_t>(Target.Y) - y);
-    Stack[StackSize++] = {x, y, depth, static_cast<int8_t>(Target.X < x ? -1 : 1),
-                          static_cast<int8_t>(Target.Y < y ? -1 : 1), ay < ax, 0};
+    Stack[StackSize++] = {x,
+                          y,
+                          depth,
+                          static_cast<int8_t>(Target.X < x ? -1 : 1),
+                          static_cast<int8_t>(Target.Y < y ? -1 : 1),
+                          ay < ax,
+                          0};
 }
 
 bool TMazeSolver::FindPath(TCell start, TCell target) {
@@ -31,7 +36,8 @@ bool TMazeSolver::FindPath(TCell start, TCell target) {
     Width = Map.SolverWidth < MaxMapSize ? Map.SolverWidth : MaxMapSize;
     Height = Map.SolverHeight < MaxMapSize ? Map.SolverHeight : MaxMapSize;
     for (int column = 0; column < Width; ++column)
-        std::memcpy(&Visited[static_cast<size_t>(column) * MaxMapSize], &Map.BlockedStore[static_cast<size_t>(column) * MaxMapSize],
+        std::memcpy(&Visited[static_cast<size_t>(column) * MaxMapSize],
+                    &Map.BlockedStore[static_cast<size_t>(column) * MaxMapSize],
                     static_cast<size_t>(Height > 0 ? Height : 0));
 
     StackSize = 0;

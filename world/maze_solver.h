@@ -13,7 +13,7 @@
 constexpr int MaxPathLength = 2000;
 
 class TMazeSolver {
-public:
+  public:
     // Reads the blocked grid the map loader keeps in map. Allocates its
     // working grids once, here; a search allocates nothing.
     explicit TMazeSolver(const TMapState& map);
@@ -25,7 +25,7 @@ public:
     std::array<TCell, MaxPathLength> Path{};
     int32_t PathLength = 0;
 
-private:
+  private:
     // One call of the depth-first visit, kept on an explicit stack so a
     // 2000-deep search costs no machine stack.
     struct TFrame {

@@ -94,19 +94,25 @@ std::string LineFault(const std::string& fileName, int line, const std::string& 
     return fileName + ", line " + std::to_string(line) + ": " + what;
 }
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 std::string_view TrimBlanks(std::string_view s) {
-    while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
-    while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
+    while (!s.empty() && IsBlank(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && IsBlank(s.back()))
+        s.remove_suffix(1);
     return s;
 }
 
 std::string_view NextWord(std::string_view& rest) {
     size_t i = 0;
-    while (i < rest.size() && IsBlank(rest[i])) ++i;
+    while (i < rest.size() && IsBlank(rest[i]))
+        ++i;
     size_t j = i;
-    while (j < rest.size() && !IsBlank(rest[j])) ++j;
+    while (j < rest.size() && !IsBlank(rest[j]))
+        ++j;
     const std::string_view word = rest.substr(i, j - i);
     rest.remove_prefix(j);
     return word;

@@ -18,7 +18,7 @@ bool WriteTextFile(const std::string& path, std::string_view text, std::string& 
 // Walks the lines of a text, numbering them from 1. Lines end with CR LF,
 // LF or CR; a Ctrl-Z ends the text, as it always has for these files.
 class TTextLines {
-public:
+  public:
     explicit TTextLines(std::string_view text);
     bool Next();
     // Like Next, but passes over lines that hold only blanks.
@@ -26,7 +26,7 @@ public:
     std::string_view Line;
     int Number = 0;
 
-private:
+  private:
     std::string_view Rest;
 };
 

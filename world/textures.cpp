@@ -46,10 +46,20 @@ TImagePixels TurnTexture(const TImagePixels& src, int quarterTurns) {
         for (int x = 0; x < w; ++x) {
             int nx = x, ny = y;
             switch (turns) {
-            case 1: nx = y; ny = w - 1 - x; break;         // counter-clockwise
-            case 2: nx = w - 1 - x; ny = h - 1 - y; break; // half turn
-            case 3: nx = h - 1 - y; ny = x; break;         // clockwise
-            default: break;
+            case 1:
+                nx = y;
+                ny = w - 1 - x;
+                break; // counter-clockwise
+            case 2:
+                nx = w - 1 - x;
+                ny = h - 1 - y;
+                break; // half turn
+            case 3:
+                nx = h - 1 - y;
+                ny = x;
+                break; // clockwise
+            default:
+                break;
             }
             out.Pixels[static_cast<size_t>(ny) * out.Width + nx] = src.At(x, y);
         }
@@ -57,8 +67,9 @@ TImagePixels TurnTexture(const TImagePixels& src, int quarterTurns) {
     return out;
 }
 
-bool ParseTextureList(std::string_view text, const std::string& fileName, std::vector<TTextureEntry>& entries,
-                      std::string& error, std::string& warning) {
+bool ParseTextureList(std::string_view text, const std::string& fileName,
+                      std::vector<TTextureEntry>& entries, std::string& error,
+                      std::string& warning) {
     entries.clear();
     warning.clear();
     TTextLines lines(text);
@@ -82,17 +93,20 @@ bool ParseTextureList(std::string_view text, const std::string& fileName, std::v
         if (grip.empty() || !TrimBlanks(line).empty())
             return fault("expected four fields: name, kind, friction and grip.");
         e.Name = std::string(name);
-        if (!ParseWholeNumber(kind, e.Kind)) return fault("the kind \"" + Printable(kind) + "\" is not a whole number.");
+        if (!ParseWholeNumber(kind, e.Kind))
+            return fault("the kind \"" + Printable(kind) + "\" is not a whole number.");
         if (!ParseNumber(friction, e.Friction))
             return fault("the friction \"" + Printable(friction) + "\" is not a number.");
-        if (!ParseNumber(grip, e.Grip)) return fault("the grip \"" + Printable(grip) + "\" is not a number.");
+        if (!ParseNumber(grip, e.Grip))
+            return fault("the grip \"" + Printable(grip) + "\" is not a number.");
         entries.push_back(std::move(e));
     }
     return true;
 }
 
-void InstallTextures(TTerrainTables& tables, const std::vector<TTextureEntry>& entries, const std::string& folder,
-                     ITextureImages& images, std::vector<std::string>& missing) {
+void InstallTextures(TTerrainTables& tables, const std::vector<TTextureEntry>& entries,
+                     const std::string& folder, ITextureImages& images,
+                     std::vector<std::string>& missing) {
     images.Clear();
     const size_t count = entries.size() < MaxTextures ? entries.size() : MaxTextures;
     for (size_t t = 0; t < count; ++t) {
@@ -105,7 +119,8 @@ void InstallTextures(TTerrainTables& tables, const std::vector<TTextureEntry>& e
         }
         // Image 4t + r is texture t turned r quarter turns: the cell code is the index.
         images.AddImage(picture, e.Name);
-        for (int turns = 1; turns < 4; ++turns) images.AddImage(TurnTexture(picture, turns), "");
+        for (int turns = 1; turns < 4; ++turns)
+            images.AddImage(TurnTexture(picture, turns), "");
         tables.TerrainKind[t] = e.Kind;
         tables.Friction[t] = e.Friction;
         tables.Grip[t] = e.Grip;
@@ -121,7 +136,8 @@ bool LoadTextures(Game& g, ITextureImages& images) {
     std::string error;
     std::string warning;
     std::vector<TTextureEntry> entries;
-    if (!ReadTextFile(path, MaxTextureListBytes, text, error) || !ParseTextureList(text, path, entries, error, warning)) {
+    if (!ReadTextFile(path, MaxTextureListBytes, text, error) ||
+        !ParseTextureList(text, path, entries, error, warning)) {
         g.TheUi.MessageBox(error);
         return false;
     }
@@ -131,9 +147,12 @@ bool LoadTextures(Game& g, ITextureImages& images) {
     if (!missing.empty()) {
         constexpr size_t named = 10;
         std::string list;
-        for (size_t i = 0; i < missing.size() && i < named; ++i) list += (i ? ", " : "") + missing[i];
-        if (missing.size() > named) list += " and " + std::to_string(missing.size() - named) + " more";
-        g.TheUi.MessageBox("These texture pictures are missing or unreadable and are drawn as a grey checker board: " +
+        for (size_t i = 0; i < missing.size() && i < named; ++i)
+            list += (i ? ", " : "") + missing[i];
+        if (missing.size() > named)
+            list += " and " + std::to_string(missing.size() - named) + " more";
+        g.TheUi.MessageBox("These texture pictures are missing or unreadable and are drawn as a "
+                           "grey checker board: " +
                            list + ".");
     }
     return true;

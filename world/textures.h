@@ -19,7 +19,7 @@ using TImagePixels = TImage;
 // How the texture loader reaches the display's image list; the app hands in
 // the platform's, tests a fake.
 class ITextureImages {
-public:
+  public:
     virtual ~ITextureImages() = default;
     // Reads a 24-bit bitmap; false when the file is missing or unreadable.
     virtual bool LoadBitmap(const std::string& path, TImagePixels& out) = 0;
@@ -46,14 +46,16 @@ struct TTextureEntry {
 // A line that is not "name kind friction grip" refuses the whole list
 // (false, error names fileName and the line). Lines beyond MaxTextures are
 // dropped with a note in warning.
-bool ParseTextureList(std::string_view text, const std::string& fileName, std::vector<TTextureEntry>& entries,
-                      std::string& error, std::string& warning);
+bool ParseTextureList(std::string_view text, const std::string& fileName,
+                      std::vector<TTextureEntry>& entries, std::string& error,
+                      std::string& warning);
 
 // Fills the tables and the image list from a parsed list; bitmaps are read
 // from folder. A missing bitmap gets a stand-in picture and is named in
 // missing, so cell codes still find their picture.
-void InstallTextures(TTerrainTables& tables, const std::vector<TTextureEntry>& entries, const std::string& folder,
-                     ITextureImages& images, std::vector<std::string>& missing);
+void InstallTextures(TTerrainTables& tables, const std::vector<TTextureEntry>& entries,
+                     const std::string& folder, ITextureImages& images,
+                     std::vector<std::string>& missing);
 
 // TextureList.txt and its bitmaps from the program folder. A faulty list
 // is refused with a message and changes nothing.

@@ -14,8 +14,8 @@ TParseResult Parse(std::vector<std::string> args, const std::string& program = "
 } // namespace
 
 TEST(Options, QuickStartMatch) {
-    const TParseResult r = Parse({"--map", "Arena", "--bots", "5", "--style", "ctc",
-                                  "--fraglimit", "7", "--seed", "42", "--two-players"});
+    const TParseResult r = Parse({"--map", "Arena", "--bots", "5", "--style", "ctc", "--fraglimit",
+                                  "7", "--seed", "42", "--two-players"});
     ASSERT_EQ(r.Error, "");
     EXPECT_EQ(*r.Options.Map, "Arena");
     EXPECT_EQ(*r.Options.Bots, 5);
@@ -53,7 +53,8 @@ TEST(Options, DeveloperOnlyAsFirstArgumentAndScreenSaverOnlyAsScr) {
 TEST(Options, QuickStartFillsTheStartChoices) {
     TestRig rig;
     Game& g = rig.g();
-    TOptions o = Parse({"--map", "Credits...", "--bots", "9", "--style", "tw", "--fraglimit", "3"}).Options;
+    TOptions o =
+        Parse({"--map", "Credits...", "--bots", "9", "--style", "tw", "--fraglimit", "3"}).Options;
     ApplyQuickStart(g, o);
     EXPECT_EQ(g.Start.SelectedLevel, "Credits...");
     EXPECT_EQ(g.Start.BotCount, 9);

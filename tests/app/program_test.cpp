@@ -40,7 +40,8 @@ struct ProgramRun {
 int CountKind(const Game& g, int kind) {
     int n = 0;
     for (int c = 0; c < g.MapWidth; ++c)
-        for (int r = 0; r < g.MapHeight; ++r) n += KindAt(g, c, r) == kind;
+        for (int r = 0; r < g.MapHeight; ++r)
+            n += KindAt(g, c, r) == kind;
     return n;
 }
 

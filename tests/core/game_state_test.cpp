@@ -41,7 +41,8 @@ TEST(Pools, RefuseWhenFullAndRemoveByMovingTheLast) {
     EXPECT_EQ(g.Explosions.Add(extra), -1); // the 1025th is not created
     EXPECT_EQ(g.Explosions.Count, 1024);
 
-    for (int i = 0; i < 16384; ++i) ASSERT_GE(g.Bullets.Add(TBullet{}), 0);
+    for (int i = 0; i < 16384; ++i)
+        ASSERT_GE(g.Bullets.Add(TBullet{}), 0);
     EXPECT_EQ(g.Bullets.Add(TBullet{}), -1); // the 16385th bullet is not fired
 
     g.Explosions.Remove(3);

@@ -50,10 +50,10 @@ TEST(Invariants, EachKindOfFaultIsNamed) {
     g.Tanks[1].GuidedMissile = 0; // no rocket in flight
     g.Tanks[0].Rank = 2;
     const std::vector<std::string> wrong = CheckInvariants(g);
-    for (const char* what : {"vehicle 0 velocity is not finite", "vehicle 1 is off the map",
-                             "vehicle 1 heading outside", "vehicle 0 bot target", "cow carrier",
-                             "console line owner", "bullet shooter", "vehicle 1 guided missile",
-                             "rank disagrees"})
+    for (const char* what :
+         {"vehicle 0 velocity is not finite", "vehicle 1 is off the map",
+          "vehicle 1 heading outside", "vehicle 0 bot target", "cow carrier", "console line owner",
+          "bullet shooter", "vehicle 1 guided missile", "rank disagrees"})
         EXPECT_TRUE(Mentions(wrong, what)) << what;
 }
 

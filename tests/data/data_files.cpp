@@ -8,8 +8,12 @@
 
 namespace {
 
-uint32_t U16(const std::vector<uint8_t>& b, size_t at) { return at + 2 <= b.size() ? b[at] | b[at + 1] << 8 : 0; }
-uint32_t U32(const std::vector<uint8_t>& b, size_t at) { return U16(b, at) | U16(b, at + 2) << 16; }
+uint32_t U16(const std::vector<uint8_t>& b, size_t at) {
+    return at + 2 <= b.size() ? b[at] | b[at + 1] << 8 : 0;
+}
+uint32_t U32(const std::vector<uint8_t>& b, size_t at) {
+    return U16(b, at) | U16(b, at + 2) << 16;
+}
 
 } // namespace
 
@@ -28,7 +32,8 @@ std::string ReadText(const std::string& path) {
 
 bool ReadBmp(const std::string& path, TBmp& out, bool pixels) {
     std::vector<uint8_t> b;
-    if (!ReadBytes(path, b) || b.size() < 54 || b[0] != 'B' || b[1] != 'M' || U32(b, 30) != 0) return false;
+    if (!ReadBytes(path, b) || b.size() < 54 || b[0] != 'B' || b[1] != 'M' || U32(b, 30) != 0)
+        return false;
     out.Width = int(U32(b, 18));
     out.Height = int(int32_t(U32(b, 22)));
     out.Bits = int(U16(b, 28));
@@ -41,7 +46,8 @@ bool ReadBmp(const std::string& path, TBmp& out, bool pixels) {
     for (int row = 0; row < out.Height; ++row) {
         const uint8_t* p = b.data() + offset + stride * row;
         for (int x = 0; x < out.Width; ++x)
-            out.Pixels[size_t(out.Height - 1 - row) * out.Width + x] = p[x * 3 + 2] << 16 | p[x * 3 + 1] << 8 | p[x * 3];
+            out.Pixels[size_t(out.Height - 1 - row) * out.Width + x] =
+                p[x * 3 + 2] << 16 | p[x * 3 + 1] << 8 | p[x * 3];
     }
     return true;
 }
@@ -60,7 +66,8 @@ bool ReadWave(const std::string& path, TPcm& out) {
             out.Rate = int(U32(b, at + 12));
             out.Bits = int(U16(b, at + 22));
         } else if (std::memcmp(b.data() + at, "data", 4) == 0 && out.Bits == 16) {
-            for (size_t i = 0; i + 1 < size; i += 2) out.Samples.push_back(int16_t(U16(b, at + 8 + i)));
+            for (size_t i = 0; i + 1 < size; i += 2)
+                out.Samples.push_back(int16_t(U16(b, at + 8 + i)));
             return true;
         }
         at += 8 + size + (size & 1);
@@ -74,10 +81,13 @@ std::vector<std::string> Lines(const std::string& text, bool& crlf) {
     size_t start = 0;
     while (start <= text.size()) {
         const size_t nl = text.find('\n', start);
-        std::string line = text.substr(start, nl == std::string::npos ? std::string::npos : nl - start);
+        std::string line =
+            text.substr(start, nl == std::string::npos ? std::string::npos : nl - start);
         if (nl != std::string::npos) {
-            if (line.empty() || line.back() != '\r') crlf = false;
-            else line.pop_back();
+            if (line.empty() || line.back() != '\r')
+                crlf = false;
+            else
+                line.pop_back();
         }
         out.push_back(line);
         if (nl == std::string::npos) break;
@@ -98,14 +108,16 @@ TMapFile ReadMapFile(const std::string& path) {
     if (!crlf) m.Problem = "a line does not end in CR LF";
     if (lines.back().empty()) m.Problem = "line break after the last row (read as a row of zeros)";
     for (const std::string& line : lines) {
-        if (line.empty() || line.front() == ' ' || line.back() == ' ' || line.find("  ") != std::string::npos) {
+        if (line.empty() || line.front() == ' ' || line.back() == ' ' ||
+            line.find("  ") != std::string::npos) {
             m.Problem = "codes must be separated by exactly one blank";
             break;
         }
         std::istringstream in(line);
         std::vector<long> row;
         long v = 0;
-        while (in >> v) row.push_back(v);
+        while (in >> v)
+            row.push_back(v);
         if (!in.eof()) m.Problem = "not a number: " + line.substr(0, 20);
         m.Rows.push_back(row);
     }
@@ -124,8 +136,10 @@ std::vector<TTextureLine> ReadTextureLines(std::string& problem) {
         std::istringstream in(line);
         TTextureLine t;
         std::string rest;
-        if (!(in >> t.Name >> t.Kind >> t.Friction >> t.Grip) || (in >> rest)) problem = "bad line: " + line;
-        if (std::count(line.begin(), line.end(), ' ') != 3) problem = "fields must be separated by single blanks: " + line;
+        if (!(in >> t.Name >> t.Kind >> t.Friction >> t.Grip) || (in >> rest))
+            problem = "bad line: " + line;
+        if (std::count(line.begin(), line.end(), ' ') != 3)
+            problem = "fields must be separated by single blanks: " + line;
         out.push_back(t);
     }
     return out;

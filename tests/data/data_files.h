@@ -6,7 +6,9 @@
 #include <string>
 #include <vector>
 
-inline std::string BinPath(const std::string& name) { return std::string(MOOR_BIN_DIR) + "/" + name; }
+inline std::string BinPath(const std::string& name) {
+    return std::string(MOOR_BIN_DIR) + "/" + name;
+}
 
 bool ReadBytes(const std::string& path, std::vector<uint8_t>& out);
 std::string ReadText(const std::string& path);

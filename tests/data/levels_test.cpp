@@ -19,16 +19,19 @@ struct TLevel {
 std::vector<TLevel> Levels(bool withCredits) {
     std::vector<TLevel> out;
     for (const auto& entry : std::filesystem::directory_iterator(MOOR_BIN_DIR))
-        if (entry.path().extension() == ".map") out.push_back({entry.path().stem().string(), ReadMapFile(entry.path().string())});
+        if (entry.path().extension() == ".map")
+            out.push_back({entry.path().stem().string(), ReadMapFile(entry.path().string())});
     if (withCredits) out.push_back({"Credits.dat", ReadMapFile(BinPath("Credits.dat"))});
-    std::sort(out.begin(), out.end(), [](const TLevel& a, const TLevel& b) { return a.Name < b.Name; });
+    std::sort(out.begin(), out.end(),
+              [](const TLevel& a, const TLevel& b) { return a.Name < b.Name; });
     return out;
 }
 
 std::vector<int> Kinds() {
     std::string problem;
     std::vector<int> kinds;
-    for (const TTextureLine& t : ReadTextureLines(problem)) kinds.push_back(t.Kind);
+    for (const TTextureLine& t : ReadTextureLines(problem))
+        kinds.push_back(t.Kind);
     return kinds;
 }
 
@@ -71,7 +74,8 @@ TEST(Levels, EveryMapFollowsTheFormatWithKnownTextures) {
                 EXPECT_LT(code / 4, long(kinds.size()));
             }
         for (int y = 0; y < l.Map.Height; ++y)
-            for (int x = 0; x < l.Map.Width; ++x) open += KindOf(l.Map, kinds, x, y) != Wall;
+            for (int x = 0; x < l.Map.Width; ++x)
+                open += KindOf(l.Map, kinds, x, y) != Wall;
         EXPECT_GT(open, 0);
     }
 }
@@ -99,8 +103,8 @@ TEST(Levels, EveryOpenCellCanBeReachedFromEveryOther) {
             const int dx[] = {1, -1, 0, 0}, dy[] = {0, 0, 1, -1};
             for (int k = 0; k < 4; ++k) {
                 const int x = c.X + dx[k], y = c.Y + dy[k];
-                if (x < 0 || y < 0 || x >= m.Width || y >= m.Height || seen[size_t(y) * m.Width + x] ||
-                    KindOf(m, kinds, x, y) == Wall)
+                if (x < 0 || y < 0 || x >= m.Width || y >= m.Height ||
+                    seen[size_t(y) * m.Width + x] || KindOf(m, kinds, x, y) == Wall)
                     continue;
                 seen[size_t(y) * m.Width + x] = 1;
                 todo.push({x, y});
@@ -119,7 +123,8 @@ TEST(Levels, TheSetCoversEveryKindOfGame) {
         baseMaps += bases >= 2;
         fourBases += bases >= 4;
         noSpawns += CellsOfKind(l.Map, kinds, Spawn).empty();
-        snowMaps += CellsOfKind(l.Map, kinds, Snow).size() * 2 >= size_t(l.Map.Width) * l.Map.Height;
+        snowMaps +=
+            CellsOfKind(l.Map, kinds, Snow).size() * 2 >= size_t(l.Map.Width) * l.Map.Height;
         areas.push_back(l.Map.Width * l.Map.Height);
     }
     std::sort(areas.begin(), areas.end());
@@ -139,9 +144,10 @@ TEST(Levels, EveryBaseHasSpawnPadsCloseBy) {
         const std::vector<TCellPos> spawns = CellsOfKind(l.Map, kinds, Spawn);
         if (bases.size() < 2) continue;
         for (const TCellPos& b : bases) {
-            const int near = int(std::count_if(spawns.begin(), spawns.end(), [&](const TCellPos& s) {
-                return std::abs(s.X - b.X) <= 3 && std::abs(s.Y - b.Y) <= 3;
-            }));
+            const int near =
+                int(std::count_if(spawns.begin(), spawns.end(), [&](const TCellPos& s) {
+                    return std::abs(s.X - b.X) <= 3 && std::abs(s.Y - b.Y) <= 3;
+                }));
             EXPECT_GE(near, 2) << "base at " << b.X << "," << b.Y;
         }
     }
@@ -178,7 +184,9 @@ TEST(Credits, TheTextFitsOnTheCreditsLevel) {
     // and every line must end on the map.
     for (size_t i = 0; i < lines.size(); ++i) {
         const std::string& line = lines[i];
-        auto isRight = [](const std::string& l) { return l.rfind("Wil", 0) == 0 || l.rfind("Dir", 0) == 0; };
+        auto isRight = [](const std::string& l) {
+            return l.rfind("Wil", 0) == 0 || l.rfind("Dir", 0) == 0;
+        };
         const int width = 15 * int(line.size());
         if (isRight(line)) {
             ++right;

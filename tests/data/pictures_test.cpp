@@ -13,7 +13,9 @@ namespace {
 
 constexpr uint32_t Black = 0x000000, Fuchsia = 0xFF00FF;
 
-bool PureBlue(uint32_t p) { return (p & 0xFFFF00) == 0 && (p & 0xFF) != 0; }
+bool PureBlue(uint32_t p) {
+    return (p & 0xFFFF00) == 0 && (p & 0xFF) != 0;
+}
 
 int Count(const TBmp& b, bool (*pred)(uint32_t)) {
     return int(std::count_if(b.Pixels.begin(), b.Pixels.end(), pred));
@@ -42,14 +44,16 @@ TEST(Sprites, TransparentColourFramesEachSpriteAndItDrawsSomething) {
         const TBmp b = Load(std::string(s.Name));
         if (b.Pixels.empty()) continue;
         const uint32_t key = s.Fuchsia ? Fuchsia : Black;
-        const int opaque = int(std::count_if(b.Pixels.begin(), b.Pixels.end(), [&](uint32_t p) { return p != key; }));
+        const int opaque = int(
+            std::count_if(b.Pixels.begin(), b.Pixels.end(), [&](uint32_t p) { return p != key; }));
         EXPECT_GT(opaque, int(b.Pixels.size()) / 8) << s.Name << " is nearly empty";
         // The rocket is a solid two-pixel streak; everything else has room around it.
         if (s.Name != "Rocket" && s.Name != "AlarmLight") {
             EXPECT_EQ(b.At(0, 0), key) << s.Name << " corner is not transparent";
         }
         if (s.Fuchsia) {
-            EXPECT_EQ(std::count(b.Pixels.begin(), b.Pixels.end(), Black), 0) << s.Name << " has stray black";
+            EXPECT_EQ(std::count(b.Pixels.begin(), b.Pixels.end(), Black), 0)
+                << s.Name << " has stray black";
         }
     }
 }
@@ -75,7 +79,8 @@ TEST(Sprites, ShadowsAreOneDarkColourInTheShapeOfTheirVehicle) {
         const TBmp shadow = Load(std::string(SpriteList[sort + 2].Name));
         ASSERT_EQ(body.Pixels.size(), shadow.Pixels.size());
         for (size_t p = 0; p < body.Pixels.size(); ++p) {
-            EXPECT_EQ(body.Pixels[p] == Black, shadow.Pixels[p] == Black) << SpriteList[sort + 2].Name;
+            EXPECT_EQ(body.Pixels[p] == Black, shadow.Pixels[p] == Black)
+                << SpriteList[sort + 2].Name;
             if (shadow.Pixels[p] != Black) {
                 EXPECT_LT(shadow.Pixels[p] & 0xFF, 40u);
             }
@@ -101,10 +106,12 @@ TEST(PatternMasks, OneBitAtTheBodySizeWithBothColoursUsed) {
             EXPECT_EQ(b.Height, sizes[s][1]) << name;
             ASSERT_TRUE(ReadBytes(BinPath(name + ".bmp"), bytes));
             // Count set bits row by row (rows padded to 4 bytes).
-            const size_t stride = ((size_t(b.Width) + 31) / 32) * 4, offset = bytes[10] | bytes[11] << 8;
+            const size_t stride = ((size_t(b.Width) + 31) / 32) * 4,
+                         offset = bytes[10] | bytes[11] << 8;
             int set = 0;
             for (int row = 0; row < b.Height; ++row)
-                for (int x = 0; x < b.Width; ++x) set += (bytes[offset + stride * row + x / 8] >> (7 - x % 8)) & 1;
+                for (int x = 0; x < b.Width; ++x)
+                    set += (bytes[offset + stride * row + x / 8] >> (7 - x % 8)) & 1;
             const int total = b.Width * b.Height;
             EXPECT_GT(set, total / 5) << name << ": too little of the first colour";
             EXPECT_GT(total - set, total / 12) << name << ": the pattern barely shows";
@@ -120,11 +127,12 @@ TEST(Explosion, ThirteenSquareFramesThatStartBrightAndFade) {
     auto lit = [&](int frame) {
         int n = 0;
         for (int y = 0; y < b.Height; ++y)
-            for (int x = 0; x < w; ++x) n += b.At(frame * w + x, y) != Black;
+            for (int x = 0; x < w; ++x)
+                n += b.At(frame * w + x, y) != Black;
         return n;
     };
     EXPECT_GT(lit(0), 0);
-    EXPECT_GT(lit(6), lit(0)); // it swells
+    EXPECT_GT(lit(6), lit(0));      // it swells
     EXPECT_LT(lit(12), lit(6) / 4); // and is nearly gone at the end
 }
 
@@ -140,7 +148,8 @@ TEST(Textures, ListLinesAreWellFormed) {
         EXPECT_GT(t.Friction, 0) << t.Name;
         EXPECT_GE(t.Grip, 0) << t.Name;
     }
-    for (int k = 0; k < 6; ++k) EXPECT_GT(kinds[k], 0) << "no texture of kind " << k;
+    for (int k = 0; k < 6; ++k)
+        EXPECT_GT(kinds[k], 0) << "no texture of kind " << k;
 }
 
 TEST(Textures, EachNamedBitmapIs64By64) {
@@ -159,10 +168,12 @@ TEST(Textures, NaturalGroundsTileWithoutAVisibleSeam) {
     // between neighbouring columns inside it.
     auto diff = [](uint32_t a, uint32_t b) {
         int d = 0;
-        for (int s = 0; s < 24; s += 8) d += std::abs(int(a >> s & 0xFF) - int(b >> s & 0xFF));
+        for (int s = 0; s < 24; s += 8)
+            d += std::abs(int(a >> s & 0xFF) - int(b >> s & 0xFF));
         return d;
     };
-    for (const char* name : {"Grass", "Meadow", "Dirt", "Sand", "Water", "Snow", "Ice", "Mud", "Rock", "Brick"}) {
+    for (const char* name :
+         {"Grass", "Meadow", "Dirt", "Sand", "Water", "Snow", "Ice", "Mud", "Rock", "Brick"}) {
         const TBmp b = Load(name);
         if (b.Pixels.empty()) continue;
         double inside = 0, wrapX = 0, wrapY = 0;
@@ -180,8 +191,12 @@ TEST(StartScreen, BackgroundStylesArrowsAndNetworkPicture) {
     const struct {
         const char* Name;
         int W, H;
-    } pictures[] = {{"StartBackground", 661, 480}, {"StyleDeathmatch", 96, 72}, {"StyleTeamWar", 96, 72},
-                    {"StyleCaptureTheCow", 96, 72}, {"ArrowUp", 24, 24},       {"ArrowDown", 24, 24},
+    } pictures[] = {{"StartBackground", 661, 480},
+                    {"StyleDeathmatch", 96, 72},
+                    {"StyleTeamWar", 96, 72},
+                    {"StyleCaptureTheCow", 96, 72},
+                    {"ArrowUp", 24, 24},
+                    {"ArrowDown", 24, 24},
                     {"Network", 32, 32}};
     for (const auto& p : pictures) {
         TBmp b;

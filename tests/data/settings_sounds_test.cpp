@@ -16,7 +16,8 @@ bool Numbers(const std::string& line, std::vector<long>& out) {
     std::istringstream in(line);
     long v = 0;
     out.clear();
-    while (in >> v) out.push_back(v);
+    while (in >> v)
+        out.push_back(v);
     return in.eof() && !out.empty();
 }
 
@@ -34,7 +35,8 @@ TEST(DefaultSettings, ThreeHundredFortySevenLinesThatParse) {
         EXPECT_TRUE(Numbers(lines[line - 1], v) && v.size() == 1) << "line " << line;
         return v.empty() ? -1 : v[0];
     };
-    for (int flag : {1, 2, 3, 4, 5, 9, 10}) EXPECT_TRUE(number(flag) == 0 || number(flag) == 1) << flag;
+    for (int flag : {1, 2, 3, 4, 5, 9, 10})
+        EXPECT_TRUE(number(flag) == 0 || number(flag) == 1) << flag;
     EXPECT_EQ(number(6), 2);  // 1024 x 768
     EXPECT_EQ(number(7), 2);  // 32 bits
     EXPECT_EQ(number(8), 20); // server rate
@@ -45,7 +47,8 @@ TEST(DefaultSettings, ThreeHundredFortySevenLinesThatParse) {
     EXPECT_EQ(number(14), 5);
     EXPECT_GT(number(15), 0);
     EXPECT_LE(number(15), 100);
-    for (int t = 16; t <= 27; ++t) EXPECT_FALSE(lines[t - 1].empty()) << "taunt on line " << t;
+    for (int t = 16; t <= 27; ++t)
+        EXPECT_FALSE(lines[t - 1].empty()) << "taunt on line " << t;
     std::set<std::string> names;
     std::set<long> colours;
     for (int k = 0; k < 64; ++k) {
@@ -58,7 +61,8 @@ TEST(DefaultSettings, ThreeHundredFortySevenLinesThatParse) {
         EXPECT_TRUE(pattern >= -1 && pattern <= 6);
         for (int c = 0; c < 2; ++c) {
             ASSERT_TRUE(Numbers(lines[at + 2 + c], v) && v.size() == 3);
-            EXPECT_TRUE(v[0] >= 0 && v[0] <= 1535 && v[1] >= 0 && v[1] <= 255 && v[2] >= 0 && v[2] <= 512); // "White" stores 512
+            EXPECT_TRUE(v[0] >= 0 && v[0] <= 1535 && v[1] >= 0 && v[1] <= 255 && v[2] >= 0 &&
+                        v[2] <= 512); // "White" stores 512
             if (c == 0) colours.insert(v[0] * 1000000 + v[1] * 1000 + v[2]);
         }
     }
@@ -81,7 +85,8 @@ TEST(Sounds, EighteenPlayablePcmWaves) {
         EXPECT_TRUE(w.Rate == 22050 || w.Rate == 44100) << name;
         EXPECT_GT(w.Samples.size(), size_t(w.Rate) / 20) << name;
         int peak = 0;
-        for (int16_t s : w.Samples) peak = std::max(peak, std::abs(int(s)));
+        for (int16_t s : w.Samples)
+            peak = std::max(peak, std::abs(int(s)));
         EXPECT_GT(peak, 8000) << name << " is nearly silent";
     }
 }
@@ -93,7 +98,8 @@ TEST(Sounds, LoopingSoundsJoinWithoutAClick) {
         ASSERT_TRUE(ReadWave(BinPath(std::string(SoundList[i]) + ".wav"), w));
         ASSERT_GT(w.Samples.size(), 100u);
         std::vector<int> steps;
-        for (size_t k = 1; k < w.Samples.size(); ++k) steps.push_back(std::abs(w.Samples[k] - w.Samples[k - 1]));
+        for (size_t k = 1; k < w.Samples.size(); ++k)
+            steps.push_back(std::abs(w.Samples[k] - w.Samples[k - 1]));
         std::sort(steps.begin(), steps.end());
         const int typical = steps[steps.size() * 99 / 100];
         EXPECT_LE(std::abs(w.Samples.back() - w.Samples.front()), typical) << SoundList[i];

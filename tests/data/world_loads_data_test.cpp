@@ -17,10 +17,12 @@ TTerrainTables LoadedTables() {
     TTerrainTables tables;
     std::vector<TTextureEntry> entries;
     std::string error, warning;
-    EXPECT_TRUE(ParseTextureList(ReadText(BinPath("TextureList.txt")), "TextureList.txt", entries, error, warning))
+    EXPECT_TRUE(ParseTextureList(ReadText(BinPath("TextureList.txt")), "TextureList.txt", entries,
+                                 error, warning))
         << error;
     EXPECT_EQ(warning, "");
-    for (size_t i = 0; i < entries.size(); ++i) tables.TerrainKind[i] = entries[i].Kind;
+    for (size_t i = 0; i < entries.size(); ++i)
+        tables.TerrainKind[i] = entries[i].Kind;
     tables.TextureCount = int32_t(entries.size());
     return tables;
 }
@@ -55,7 +57,8 @@ TEST(WorldLoadsData, EveryShippedLevelLoadsWithItsSpawnsAndBases) {
         EXPECT_GE(l.Map->SpawnCount, 4);
         if (l.Map->BaseCount < 2) continue;
         ++withBases;
-        for (int b = 0; b < l.Map->BaseCount; ++b) EXPECT_GE(l.Map->BaseSpawnCount[b], 2) << "base " << b;
+        for (int b = 0; b < l.Map->BaseCount; ++b)
+            EXPECT_GE(l.Map->BaseSpawnCount[b], 2) << "base " << b;
     }
     EXPECT_GE(withBases, 3);
 }

@@ -10,7 +10,7 @@
 #include "match/match.h"
 
 class ManualClock : public Clock {
-public:
+  public:
     int32_t Now = 100000;
     int32_t TickCount() override { return Now; }
     void Advance(int32_t ms) { Now += ms; }
@@ -18,7 +18,7 @@ public:
 
 // Keeps every sound's settings and a log of plays and stops.
 class RecordingSound : public SilentSound {
-public:
+  public:
     std::vector<std::string> Log;
 
     void Play(int i) override {
@@ -32,7 +32,7 @@ public:
 };
 
 class RecordingUi : public Ui {
-public:
+  public:
     std::vector<std::string> Boxes, Debug, Console;
     std::string Caption;
     void MessageBox(const std::string& t) override { Boxes.push_back(t); }
@@ -42,7 +42,7 @@ public:
 };
 
 class FakeNet : public NetOut {
-public:
+  public:
     bool Host = true;
     uint32_t Id = 7;
     std::vector<int> SetupsSent;
@@ -54,7 +54,7 @@ public:
 // Pictures that are never read from disk: every texture is a plain square,
 // explosions are not kept. The tables still come from the real list.
 class NoPictures : public IMatchPictures {
-public:
+  public:
     int Added = 0;
     std::string ExplosionPath;
     bool LoadBitmap(const std::string&, TImage& out) override {
@@ -78,6 +78,8 @@ struct TestRig {
     FakeNet Net;
     std::unique_ptr<Game> G;
 
-    explicit TestRig(uint32_t seed = 1) : G(MakeGame(Sound, TheUi, Net, seed)) { G->LastTick = TheClock.Now; }
+    explicit TestRig(uint32_t seed = 1) : G(MakeGame(Sound, TheUi, Net, seed)) {
+        G->LastTick = TheClock.Now;
+    }
     Game& g() { return *G; }
 };

@@ -2,11 +2,11 @@
 
 #include "core/asset_names.h"
 #include "core/colours.h"
+#include "fakes/fakes.h"
 #include "match/setup.h"
 #include "sim/sounds.h"
 #include "sim/teams.h"
 #include "sim/vehicles.h"
-#include "fakes/fakes.h"
 
 namespace {
 
@@ -33,7 +33,8 @@ TEST(SetupStep, OnePlayerSkipsPlayerTwosSlot) {
     EXPECT_EQ(g.Tanks[1].Name, "slot 2");
     EXPECT_EQ(g.Tanks[3].Name, "slot 4");
     EXPECT_FALSE(g.Tanks[0].IsBot);
-    for (int i = 1; i < 4; ++i) EXPECT_TRUE(g.Tanks[i].IsBot) << i;
+    for (int i = 1; i < 4; ++i)
+        EXPECT_TRUE(g.Tanks[i].IsBot) << i;
     EXPECT_EQ(g.Tanks[1].Seat, 0);
     EXPECT_EQ(g.Tanks[1].Sort, sortHovercraft);
     EXPECT_EQ(g.Tanks[2].Sort, sortHummer); // slot 3
@@ -87,7 +88,8 @@ TEST(SetupStep, CreditsLevelHasTwentyTanks) {
     SetupStep(g, rig.TheClock.Now);
     ASSERT_EQ(g.TankCount, 20);
     EXPECT_EQ(g.Tanks[0].Sort, sortHummer); // slot 0 keeps its sort
-    for (int i = 1; i < 20; ++i) EXPECT_EQ(g.Tanks[i].Sort, sortTank) << i;
+    for (int i = 1; i < 20; ++i)
+        EXPECT_EQ(g.Tanks[i].Sort, sortTank) << i;
 }
 
 TEST(SetupStep, MostVehiclesAndWeapons) {
@@ -180,7 +182,8 @@ TEST(ChangedSetups, TeamChangeKillsAndClearsFrags) {
     TestRig rig;
     Game& g = rig.g();
     NameSlots(g);
-    for (TTankSetup& s : g.Start.TankSetups) s.Colour1 = {1023, 255, 255}; // blue
+    for (TTankSetup& s : g.Start.TankSetups)
+        s.Colour1 = {1023, 255, 255}; // blue
     g.Start.BotCount = 2;
     g.Start.TeamWarBox = true;
     SetupStep(g, rig.TheClock.Now);
@@ -220,7 +223,8 @@ TEST(ChangedSetups, ANetworkClientChangesOnlyItsOwnPlayers) {
     rig.Net.Host = false;
     g.LocalPlayerId = 7;
     // The host put this machine's player third in its table.
-    for (int i = 0; i < 3; ++i) AddTank(g, sortTank);
+    for (int i = 0; i < 3; ++i)
+        AddTank(g, sortTank);
     g.Tanks[0].PlayerId = 1;
     g.Tanks[1].IsBot = true;
     g.Tanks[2].PlayerId = 7;

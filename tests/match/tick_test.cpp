@@ -142,7 +142,8 @@ namespace {
 // A match on a 6 x 4 map with two spawn cells, won at GameTime 0.
 struct WonLevel : WorldRig {
     WonLevel() {
-        Folder.Write("Field.map", JoinRows({"0 0 0 0 0 0", "0 4 0 0 5 0", "0 0 8 8 0 0", "0 0 0 0 0 0"}));
+        Folder.Write("Field.map",
+                     JoinRows({"0 0 0 0 0 0", "0 4 0 0 5 0", "0 0 8 8 0 0", "0 0 0 0 0 0"}));
         g().Start.SelectedLevel = "Field";
         AddTank(g(), sortTank);
         g().LevelRunning = false;
@@ -154,7 +155,8 @@ struct WonLevel : WorldRig {
 TEST(TickOrder, LevelRestartsSixteenSecondsAfterTheWin) {
     WonLevel rig;
     Game& g = rig.g();
-    for (int i = 0; i < 160; ++i) TickAfter(rig, 100);
+    for (int i = 0; i < 160; ++i)
+        TickAfter(rig, 100);
     EXPECT_FALSE(g.LevelRunning); // GameTime 16000: not yet past
     EXPECT_EQ(g.MapWidth, 0);
     TickAfter(rig, 1);
@@ -169,7 +171,8 @@ TEST(TickOrder, ScreenSaverRestartsAfterFourSeconds) {
     WonLevel rig;
     Game& g = rig.g();
     g.ScreenSaverMode = true;
-    for (int i = 0; i < 39; ++i) TickAfter(rig, 100);
+    for (int i = 0; i < 39; ++i)
+        TickAfter(rig, 100);
     EXPECT_FALSE(g.LevelRunning);
     TickAfter(rig, 100); // GameTime 4000
     EXPECT_TRUE(g.LevelRunning);
@@ -178,12 +181,14 @@ TEST(TickOrder, ScreenSaverRestartsAfterFourSeconds) {
 TEST(TickOrder, ANextLevelThatCannotLoadPlaysOnTheOldMap) {
     WonLevel rig;
     Game& g = rig.g();
-    for (int i = 0; i < 161; ++i) TickAfter(rig, 100);
+    for (int i = 0; i < 161; ++i)
+        TickAfter(rig, 100);
     ASSERT_TRUE(g.LevelRunning);
     g.LevelRunning = false;
     g.LevelEndTime = g.GameTime;
     g.Start.SelectedLevel = "Gone";
-    for (int i = 0; i < 161; ++i) TickAfter(rig, 100);
+    for (int i = 0; i < 161; ++i)
+        TickAfter(rig, 100);
     EXPECT_TRUE(g.LevelRunning);
     EXPECT_EQ(g.CurrentMapName, "Field");
     ASSERT_EQ(rig.TheUi.Boxes.size(), 1u);
@@ -198,7 +203,8 @@ TEST(Respawn, OnlyAfterSixSecondsAndWhileTheLevelRuns) {
     g.Tanks[0].Alive = false;
     g.Tanks[0].DeathTime = 0;
     g.LevelEndTime = 1 << 30; // no restart during this test
-    for (int i = 0; i < 60; ++i) TickAfter(rig, 100);
+    for (int i = 0; i < 60; ++i)
+        TickAfter(rig, 100);
     EXPECT_FALSE(g.Tanks[0].Alive); // level not running
     g.LevelRunning = true;
     TickAfter(rig, 0); // GameTime 6000: not yet
@@ -227,7 +233,8 @@ TEST(Broadcast, HostSendsAtTheStatusInterval) {
 TEST(TimeStep, AStepTakesTheGivenDeltaExactly) {
     TestRig rig;
     Game& g = rig.g();
-    for (int i = 0; i < 7; ++i) GameStep(g, 13);
+    for (int i = 0; i < 7; ++i)
+        GameStep(g, 13);
     EXPECT_EQ(g.GameTime, 91);
     EXPECT_EQ(g.DeltaMs, 13);
     GameStep(g, 250); // no cap below the tick

@@ -32,8 +32,8 @@ TEST(Vehicles, GeometryFollowsTheSpriteSizes) {
     const int h = AddTank(g, sortHovercraft);
     const int m = AddTank(g, sortHummer);
     const TTank& tank = g.Tanks[t];
-    EXPECT_DOUBLE_EQ(tank.BodyCorners[0].x, 24);   // 40 * 0.6
-    EXPECT_DOUBLE_EQ(tank.BodyCorners[1].x, -16);  // rear
+    EXPECT_DOUBLE_EQ(tank.BodyCorners[0].x, 24);  // 40 * 0.6
+    EXPECT_DOUBLE_EQ(tank.BodyCorners[1].x, -16); // rear
     EXPECT_DOUBLE_EQ(tank.BodyCorners[0].y, 12.5);
     EXPECT_DOUBLE_EQ(tank.BodyCorners[3].y, -12.5);
     EXPECT_DOUBLE_EQ(tank.MainMuzzle.x, 53 * 0.75);
@@ -62,7 +62,8 @@ TEST(Vehicles, AddingStopsAtSixtyFourAndSetsTheDefaults) {
     TestRig rig;
     Game& g = rig.g();
     g.GameTime = 5000;
-    for (int i = 0; i < MaxTanks; ++i) ASSERT_EQ(AddTank(g, sortHummer), i);
+    for (int i = 0; i < MaxTanks; ++i)
+        ASSERT_EQ(AddTank(g, sortHummer), i);
     EXPECT_EQ(AddTank(g, sortTank), -1);
     EXPECT_EQ(g.TankCount, 64);
     for (int i = 0; i < g.TankCount; ++i) {
@@ -78,7 +79,8 @@ TEST(Vehicles, AddingStopsAtSixtyFourAndSetsTheDefaults) {
 TEST(Vehicles, FindTankSkipsBots) {
     TestRig rig;
     Game& g = rig.g();
-    for (int i = 0; i < 3; ++i) AddTank(g, sortTank);
+    for (int i = 0; i < 3; ++i)
+        AddTank(g, sortTank);
     g.Tanks[0].PlayerId = 5;
     g.Tanks[1].PlayerId = 5;
     g.Tanks[1].Seat = 1;
@@ -105,7 +107,8 @@ TEST(Vehicles, RemovalRepointsEveryStoredIndex) {
     // Two teams; the leaver's team keeps a member so no team goes.
     CreateTeam(g, 1);
     CreateTeam(g, 7);
-    for (int i = 0; i < 6; ++i) PutIntoTeam(g, i, i % 2);
+    for (int i = 0; i < 6; ++i)
+        PutIntoTeam(g, i, i % 2);
     g.Tanks[0].BotTarget = leaver;
     g.Tanks[1].BotTarget = 4;
     g.Tanks[3].BotTarget = 1;
@@ -116,7 +119,8 @@ TEST(Vehicles, RemovalRepointsEveryStoredIndex) {
     g.Teams[0].CowCarrier = 4;
     g.Teams[1].CowCarrier = leaver;
     g.RankOrder = {};
-    for (int k = 0; k < 6; ++k) g.RankOrder[k] = 5 - k;
+    for (int k = 0; k < 6; ++k)
+        g.RankOrder[k] = 5 - k;
     g.SplitScreen = true;
     g.Player1 = 0;
     g.Player2 = 5;
@@ -219,8 +223,10 @@ TEST(Vehicles, TheLastMemberTakesItsTeamAlong) {
     TestRig rig;
     Game& g = rig.g();
     g.TeamGame = true;
-    for (int i = 0; i < 4; ++i) AddTank(g, sortTank);
-    for (const int c : {1, 2, 3}) CreateTeam(g, c);
+    for (int i = 0; i < 4; ++i)
+        AddTank(g, sortTank);
+    for (const int c : {1, 2, 3})
+        CreateTeam(g, c);
     PutIntoTeam(g, 0, 0);
     PutIntoTeam(g, 1, 1);
     PutIntoTeam(g, 2, 2);

@@ -40,7 +40,8 @@ TEST(ReplacementMapName, CountsUpPastNamesAlreadyListed) {
 
 TEST(LoadCreditsText, ReadsEveryLine) {
     WorldRig rig;
-    rig.Folder.Write("Credits.txt", "Moorclash\r\n\r\nCode: us\r\n\x1a" "junk");
+    rig.Folder.Write("Credits.txt", "Moorclash\r\n\r\nCode: us\r\n\x1a"
+                                    "junk");
     ASSERT_TRUE(LoadCreditsText(rig.g()));
     EXPECT_EQ(rig.g().CreditsLines, (std::vector<std::string>{"Moorclash", "", "Code: us"}));
 }

@@ -18,7 +18,9 @@ struct RecursiveSolver {
     TCell Target{};
 
     void Visit(int x, int y, int depth) {
-        if (Found || depth == MaxPathLength || x < 0 || y < 0 || x >= Map.SolverWidth || y >= Map.SolverHeight) return;
+        if (Found || depth == MaxPathLength || x < 0 || y < 0 || x >= Map.SolverWidth ||
+            y >= Map.SolverHeight)
+            return;
         if (Seen[x * MaxMapSize + y]) return;
         Seen[x * MaxMapSize + y] = 1;
         if (x == Target.X && y == Target.Y) {
@@ -52,9 +54,13 @@ struct RecursiveSolver {
     }
 };
 
-std::vector<TCell> PathOf(const TMazeSolver& s) { return {s.Path.begin(), s.Path.begin() + s.PathLength}; }
+std::vector<TCell> PathOf(const TMazeSolver& s) {
+    return {s.Path.begin(), s.Path.begin() + s.PathLength};
+}
 
-bool SameCell(TCell a, TCell b) { return a.X == b.X && a.Y == b.Y; }
+bool SameCell(TCell a, TCell b) {
+    return a.X == b.X && a.Y == b.Y;
+}
 
 // A corridor snaking across rows: w cells per pass, the turns at alternate ends.
 std::vector<std::string> Serpentine(int w, int passes) {
@@ -74,7 +80,7 @@ std::vector<std::string> Serpentine(int w, int passes) {
 }
 
 class MazeSolverTest : public ::testing::Test {
-protected:
+  protected:
     WorldRig Rig;
     TMazeSolver Solver{Rig.g()};
 };
@@ -106,7 +112,8 @@ TEST_F(MazeSolverTest, RunsStraightAlongARow) {
     UseMap(Rig.g(), FilledRows(10, 3, G0));
     ASSERT_TRUE(Solver.FindPath({0, 1}, {7, 1}));
     ASSERT_EQ(Solver.PathLength, 8);
-    for (int i = 0; i < 8; ++i) EXPECT_TRUE(SameCell(Solver.Path[i], {i, 1})) << i;
+    for (int i = 0; i < 8; ++i)
+        EXPECT_TRUE(SameCell(Solver.Path[i], {i, 1})) << i;
 }
 
 TEST_F(MazeSolverTest, ClosesTheLargerDistanceFirst) {
@@ -114,7 +121,8 @@ TEST_F(MazeSolverTest, ClosesTheLargerDistanceFirst) {
     ASSERT_TRUE(Solver.FindPath({0, 0}, {3, 2}));
     const std::vector<TCell> expected = {{0, 0}, {1, 0}, {1, 1}, {2, 1}, {2, 2}, {3, 2}};
     ASSERT_EQ(Solver.PathLength, 6);
-    for (int i = 0; i < 6; ++i) EXPECT_TRUE(SameCell(Solver.Path[i], expected[i])) << i;
+    for (int i = 0; i < 6; ++i)
+        EXPECT_TRUE(SameCell(Solver.Path[i], expected[i])) << i;
 }
 
 TEST_F(MazeSolverTest, GivesUpBeyondTwoThousandSteps) {
@@ -134,7 +142,8 @@ TEST_F(MazeSolverTest, MatchesTheRecursiveSearchOnRandomMaps) {
         std::vector<std::string> rows;
         for (int y = 0; y < 40; ++y) {
             std::string row;
-            for (int x = 0; x < 60; ++x) row += (x ? " " : "") + std::to_string(rng() % 100 < 35 ? WL : G0);
+            for (int x = 0; x < 60; ++x)
+                row += (x ? " " : "") + std::to_string(rng() % 100 < 35 ? WL : G0);
             rows.push_back(row);
         }
         UseMap(Rig.g(), rows);
@@ -149,7 +158,9 @@ TEST_F(MazeSolverTest, MatchesTheRecursiveSearchOnRandomMaps) {
                 ASSERT_TRUE(SameCell(path[i], reference.Path[i]));
                 ASSERT_EQ(Rig.g().Blocked(path[i].X, path[i].Y), 0);
                 if (i > 0) {
-                    ASSERT_EQ(std::abs(path[i].X - path[i - 1].X) + std::abs(path[i].Y - path[i - 1].Y), 1);
+                    ASSERT_EQ(std::abs(path[i].X - path[i - 1].X) +
+                                  std::abs(path[i].Y - path[i - 1].Y),
+                              1);
                 }
             }
             if (found) {

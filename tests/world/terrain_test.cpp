@@ -6,7 +6,9 @@
 
 namespace {
 
-TVector V(double x, double y) { return {x, y}; }
+TVector V(double x, double y) {
+    return {x, y};
+}
 
 } // namespace
 
@@ -78,7 +80,7 @@ TEST(KindAt, OnlyLoadedTexturesHavePictures) {
 }
 
 class SegmentHitsWallTest : public ::testing::Test {
-protected:
+  protected:
     WorldRig Rig;
     Game& g() { return Rig.g(); }
     TVector Centre(int column, int row) { return CellCentre(g(), column, row); }
@@ -155,8 +157,9 @@ TEST_F(SegmentHitsWallTest, ARowCrossingBeforeTheColumnWallWins) {
 TEST_F(SegmentHitsWallTest, SegmentsOffTheMapAreBlockedAndStayBounded) {
     UseMap(g(), FilledRows(4, 3, G0));
     const double inf = std::numeric_limits<double>::infinity();
-    const TVector odd[][2] = {{V(-50, 10), V(-50, 90)},   {V(-50, -50), V(500, 300)}, {V(-1e300, 5), V(1e300, 6)},
-                              {V(std::nan(""), 5), V(3, 3)}, {V(inf, 5), V(3, 3)},        {V(-10, -10), V(-20, -20)}};
+    const TVector odd[][2] = {{V(-50, 10), V(-50, 90)},    {V(-50, -50), V(500, 300)},
+                              {V(-1e300, 5), V(1e300, 6)}, {V(std::nan(""), 5), V(3, 3)},
+                              {V(inf, 5), V(3, 3)},        {V(-10, -10), V(-20, -20)}};
     for (const auto& s : odd) {
         const TWallHit h = SegmentHitsWall(g(), s[0], s[1]);
         EXPECT_TRUE(h.Hit);

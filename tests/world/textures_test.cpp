@@ -7,7 +7,7 @@ namespace {
 
 // An image list in memory; bitmaps are made up from their file name.
 class FakeImages : public ITextureImages {
-public:
+  public:
     std::map<std::string, TImagePixels> Bitmaps; // by file name
     std::vector<TImagePixels> Images;
     std::vector<std::string> Names;
@@ -37,7 +37,8 @@ TImagePixels Numbered(int w, int h) {
     TImagePixels p;
     p.Width = w;
     p.Height = h;
-    for (int i = 0; i < w * h; ++i) p.Pixels.push_back(static_cast<uint32_t>(i + 1));
+    for (int i = 0; i < w * h; ++i)
+        p.Pixels.push_back(static_cast<uint32_t>(i + 1));
     return p;
 }
 
@@ -83,7 +84,8 @@ TEST(TurnTexture, ABrokenPictureTurnsIntoNothing) {
 }
 
 TEST(ParseTextureList, ReadsNameKindFrictionGrip) {
-    const ParsedList p = ParseList("grass 0 1.5 0.8\r\n\r\nwall 2 1 1\r\nice 4 0.1 -2.5e-1\x1a" "oops");
+    const ParsedList p = ParseList("grass 0 1.5 0.8\r\n\r\nwall 2 1 1\r\nice 4 0.1 -2.5e-1\x1a"
+                                   "oops");
     ASSERT_TRUE(p.Ok) << p.Error;
     ASSERT_EQ(p.Entries.size(), 3u);
     EXPECT_EQ(p.Entries[1].Name, "wall");
@@ -110,13 +112,15 @@ TEST(ParseTextureList, AFaultyLineRefusesTheList) {
     for (const auto& c : cases) {
         const ParsedList p = ParseList(c.Text);
         EXPECT_FALSE(p.Ok) << c.Text;
-        EXPECT_NE(p.Error.find(std::string("TextureList.txt, ") + c.Says), std::string::npos) << p.Error;
+        EXPECT_NE(p.Error.find(std::string("TextureList.txt, ") + c.Says), std::string::npos)
+            << p.Error;
     }
 }
 
 TEST(ParseTextureList, KeepsTheFirst1024Textures) {
     std::string text;
-    for (int i = 0; i < 1030; ++i) text += "t" + std::to_string(i) + " 0 1 1\r\n";
+    for (int i = 0; i < 1030; ++i)
+        text += "t" + std::to_string(i) + " 0 1 1\r\n";
     const ParsedList p = ParseList(text);
     ASSERT_TRUE(p.Ok);
     EXPECT_EQ(p.Entries.size(), 1024u);
@@ -139,7 +143,8 @@ TEST(LoadTextures, BuildsFourTurnedImagesPerTexture) {
     EXPECT_DOUBLE_EQ(g.Grip[0], 0.9);
     ASSERT_EQ(images.Images.size(), 8u);
     EXPECT_EQ(images.Names, (std::vector<std::string>{"grass", "", "", "", "rock", "", "", ""}));
-    for (int r = 0; r < 4; ++r) EXPECT_EQ(images.Images[4 + r].Pixels, TurnTexture(Numbered(3, 2), r).Pixels);
+    for (int r = 0; r < 4; ++r)
+        EXPECT_EQ(images.Images[4 + r].Pixels, TurnTexture(Numbered(3, 2), r).Pixels);
     EXPECT_TRUE(images.Finished);
 }
 
@@ -165,7 +170,8 @@ TEST(LoadTextures, AFaultyListChangesNothing) {
     EXPECT_EQ(images.Clears, 0);
     EXPECT_EQ(g.TextureCount, 6); // the tables the rig set up
     ASSERT_EQ(rig.TheUi.Boxes.size(), 1u);
-    EXPECT_NE(rig.TheUi.Boxes[0].find("TextureList.txt, line 2"), std::string::npos) << rig.TheUi.Boxes[0];
+    EXPECT_NE(rig.TheUi.Boxes[0].find("TextureList.txt, line 2"), std::string::npos)
+        << rig.TheUi.Boxes[0];
 
     std::filesystem::remove(rig.Folder.File("TextureList.txt"));
     EXPECT_FALSE(LoadTextures(g, images));

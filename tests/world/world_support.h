@@ -18,22 +18,25 @@
 #include "world/maps.h"
 
 // Cell codes with these tables: kind * 4 + rotation.
-constexpr int32_t G0 = tkGround * 4, SP = tkSpawn * 4, WL = tkWall * 4, WT = tkWater * 4, SN = tkSnow * 4,
-                  BS = tkBase * 4;
+constexpr int32_t G0 = tkGround * 4, SP = tkSpawn * 4, WL = tkWall * 4, WT = tkWater * 4,
+                  SN = tkSnow * 4, BS = tkBase * 4;
 
 inline void UseKindPerTexture(TTerrainTables& t) {
     t.TextureCount = 6;
-    for (int k = 0; k < 6; ++k) t.TerrainKind[k] = k;
+    for (int k = 0; k < 6; ++k)
+        t.TerrainKind[k] = k;
 }
 
 inline std::string JoinRows(const std::vector<std::string>& rows) {
     std::string text;
-    for (size_t i = 0; i < rows.size(); ++i) text += (i ? "\r\n" : "") + rows[i];
+    for (size_t i = 0; i < rows.size(); ++i)
+        text += (i ? "\r\n" : "") + rows[i];
     return text;
 }
 
 // Replaces g's map with the given rows (codes separated by blanks).
-inline void UseMap(Game& g, const std::vector<std::string>& rows, const std::string& name = "test") {
+inline void UseMap(Game& g, const std::vector<std::string>& rows,
+                   const std::string& name = "test") {
     TMapGrid grid;
     std::string error;
     ASSERT_TRUE(ParseMapText(JoinRows(rows), name, grid, error)) << error;
@@ -43,12 +46,13 @@ inline void UseMap(Game& g, const std::vector<std::string>& rows, const std::str
 // Rows of width w filled with code, as text.
 inline std::vector<std::string> FilledRows(int w, int h, int32_t code) {
     std::string row;
-    for (int x = 0; x < w; ++x) row += (x ? " " : "") + std::to_string(code);
+    for (int x = 0; x < w; ++x)
+        row += (x ? " " : "") + std::to_string(code);
     return std::vector<std::string>(h, row);
 }
 
 class TempFolder {
-public:
+  public:
     TempFolder() {
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
         Path = std::filesystem::temp_directory_path() /

@@ -35,15 +35,14 @@ constexpr int ExplosionFrames = 13;
 constexpr int ExplosionFrameSize = 64;
 TRgbImage MakeExplosion();
 
-
 // The 18 sounds in sound-list order; espeak-ng speaks the announcer lines
 // when it is installed, otherwise they are synthesised.
 std::vector<TWave> MakeSounds(const std::string& scratchDir);
 
 // Text for pictures (title, contact-sheet labels); draws nothing when the
 // font is missing.
-void DrawText(TRgbImage& image, int x, int baseline, std::string_view text, float pixelHeight, TRgb colour,
-              bool bold = false);
+void DrawText(TRgbImage& image, int x, int baseline, std::string_view text, float pixelHeight,
+              TRgb colour, bool bold = false);
 int TextWidth(std::string_view text, float pixelHeight, bool bold = false);
 
 // One line of the texture list.
@@ -70,13 +69,13 @@ TRgbImage MakeContactSheet(const TArtBook& art);
 TRgbImage Tint(const TRgbImage& src, const TBitImage* mask, int u, int v, TRgb c1, TRgb c2);
 // A painted vehicle with its shadows and its turret on the mount, the body's
 // top-left corner at (x, y); mirrored faces left.
-void DrawVehicle(TRgbImage& dst, const TArtBook& art, int sort, int pattern, TRgb c1, TRgb c2, int x, int y,
-                 bool mirrored);
+void DrawVehicle(TRgbImage& dst, const TArtBook& art, int sort, int pattern, TRgb c1, TRgb c2,
+                 int x, int y, bool mirrored);
 
 // Start-screen pictures (background, styles, arrows, network); the style
 // pictures show the game's own vehicles, so they need the art drawn so far.
 std::vector<TNamedImage> MakeUiPictures(const TArtBook& art);
 
 // A map's cells drawn with the textures, `cellPx` pixels per cell.
-bool RenderMap(const std::string& mapPath, const std::vector<TNamedImage>& textures, int cellPx, TRgbImage& out,
-               std::string& error);
+bool RenderMap(const std::string& mapPath, const std::vector<TNamedImage>& textures, int cellPx,
+               TRgbImage& out, std::string& error);

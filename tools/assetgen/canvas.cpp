@@ -7,9 +7,13 @@ TColour Mix(TColour a, TColour b, float t) {
     return {a.R + (b.R - a.R) * t, a.G + (b.G - a.G) * t, a.B + (b.B - a.B) * t};
 }
 
-TColour Scale(TColour c, float k) { return {c.R * k, c.G * k, c.B * k}; }
+TColour Scale(TColour c, float k) {
+    return {c.R * k, c.G * k, c.B * k};
+}
 
-TColour Rgb(int r, int g, int b) { return {float(r), float(g), float(b)}; }
+TColour Rgb(int r, int g, int b) {
+    return {float(r), float(g), float(b)};
+}
 
 TSdf Circle(float cx, float cy, float r) {
     return [=](float x, float y) { return std::hypot(x - cx, y - cy) - r; };
@@ -95,7 +99,8 @@ TSdf Tiled(TSdf a, float period) {
     return [=](float x, float y) {
         float d = 1e9f;
         for (int j = -1; j <= 1; ++j)
-            for (int i = -1; i <= 1; ++i) d = std::min(d, a(x + i * period, y + j * period));
+            for (int i = -1; i <= 1; ++i)
+                d = std::min(d, a(x + i * period, y + j * period));
         return d;
     };
 }
@@ -110,14 +115,16 @@ void TCanvas::Fill(const TSdf& shape, const TShader& shader, float opacity) {
             TPixel& p = At(x, y);
             const float a = p.A * (1 - c) + c;
             const float keep = p.A * (1 - c) / a, take = c / a;
-            p.C = {p.C.R * keep + ink.C.R * take, p.C.G * keep + ink.C.G * take, p.C.B * keep + ink.C.B * take};
+            p.C = {p.C.R * keep + ink.C.R * take, p.C.G * keep + ink.C.G * take,
+                   p.C.B * keep + ink.C.B * take};
             p.Paint = p.Paint * keep + (ink.Paint ? take : 0.0f);
             p.A = a;
         }
 }
 
 void TCanvas::Fill(const TSdf& shape, TInk ink, float opacity) {
-    Fill(shape, [ink](float, float) { return ink; }, opacity);
+    Fill(
+        shape, [ink](float, float) { return ink; }, opacity);
 }
 
 void TCanvas::Bevel(const TSdf& shape, float width, float strength) {
@@ -143,7 +150,8 @@ void TCanvas::Shade(const TSdf& shape, const std::function<float(float, float)>&
             if (c <= 0) continue;
             const float k = 1 + (factor(px, py) - 1) * c;
             TPixel& p = At(x, y);
-            p.C = {std::min(255.0f, p.C.R * k), std::min(255.0f, p.C.G * k), std::min(255.0f, p.C.B * k)};
+            p.C = {std::min(255.0f, p.C.R * k), std::min(255.0f, p.C.G * k),
+                   std::min(255.0f, p.C.B * k)};
         }
 }
 
@@ -153,7 +161,9 @@ void TCanvas::Shade(const TSdf& shape, float factor) {
 
 namespace {
 
-uint8_t Byte(float v) { return uint8_t(std::lround(std::clamp(v, 0.0f, 255.0f))); }
+uint8_t Byte(float v) {
+    return uint8_t(std::lround(std::clamp(v, 0.0f, 255.0f)));
+}
 
 } // namespace
 
@@ -183,7 +193,7 @@ TRgbImage TCanvas::ToSprite(TRgb key, TColour outline) const {
             } else {
                 const TColour c = Mix(outline, p.C, t);
                 o = {Byte(c.R), Byte(c.G), Byte(c.B)};
-                if (o.R == 0 && o.G == 0 && o.B > 0) o.G = 1; // would be taken for paint
+                if (o.R == 0 && o.G == 0 && o.B > 0) o.G = 1;     // would be taken for paint
                 if (o.R < 8 && o.G < 8 && o.B < 8) o = {8, 8, 8}; // would be transparent
             }
             if (o == key) o.B = uint8_t(key.B > 0 ? key.B - 1 : 1);

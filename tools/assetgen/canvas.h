@@ -22,9 +22,15 @@ struct TInk {
     TColour C;
     bool Paint = false;
 };
-inline TInk Solid(TColour c) { return {c, false}; }
-inline TInk Solid(int r, int g, int b) { return {Rgb(r, g, b), false}; }
-inline TInk PaintInk(float lum) { return {{0, 0, lum * 255.0f}, true}; }
+inline TInk Solid(TColour c) {
+    return {c, false};
+}
+inline TInk Solid(int r, int g, int b) {
+    return {Rgb(r, g, b), false};
+}
+inline TInk PaintInk(float lum) {
+    return {{0, 0, lum * 255.0f}, true};
+}
 
 using TSdf = std::function<float(float x, float y)>;
 using TShader = std::function<TInk(float x, float y)>;
@@ -39,9 +45,9 @@ TSdf Union(TSdf a, TSdf b);
 TSdf Intersect(TSdf a, TSdf b);
 TSdf Subtract(TSdf a, TSdf b);
 TSdf Grow(TSdf a, float by);           // positive grows, negative shrinks
-TSdf Outline(TSdf a, float halfWidth);  // a band along the edge
+TSdf Outline(TSdf a, float halfWidth); // a band along the edge
 TSdf Rotated(TSdf a, float cx, float cy, float angle);
-TSdf Tiled(TSdf a, float period);       // repeats across a square tile's edges
+TSdf Tiled(TSdf a, float period); // repeats across a square tile's edges
 
 struct TPixel {
     TColour C;
@@ -50,7 +56,7 @@ struct TPixel {
 };
 
 class TCanvas {
-public:
+  public:
     TCanvas(int w, int h) : W(w), H(h), Px(size_t(w) * h) {}
     int W, H;
     std::vector<TPixel> Px;

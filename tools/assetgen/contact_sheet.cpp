@@ -15,7 +15,8 @@ constexpr TRgb Label{220, 220, 200};
 TRgbImage Zoom(const TRgbImage& src, int k) {
     TRgbImage out(src.Width * k, src.Height * k);
     for (int y = 0; y < out.Height; ++y)
-        for (int x = 0; x < out.Width; ++x) out.At(x, y) = src.At(x / k, y / k);
+        for (int x = 0; x < out.Width; ++x)
+            out.At(x, y) = src.At(x / k, y / k);
     return out;
 }
 
@@ -29,7 +30,8 @@ TRgbImage PaintedVehicle(const TArtBook& art, int sort, int pattern, TRgb c1, TR
 TRgbImage MaskPicture(const TBitImage& mask) {
     TRgbImage out(mask.Width, mask.Height);
     for (int y = 0; y < mask.Height; ++y)
-        for (int x = 0; x < mask.Width; ++x) out.At(x, y) = mask.At(x, y) ? TRgb{240, 240, 240} : TRgb{40, 40, 60};
+        for (int x = 0; x < mask.Width; ++x)
+            out.At(x, y) = mask.At(x, y) ? TRgb{240, 240, 240} : TRgb{40, 40, 60};
     return out;
 }
 
@@ -64,12 +66,15 @@ TRgbImage Scene(const TArtBook& art) {
     const int fw = art.Explosion.Width / ExplosionFrames;
     TRgbImage frame(fw, art.Explosion.Height);
     for (int y = 0; y < frame.Height; ++y)
-        for (int x = 0; x < fw; ++x) frame.At(x, y) = art.Explosion.At(5 * fw + x, y);
+        for (int x = 0; x < fw; ++x)
+            frame.At(x, y) = art.Explosion.At(5 * fw + x, y);
     scene.BlitKeyed(frame, 8, 180, BlackKey);
     return scene;
 }
 
-void Title(TRgbImage& sheet, int x, int y, std::string_view text) { DrawText(sheet, x, y, text, 13, Label, true); }
+void Title(TRgbImage& sheet, int x, int y, std::string_view text) {
+    DrawText(sheet, x, y, text, 13, Label, true);
+}
 
 } // namespace
 
@@ -95,20 +100,23 @@ TRgbImage MakeContactSheet(const TArtBook& art) {
     }
     y += rowH + 44;
 
-    Title(sheet, 10, y, "Painted vehicles (x2): no pattern, then the seven patterns; two colour pairs");
+    Title(sheet, 10, y,
+          "Painted vehicles (x2): no pattern, then the seven patterns; two colour pairs");
     y += 8;
     const TRgb pairs[2][2] = {{{200, 40, 30}, {240, 220, 60}}, {{40, 90, 200}, {235, 235, 235}}};
     for (int sort = 0; sort < 3; ++sort)
         for (int pair = 0; pair < 2; ++pair) {
             x = 10;
             for (int pattern = -1; pattern < 7; ++pattern) {
-                const TRgbImage v = Zoom(PaintedVehicle(art, sort, pattern, pairs[pair][0], pairs[pair][1]), 2);
+                const TRgbImage v =
+                    Zoom(PaintedVehicle(art, sort, pattern, pairs[pair][0], pairs[pair][1]), 2);
                 sheet.Blit(v, x, y);
                 x += v.Width + 6;
             }
             // The masks themselves beside the first row of each sort.
             if (pair == 0)
-                for (int p = 0; p < 7; ++p) sheet.Blit(Zoom(MaskPicture(art.Masks[sort * 7 + p]), 2), x + 10 + p * 92, y);
+                for (int p = 0; p < 7; ++p)
+                    sheet.Blit(Zoom(MaskPicture(art.Masks[sort * 7 + p]), 2), x + 10 + p * 92, y);
             y += 76;
         }
     y += 20;
@@ -122,7 +130,8 @@ TRgbImage MakeContactSheet(const TArtBook& art) {
             y += 128 + 24;
         }
         for (int j = 0; j < 2; ++j)
-            for (int i = 0; i < 2; ++i) sheet.Blit(t.Image, x + i * 64, y + j * 64);
+            for (int i = 0; i < 2; ++i)
+                sheet.Blit(t.Image, x + i * 64, y + j * 64);
         DrawText(sheet, x, y + 128 + 13, t.Name, 11, Label);
         x += 128 + 14;
     }
@@ -155,7 +164,8 @@ TRgbImage MakeContactSheet(const TArtBook& art) {
     y += 8;
     x = 10;
     for (const TNamedImage& p : art.Ui) {
-        const TRgbImage img = p.Image.Width > 300 ? p.Image.Scaled(p.Image.Width / 2, p.Image.Height / 2) : p.Image;
+        const TRgbImage img =
+            p.Image.Width > 300 ? p.Image.Scaled(p.Image.Width / 2, p.Image.Height / 2) : p.Image;
         sheet.Blit(img, x, y);
         DrawText(sheet, x, y + img.Height + 13, p.Name, 11, Label);
         x += std::max(img.Width, TextWidth(p.Name, 11)) + 14;

@@ -11,7 +11,8 @@ namespace {
 
 TColour FireColour(float heat) {
     // white-hot, yellow, orange, red, dark red
-    const TColour stops[] = {Rgb(120, 30, 14), Rgb(206, 52, 18), Rgb(246, 128, 28), Rgb(255, 214, 74), Rgb(255, 250, 220)};
+    const TColour stops[] = {Rgb(120, 30, 14), Rgb(206, 52, 18), Rgb(246, 128, 28),
+                             Rgb(255, 214, 74), Rgb(255, 250, 220)};
     heat = std::clamp(heat, 0.0f, 0.999f) * 4;
     const int i = int(heat);
     return Mix(stops[i], stops[i + 1], heat - i);
@@ -33,14 +34,18 @@ void Frame(TRgbImage& sheet, int f) {
             const float inner = 1 - d / edge; // 1 at the centre, 0 at the rim
             if (inner <= 0) continue;
             const float churn = float(TileFbm(x * 1.5 + f * 5.0, y * 1.5, S, 8, 2, 302));
-            TColour smoke = Scale(Mix(Rgb(74, 68, 64), Rgb(150, 142, 132), churn), 0.8f + 0.4f * inner);
+            TColour smoke =
+                Scale(Mix(Rgb(74, 68, 64), Rgb(150, 142, 132), churn), 0.8f + 0.4f * inner);
             // Late frames: the smoke parts into puffs that shrink away.
             const float puff = float(TileFbm(x + f * 2.0, y - f * 3.0, S, 4, 2, 303));
             if (puff + inner * 0.35f < dissolve + 0.2f) continue;
             const float h = heat * (0.35f + 0.9f * inner) * (0.8f + 0.4f * churn);
-            TColour c = h > 0.12f ? Mix(smoke, FireColour(h), std::clamp((h - 0.12f) * 4, 0.0f, 1.0f)) : smoke;
+            TColour c = h > 0.12f
+                            ? Mix(smoke, FireColour(h), std::clamp((h - 0.12f) * 4, 0.0f, 1.0f))
+                            : smoke;
             if (inner < 0.12f) c = Scale(c, 0.75f); // a darker rim reads as a volume
-            sheet.At(f * S + x, y) = {uint8_t(std::lround(c.R)), uint8_t(std::lround(c.G)), uint8_t(std::lround(c.B))};
+            sheet.At(f * S + x, y) = {uint8_t(std::lround(c.R)), uint8_t(std::lround(c.G)),
+                                      uint8_t(std::lround(c.B))};
         }
     // Early frames throw sparks.
     if (f >= 1 && f <= 6) {
@@ -49,7 +54,8 @@ void Frame(TRgbImage& sheet, int f) {
             const float a = float(n.Range(0, 6.2832)), speed = float(n.Range(0.8, 1.25));
             const float r = radius * speed * (1.0f + 0.1f * f);
             const int sx = int(S / 2.0f + r * std::cos(a)), sy = int(S / 2.0f + r * std::sin(a));
-            if (sx >= 0 && sy >= 0 && sx < S && sy < S) sheet.At(f * S + sx, sy) = f < 4 ? TRgb{255, 236, 150} : TRgb{240, 140, 50};
+            if (sx >= 0 && sy >= 0 && sx < S && sy < S)
+                sheet.At(f * S + sx, sy) = f < 4 ? TRgb{255, 236, 150} : TRgb{240, 140, 50};
         }
     }
 }
@@ -58,6 +64,7 @@ void Frame(TRgbImage& sheet, int f) {
 
 TRgbImage MakeExplosion() {
     TRgbImage sheet(ExplosionFrameSize * ExplosionFrames, ExplosionFrameSize);
-    for (int f = 0; f < ExplosionFrames; ++f) Frame(sheet, f);
+    for (int f = 0; f < ExplosionFrames; ++f)
+        Frame(sheet, f);
     return sheet;
 }

@@ -47,7 +47,8 @@ int TextWidth(std::string_view text, float pixelHeight, bool bold) {
     return int(std::ceil(x));
 }
 
-void DrawText(TRgbImage& image, int x, int baseline, std::string_view text, float pixelHeight, TRgb colour, bool bold) {
+void DrawText(TRgbImage& image, int x, int baseline, std::string_view text, float pixelHeight,
+              TRgb colour, bool bold) {
     const TFont& font = Font(bold);
     if (!font.Ok) return;
     const float scale = stbtt_ScaleForPixelHeight(&font.Info, pixelHeight);
@@ -56,7 +57,8 @@ void DrawText(TRgbImage& image, int x, int baseline, std::string_view text, floa
         const int cp = static_cast<unsigned char>(ch);
         int advance = 0, lsb = 0, w = 0, h = 0, xoff = 0, yoff = 0;
         stbtt_GetCodepointHMetrics(&font.Info, cp, &advance, &lsb);
-        unsigned char* glyph = stbtt_GetCodepointBitmap(&font.Info, scale, scale, cp, &w, &h, &xoff, &yoff);
+        unsigned char* glyph =
+            stbtt_GetCodepointBitmap(&font.Info, scale, scale, cp, &w, &h, &xoff, &yoff);
         const int gx = int(std::lround(pen)) + xoff, gy = baseline + yoff;
         for (int j = 0; j < h; ++j)
             for (int i = 0; i < w; ++i) {
@@ -64,7 +66,8 @@ void DrawText(TRgbImage& image, int x, int baseline, std::string_view text, floa
                 if (px < 0 || py < 0 || px >= image.Width || py >= image.Height) continue;
                 const float a = glyph[j * w + i] / 255.0f;
                 TRgb& p = image.At(px, py);
-                p = {uint8_t(std::lround(p.R + (colour.R - p.R) * a)), uint8_t(std::lround(p.G + (colour.G - p.G) * a)),
+                p = {uint8_t(std::lround(p.R + (colour.R - p.R) * a)),
+                     uint8_t(std::lround(p.G + (colour.G - p.G) * a)),
                      uint8_t(std::lround(p.B + (colour.B - p.B) * a))};
             }
         stbtt_FreeBitmap(glyph, nullptr);

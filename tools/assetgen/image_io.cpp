@@ -152,7 +152,8 @@ bool WritePng(const std::string& path, const TRgbImage& image, std::string& erro
         bytes.push_back(p.G);
         bytes.push_back(p.B);
     }
-    if (!stbi_write_png(path.c_str(), image.Width, image.Height, 3, bytes.data(), image.Width * 3)) {
+    if (!stbi_write_png(path.c_str(), image.Width, image.Height, 3, bytes.data(),
+                        image.Width * 3)) {
         error = "cannot write " + path;
         return false;
     }
@@ -174,7 +175,8 @@ bool WriteWav(const std::string& path, const TWave& wave, std::string& error) {
     Put16(out, 16);
     out.insert(out.end(), {'d', 'a', 't', 'a'});
     Put32(out, dataBytes);
-    for (int16_t s : wave.Samples) Put16(out, uint16_t(s));
+    for (int16_t s : wave.Samples)
+        Put16(out, uint16_t(s));
     return WriteFile(path, out, error);
 }
 
@@ -202,7 +204,8 @@ bool ReadBmp24(const std::string& path, TRgbImage& image, std::string& error) {
     for (int row = 0; row < h; ++row) {
         const int y = rawH > 0 ? h - 1 - row : row;
         const uint8_t* p = in.data() + offset + stride * row;
-        for (int x = 0; x < w; ++x) image.At(x, y) = {p[x * 3 + 2], p[x * 3 + 1], p[x * 3]};
+        for (int x = 0; x < w; ++x)
+            image.At(x, y) = {p[x * 3 + 2], p[x * 3 + 1], p[x * 3]};
     }
     return true;
 }
@@ -210,7 +213,8 @@ bool ReadBmp24(const std::string& path, TRgbImage& image, std::string& error) {
 bool ReadWav(const std::string& path, TWave& wave, std::string& error) {
     std::vector<uint8_t> in;
     if (!ReadFile(path, in, error)) return false;
-    if (in.size() < 12 || std::memcmp(in.data(), "RIFF", 4) != 0 || std::memcmp(in.data() + 8, "WAVE", 4) != 0) {
+    if (in.size() < 12 || std::memcmp(in.data(), "RIFF", 4) != 0 ||
+        std::memcmp(in.data() + 8, "WAVE", 4) != 0) {
         error = path + " is not a wave file";
         return false;
     }
@@ -225,13 +229,15 @@ bool ReadWav(const std::string& path, TWave& wave, std::string& error) {
             channels = int(Get16(in, body + 2));
             wave.SampleRate = int(Get32(in, body + 4));
             bits = int(Get16(in, body + 14));
-        } else if (std::memcmp(in.data() + at, "data", 4) == 0 && channels > 0 && (bits == 8 || bits == 16)) {
+        } else if (std::memcmp(in.data() + at, "data", 4) == 0 && channels > 0 &&
+                   (bits == 8 || bits == 16)) {
             const size_t frame = size_t(channels) * size_t(bits / 8);
             wave.Samples.clear();
             for (size_t p = body; p + frame <= end; p += frame) {
                 int sum = 0;
                 for (int c = 0; c < channels; ++c)
-                    sum += bits == 16 ? int(int16_t(Get16(in, p + c * 2))) : (int(in[p + c]) - 128) * 256;
+                    sum += bits == 16 ? int(int16_t(Get16(in, p + c * 2)))
+                                      : (int(in[p + c]) - 128) * 256;
                 wave.Samples.push_back(int16_t(sum / channels));
             }
             return true;

@@ -28,7 +28,8 @@ bool MakeTextures(const std::string& dataDir, std::vector<TNamedImage>& out) {
     if (!ReadTextureList(dataDir + "/TextureList.txt", list, error)) return Fail(error);
     for (const TTextureEntry& e : list) {
         TNamedImage t{e.Name, {}};
-        if (!MakeTexture(e.Name, t.Image)) return Fail("no drawing for texture \"" + e.Name + "\" in TextureList.txt");
+        if (!MakeTexture(e.Name, t.Image))
+            return Fail("no drawing for texture \"" + e.Name + "\" in TextureList.txt");
         out.push_back(std::move(t));
     }
     return true;
@@ -44,8 +45,10 @@ bool Generate(const std::string& outDir, const std::string& dataDir, const std::
 
     TArtBook art;
     art.Sprites = MakeVehicleSprites();
-    for (TRgbImage& s : MakeSmallSprites()) art.Sprites.push_back(std::move(s));
-    if (art.Sprites.size() != SpriteList.size()) return Fail("sprite count differs from the sprite list");
+    for (TRgbImage& s : MakeSmallSprites())
+        art.Sprites.push_back(std::move(s));
+    if (art.Sprites.size() != SpriteList.size())
+        return Fail("sprite count differs from the sprite list");
     for (size_t i = 0; i < SpriteList.size(); ++i) {
         const TSpriteInfo& info = SpriteList[i];
         if (art.Sprites[i].Width != info.Width || art.Sprites[i].Height != info.Height)
@@ -55,7 +58,9 @@ bool Generate(const std::string& outDir, const std::string& dataDir, const std::
 
     art.Masks = MakePatternMasks();
     for (int i = 0; i < PatternMaskCount; ++i)
-        if (!WriteBmp1(outDir + "/" + std::string(PatternMaskNames[i]) + ".bmp", art.Masks[i], error)) return Fail(error);
+        if (!WriteBmp1(outDir + "/" + std::string(PatternMaskNames[i]) + ".bmp", art.Masks[i],
+                       error))
+            return Fail(error);
 
     if (!MakeTextures(dataDir, art.Textures)) return false;
     for (const TNamedImage& t : art.Textures)
@@ -70,12 +75,15 @@ bool Generate(const std::string& outDir, const std::string& dataDir, const std::
 
     const std::vector<TWave> sounds = MakeSounds(workDir);
     for (size_t i = 0; i < SoundList.size(); ++i)
-        if (!WriteWav(outDir + "/" + std::string(SoundList[i]) + ".wav", sounds[i], error)) return Fail(error);
+        if (!WriteWav(outDir + "/" + std::string(SoundList[i]) + ".wav", sounds[i], error))
+            return Fail(error);
 
-    return WritePng(workDir + "/asset_contact_sheet.png", MakeContactSheet(art), error) || Fail(error);
+    return WritePng(workDir + "/asset_contact_sheet.png", MakeContactSheet(art), error) ||
+           Fail(error);
 }
 
-bool RenderMapFile(const std::string& dataDir, const std::string& mapPath, const std::string& outPath, int cellPx) {
+bool RenderMapFile(const std::string& dataDir, const std::string& mapPath,
+                   const std::string& outPath, int cellPx) {
     std::vector<TNamedImage> textures;
     if (!MakeTextures(dataDir, textures)) return false;
     TRgbImage picture;
@@ -93,8 +101,9 @@ int main(int argc, char** argv) {
         return RenderMapFile(argv[2], argv[3], argv[4], cellPx) ? 0 : 1;
     }
     if (argc != 4) {
-        std::fprintf(stderr, "usage: moor_assetgen OUT_DIR DATA_DIR WORK_DIR\n"
-                             "       moor_assetgen --render-map DATA_DIR MAP_FILE OUT.png [CELL_PX]\n");
+        std::fprintf(stderr,
+                     "usage: moor_assetgen OUT_DIR DATA_DIR WORK_DIR\n"
+                     "       moor_assetgen --render-map DATA_DIR MAP_FILE OUT.png [CELL_PX]\n");
         return 2;
     }
     return Generate(argv[1], argv[2], argv[3]) ? 0 : 1;

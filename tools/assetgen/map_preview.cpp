@@ -10,17 +10,21 @@ namespace {
 TRgb Turned(const TRgbImage& t, int rotation, int x, int y) {
     const int n = t.Width - 1;
     switch (rotation) {
-    case 1: return t.At(n - y, x);      // a quarter turn counter-clockwise
-    case 2: return t.At(n - x, n - y);  // a half turn
-    case 3: return t.At(y, n - x);      // a quarter turn clockwise
-    default: return t.At(x, y);
+    case 1:
+        return t.At(n - y, x); // a quarter turn counter-clockwise
+    case 2:
+        return t.At(n - x, n - y); // a half turn
+    case 3:
+        return t.At(y, n - x); // a quarter turn clockwise
+    default:
+        return t.At(x, y);
     }
 }
 
 } // namespace
 
-bool RenderMap(const std::string& mapPath, const std::vector<TNamedImage>& textures, int cellPx, TRgbImage& out,
-               std::string& error) {
+bool RenderMap(const std::string& mapPath, const std::vector<TNamedImage>& textures, int cellPx,
+               TRgbImage& out, std::string& error) {
     std::ifstream f(mapPath);
     if (!f) {
         error = "cannot open " + mapPath;
@@ -32,7 +36,8 @@ bool RenderMap(const std::string& mapPath, const std::vector<TNamedImage>& textu
         std::istringstream in(line);
         std::vector<long> row;
         long v = 0;
-        while (in >> v) row.push_back(v);
+        while (in >> v)
+            row.push_back(v);
         if (!row.empty()) rows.push_back(row);
     }
     if (rows.empty()) {
@@ -48,7 +53,8 @@ bool RenderMap(const std::string& mapPath, const std::vector<TNamedImage>& textu
             if (code < 0 || index >= long(textures.size())) continue; // unknown: left magenta
             const TRgbImage& t = textures[size_t(index)].Image;
             for (int y = 0; y < 64; ++y)
-                for (int x = 0; x < 64; ++x) full.At(c * 64 + x, r * 64 + y) = Turned(t, int(code % 4), x, y);
+                for (int x = 0; x < 64; ++x)
+                    full.At(c * 64 + x, r * 64 + y) = Turned(t, int(code % 4), x, y);
         }
     out = cellPx == 64 ? full : full.Scaled(w * cellPx, h * cellPx);
     return true;

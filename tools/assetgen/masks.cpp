@@ -8,9 +8,11 @@
 #include "noise.h"
 
 const std::array<std::string_view, PatternMaskCount> PatternMaskNames = {
-    "TankStripes",    "TankTwoStripes",   "TankCamo",    "TankTribal",    "TankSides",    "TankTiger",    "TankFire",
-    "HoverTwoStripes", "HoverTwoStripes2", "HoverCamo",  "HoverTribal",   "HoverSides",   "HoverTiger",   "HoverFire",
-    "HummerStripes",  "HummerStripes2",   "HummerCamo",  "HummerTribal",  "HummerSides",  "HummerTiger",  "HummerFire",
+    "TankStripes",    "TankTwoStripes", "TankCamo",        "TankTribal",       "TankSides",
+    "TankTiger",      "TankFire",       "HoverTwoStripes", "HoverTwoStripes2", "HoverCamo",
+    "HoverTribal",    "HoverSides",     "HoverTiger",      "HoverFire",        "HummerStripes",
+    "HummerStripes2", "HummerCamo",     "HummerTribal",    "HummerSides",      "HummerTiger",
+    "HummerFire",
 };
 
 namespace {
@@ -32,13 +34,19 @@ TBitImage Draw(int width, int height, const TPattern& second) {
 }
 
 // One broad band down the middle.
-bool CentreStripe(float, float w) { return std::fabs(w) < 0.26f; }
+bool CentreStripe(float, float w) {
+    return std::fabs(w) < 0.26f;
+}
 
 // Two bands either side of the centre line.
-bool TwinStripes(float, float w) { return std::fabs(w) > 0.14f && std::fabs(w) < 0.4f; }
+bool TwinStripes(float, float w) {
+    return std::fabs(w) > 0.14f && std::fabs(w) < 0.4f;
+}
 
 // Two bands across the hull.
-bool CrossBands(float u, float) { return std::fabs(u - 0.3f) < 0.07f || std::fabs(u - 0.62f) < 0.07f; }
+bool CrossBands(float u, float) {
+    return std::fabs(u - 0.3f) < 0.07f || std::fabs(u - 0.62f) < 0.07f;
+}
 
 TPattern Camo(uint32_t seed) {
     return [seed](float, float, int x, int y) { return TileFbm(x, y, 64, 9, 3, seed) > 0.5; };
@@ -62,7 +70,8 @@ TPattern Sides(float from) {
 // Wavy stripes from both flanks, tapering towards the middle.
 bool Tiger(float u, float w) {
     const float a = std::fabs(w);
-    const float phase = u * 6.5f + 0.22f * std::sin(a * 6 + (w < 0 ? 0 : 1.7f)) + (w < 0 ? 0 : 0.4f);
+    const float phase =
+        u * 6.5f + 0.22f * std::sin(a * 6 + (w < 0 ? 0 : 1.7f)) + (w < 0 ? 0 : 0.4f);
     const float f = phase - std::floor(phase);
     return a > 0.18f && std::fabs(f - 0.5f) < 0.26f * (a - 0.1f);
 }
@@ -75,8 +84,11 @@ bool Fire(float u, float w) {
     return u > 0.9f - reach;
 }
 
-void AddSort(std::vector<TBitImage>& out, int w, int h, bool crossBands, float sides, uint32_t seed) {
-    const auto plain = [](bool (*f)(float, float)) { return [f](float u, float w, int, int) { return f(u, w); }; };
+void AddSort(std::vector<TBitImage>& out, int w, int h, bool crossBands, float sides,
+             uint32_t seed) {
+    const auto plain = [](bool (*f)(float, float)) {
+        return [f](float u, float w, int, int) { return f(u, w); };
+    };
     out.push_back(Draw(w, h, plain(crossBands ? TwinStripes : CentreStripe)));
     out.push_back(Draw(w, h, plain(crossBands ? CrossBands : TwinStripes)));
     out.push_back(Draw(w, h, Camo(seed)));

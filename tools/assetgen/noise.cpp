@@ -10,15 +10,22 @@ uint64_t TNoise::Next() {
     return z ^ (z >> 31);
 }
 
-double TNoise::Real() { return double(Next() >> 11) * (1.0 / 9007199254740992.0); }
+double TNoise::Real() {
+    return double(Next() >> 11) * (1.0 / 9007199254740992.0);
+}
 
-double TNoise::Range(double lo, double hi) { return lo + (hi - lo) * Real(); }
+double TNoise::Range(double lo, double hi) {
+    return lo + (hi - lo) * Real();
+}
 
-int TNoise::Int(int n) { return n <= 0 ? 0 : int(Next() % uint64_t(n)); }
+int TNoise::Int(int n) {
+    return n <= 0 ? 0 : int(Next() % uint64_t(n));
+}
 
 double TNoise::Gauss() {
     double s = 0;
-    for (int i = 0; i < 4; ++i) s += Real();
+    for (int i = 0; i < 4; ++i)
+        s += Real();
     return (s - 2.0) * 1.7320508;
 }
 
@@ -40,7 +47,9 @@ int Wrap(int v, int period) {
     return m < 0 ? m + period : m;
 }
 
-double Fade(double t) { return t * t * t * (t * (t * 6 - 15) + 10); }
+double Fade(double t) {
+    return t * t * t * (t * (t * 6 - 15) + 10);
+}
 
 } // namespace
 

@@ -5,15 +5,15 @@
 #include <cstdint>
 
 class TNoise {
-public:
+  public:
     explicit TNoise(uint64_t seed) : State(seed) {}
     uint64_t Next();
-    double Real();                        // [0, 1)
-    double Range(double lo, double hi);   // [lo, hi)
-    int Int(int n);                       // 0 .. n-1
-    double Gauss();                       // roughly normal, mean 0, sd 1
+    double Real();                      // [0, 1)
+    double Range(double lo, double hi); // [lo, hi)
+    int Int(int n);                     // 0 .. n-1
+    double Gauss();                     // roughly normal, mean 0, sd 1
 
-private:
+  private:
     uint64_t State;
 };
 
@@ -26,7 +26,8 @@ double PeriodicNoise(double x, double y, int period, uint32_t seed);
 
 // Sum of octaves, each twice the frequency; x and y in tile pixels, the tile
 // `size` px wide; `cells` lattice cells across the tile at the first octave.
-double TileFbm(double x, double y, int size, int cells, int octaves, uint32_t seed, double gain = 0.5);
+double TileFbm(double x, double y, int size, int cells, int octaves, uint32_t seed,
+               double gain = 0.5);
 
 // Distances to the nearest and second-nearest feature point of a periodic
 // cell pattern (`cells` cells across a `size` px tile), and the nearest

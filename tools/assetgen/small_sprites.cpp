@@ -13,10 +13,14 @@ TRgbImage Rocket() {
     for (int x = 0; x < 24; ++x)
         for (int y = 0; y < 2; ++y) {
             TRgb c;
-            if (x < 2) c = y == 0 ? TRgb{255, 214, 96} : TRgb{240, 130, 40};
-            else if (x < 5) c = y == 0 ? TRgb{96, 98, 92} : TRgb{62, 64, 60};
-            else if (x < 20) c = y == 0 ? TRgb{226, 224, 212} : TRgb{150, 148, 140};
-            else c = y == 0 ? TRgb{214, 60, 44} : TRgb{140, 34, 26};
+            if (x < 2)
+                c = y == 0 ? TRgb{255, 214, 96} : TRgb{240, 130, 40};
+            else if (x < 5)
+                c = y == 0 ? TRgb{96, 98, 92} : TRgb{62, 64, 60};
+            else if (x < 20)
+                c = y == 0 ? TRgb{226, 224, 212} : TRgb{150, 148, 140};
+            else
+                c = y == 0 ? TRgb{214, 60, 44} : TRgb{140, 34, 26};
             img.At(x, y) = c;
         }
     return img;
@@ -49,7 +53,8 @@ TRgbImage Mine(int kind) {
         // Sea mine: a horned ball.
         for (int k = 0; k < 8; ++k) {
             const float a = 0.39f + float(k) * 0.785398f;
-            c.Fill(Segment(5, 5, 5 + 4.6f * std::cos(a), 5 + 4.6f * std::sin(a), 0.55f), Solid(150, 150, 140));
+            c.Fill(Segment(5, 5, 5 + 4.6f * std::cos(a), 5 + 4.6f * std::sin(a), 0.55f),
+                   Solid(150, 150, 140));
         }
         const TSdf ball = Circle(5, 5, 3.4f);
         c.Fill(ball, Solid(46, 84, 90));
@@ -62,7 +67,8 @@ TRgbImage Mine(int kind) {
     c.Fill(Outline(Circle(5, 5, 3), 0.35f), kind == 1 ? Solid(150, 160, 172) : Solid(44, 46, 40));
     for (int k = 0; k < 4; ++k) {
         const float a = 0.785398f + float(k) * 1.570796f;
-        c.Fill(Circle(5 + 3 * std::cos(a), 5 + 3 * std::sin(a), 0.7f), kind == 1 ? Solid(170, 178, 190) : Solid(120, 122, 112));
+        c.Fill(Circle(5 + 3 * std::cos(a), 5 + 3 * std::sin(a), 0.7f),
+               kind == 1 ? Solid(170, 178, 190) : Solid(120, 122, 112));
     }
     c.Bevel(disc, 2, 0.6f);
     c.Fill(Circle(5, 5, 1.3f), Solid(236, 40, 30));
@@ -84,14 +90,17 @@ void Cartridge(TCanvas& c, float x, float y) {
 void MissileIcon(TCanvas& c, float x, float y, TInk bodyInk, TInk noseInk) {
     c.Fill(Ellipse(x + 1, y + 3, 3.4f, 2.2f), Solid(255, 150, 40));
     c.Fill(Ellipse(x + 1.8f, y + 3, 1.8f, 1.2f), Solid(255, 240, 160));
-    c.Fill(Polygon({{x + 2, y - 1.5f}, {x + 8, y + 1}, {x + 8, y + 5}, {x + 2, y + 7.5f}}), Solid(80, 84, 80));
+    c.Fill(Polygon({{x + 2, y - 1.5f}, {x + 8, y + 1}, {x + 8, y + 5}, {x + 2, y + 7.5f}}),
+           Solid(80, 84, 80));
     const TSdf body = Box(x + 3, y + 0.8f, x + 22, y + 5.2f, 2.2f);
     c.Fill(body, bodyInk);
     c.Fill(Polygon({{x + 21, y + 0.8f}, {x + 27, y + 3}, {x + 21, y + 5.2f}}), noseInk);
     c.Bevel(body, 2.2f, 0.6f);
 }
 
-TCanvas IconCanvas() { return TCanvas(40, 20); }
+TCanvas IconCanvas() {
+    return TCanvas(40, 20);
+}
 
 TRgbImage WeaponIcon(int weapon) {
     TCanvas c = IconCanvas();
@@ -143,7 +152,8 @@ TRgbImage WeaponIcon(int weapon) {
         // The smoke trail it leaves while being steered.
         for (int i = 0; i < 14; ++i) {
             const float x0 = 1 + i, x1 = 2 + i;
-            c.Fill(Segment(x0, 10 + 4.5f * std::sin(x0 * 0.42f), x1, 10 + 4.5f * std::sin(x1 * 0.42f), 1.1f - i * 0.03f),
+            c.Fill(Segment(x0, 10 + 4.5f * std::sin(x0 * 0.42f), x1,
+                           10 + 4.5f * std::sin(x1 * 0.42f), 1.1f - i * 0.03f),
                    Solid(226, 226, 216), 0.35f + i * 0.045f);
         }
         MissileIcon(c, 12, 7, Solid(118, 130, 98), Solid(44, 62, 72));
@@ -152,14 +162,17 @@ TRgbImage WeaponIcon(int weapon) {
     default: { // BFG: a ball of green fire
         for (int i = 0; i < 5; ++i) {
             const float r = 9.5f - i * 1.8f;
-            c.Fill(Circle(20, 10, r), Solid(60 + i * 40, 200 + i * 11, 60 + i * 40), 0.55f + i * 0.1f);
+            c.Fill(Circle(20, 10, r), Solid(60 + i * 40, 200 + i * 11, 60 + i * 40),
+                   0.55f + i * 0.1f);
         }
         // Zaps reaching out of it.
         for (int k = 0; k < 4; ++k) {
             const float a = 0.5f + k * 1.5708f, s = k % 2 ? 1.0f : -1.0f;
             const float x1 = 20 + 11 * std::cos(a), y1 = 10 + 8 * std::sin(a);
-            const float mx = 20 + 8 * std::cos(a + 0.25f * s), my = 10 + 6 * std::sin(a + 0.25f * s);
-            c.Fill(Segment(20 + 8 * std::cos(a), 10 + 7 * std::sin(a), mx, my, 0.5f), Solid(190, 255, 170));
+            const float mx = 20 + 8 * std::cos(a + 0.25f * s),
+                        my = 10 + 6 * std::sin(a + 0.25f * s);
+            c.Fill(Segment(20 + 8 * std::cos(a), 10 + 7 * std::sin(a), mx, my, 0.5f),
+                   Solid(190, 255, 170));
             c.Fill(Segment(mx, my, x1, y1, 0.5f), Solid(190, 255, 170));
         }
         break;
@@ -179,7 +192,8 @@ TCanvas CowShape() {
     c.Fill(body, white);
     // Patches: a few soft blobs, clipped to the hide.
     const float blobs[][3] = {{10, 3.5f, 3.2f}, {19, 8, 3.4f}, {24, 3, 2.4f}, {6.5f, 8.2f, 2}};
-    for (const auto& b : blobs) c.Fill(Intersect(body, Circle(b[0], b[1], b[2])), black);
+    for (const auto& b : blobs)
+        c.Fill(Intersect(body, Circle(b[0], b[1], b[2])), black);
     c.Bevel(body, 5, 0.35f);
     c.Fill(Segment(6, 6, 26, 6, 0.5f), Solid(255, 255, 255), 0.35f); // light along the back
     // Ears, horns, head and pink muzzle.
@@ -210,7 +224,8 @@ TRgbImage AlarmLight() {
             const float glow = std::exp(-d * d / 18.0f);
             const float core = d < 2.6f ? 1.0f : 0.0f;
             const float i = std::clamp(std::max(beam, 0.0f) + glow, 0.0f, 1.0f);
-            TRgb p{uint8_t(255 * i), uint8_t(std::min(255.0f, 50 * i + 200 * core)), uint8_t(std::min(255.0f, 30 * i + 170 * core))};
+            TRgb p{uint8_t(255 * i), uint8_t(std::min(255.0f, 50 * i + 200 * core)),
+                   uint8_t(std::min(255.0f, 30 * i + 170 * core))};
             if (p.R < 10) p = {0, 0, 0};
             img.At(x, y) = p;
         }
@@ -224,8 +239,10 @@ std::vector<TRgbImage> MakeSmallSprites() {
     out.push_back(Rocket());
     out.push_back(Missile(false));
     out.push_back(Missile(true));
-    for (int kind = 0; kind < 3; ++kind) out.push_back(Mine(kind));
-    for (int weapon = 0; weapon < 7; ++weapon) out.push_back(WeaponIcon(weapon));
+    for (int kind = 0; kind < 3; ++kind)
+        out.push_back(Mine(kind));
+    for (int weapon = 0; weapon < 7; ++weapon)
+        out.push_back(WeaponIcon(weapon));
     const TCanvas cow = CowShape();
     out.push_back(cow.ToSprite(FuchsiaKey, Rgb(40, 36, 34)));
     out.push_back(Silhouette(out.back(), FuchsiaKey, ShadowColour));

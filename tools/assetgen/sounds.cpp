@@ -6,14 +6,15 @@
 #include "core/asset_names.h"
 #include "synth.h"
 
-TSignal SpeakLine(const std::string& text, int pitch, int speed, const std::string& scratchDir, uint32_t seed);
+TSignal SpeakLine(const std::string& text, int pitch, int speed, const std::string& scratchDir,
+                  uint32_t seed);
 
 namespace {
 
 // A train of engine firings. `pulses` per loop at `hz`; `accent` gives each
 // cylinder its own strength so the pattern has a gait.
-TSignal EngineLoop(double hz, int pulses, const std::vector<float>& accent, double body, double bite, double lowPass,
-                   uint64_t seed) {
+TSignal EngineLoop(double hz, int pulses, const std::vector<float>& accent, double body,
+                   double bite, double lowPass, uint64_t seed) {
     TNoise n(seed);
     const int period = int(std::lround(SampleRate / hz));
     const int fade = period * 2;
@@ -30,17 +31,24 @@ TSignal EngineLoop(double hz, int pulses, const std::vector<float>& accent, doub
     }
     TBiquad lp = TBiquad::LowPass(lowPass, 0.9);
     TBiquad hp = TBiquad::HighPass(30);
-    for (float& v : s) v = hp.Step(lp.Step(v));
+    for (float& v : s)
+        v = hp.Step(lp.Step(v));
     // Run the filters over the sound twice so the loop starts settled.
-    for (float& v : s) v = hp.Step(lp.Step(v));
+    for (float& v : s)
+        v = hp.Step(lp.Step(v));
     MakeLoop(s, fade);
     Normalise(s, 0.8f);
     return s;
 }
 
-TSignal Diesel() { return EngineLoop(26, 26, {1.0f, 0.7f, 0.85f, 0.6f}, 58, 60, 700, 11); }
+TSignal Diesel() {
+    return EngineLoop(26, 26, {1.0f, 0.7f, 0.85f, 0.6f}, 58, 60, 700, 11);
+}
 
-TSignal HummerEngine() { return EngineLoop(38, 38, {1.0f, 0.55f, 0.9f, 0.75f, 0.95f, 0.5f, 0.8f, 0.65f}, 90, 90, 1300, 12); }
+TSignal HummerEngine() {
+    return EngineLoop(38, 38, {1.0f, 0.55f, 0.9f, 0.75f, 0.95f, 0.5f, 0.8f, 0.65f}, 90, 90, 1300,
+                      12);
+}
 
 TSignal HoverEngine() {
     // Turbine whine over the roar of the lift fan; whole-hertz tones over one
@@ -54,8 +62,9 @@ TSignal HoverEngine() {
         const double t = double(i) / SampleRate;
         const float white = float(n.Real() * 2 - 1);
         const float blades = float(0.75 + 0.25 * std::sin(TwoPi * 44 * t));
-        const float whine = float(0.16 * std::sin(TwoPi * 880 * t) + 0.08 * std::sin(TwoPi * 1321 * t) +
-                                  0.05 * std::sin(TwoPi * 1763 * t));
+        const float whine =
+            float(0.16 * std::sin(TwoPi * 880 * t) + 0.08 * std::sin(TwoPi * 1321 * t) +
+                  0.05 * std::sin(TwoPi * 1763 * t));
         s[i] = roar.Step(white) * 1.6f * blades + rumble.Step(white) * 2.2f + whine;
     }
     MakeLoop(s, fade);
@@ -79,21 +88,24 @@ TSignal Horn() {
     return s;
 }
 
-TSignal Blast(double seconds, double tau, double startHz, double endHz, double thumpHz, uint64_t seed, double crackle) {
+TSignal Blast(double seconds, double tau, double startHz, double endHz, double thumpHz,
+              uint64_t seed, double crackle) {
     TNoise n(seed);
     TSignal s(Samples(seconds));
     TBiquad lp = TBiquad::LowPass(startHz);
     TBiquad deep = TBiquad::LowPass(90);
     for (size_t i = 0; i < s.size(); ++i) {
         const double t = double(i) / SampleRate;
-        if (i % 64 == 0) lp.Retune(TBiquad::LowPass(endHz + (startHz - endHz) * std::exp(-t / (tau * 0.6))));
+        if (i % 64 == 0)
+            lp.Retune(TBiquad::LowPass(endHz + (startHz - endHz) * std::exp(-t / (tau * 0.6))));
         const float white = float(n.Real() * 2 - 1);
         const float env = Decay(t, 0.004, tau);
         const double thumpFreq = thumpHz * (0.5 + 0.5 * std::exp(-t * 8));
         const float thump = float(std::sin(TwoPi * thumpFreq * t) * std::exp(-t * 6));
         float crack = 0;
         if (t > 0.08 && n.Real() < crackle * std::exp(-t * 2)) crack = float(n.Real() * 2 - 1) * 3;
-        s[i] = lp.Step(white) * env * 1.5f + deep.Step(white) * env * 2 + thump * 0.8f + crack * env;
+        s[i] =
+            lp.Step(white) * env * 1.5f + deep.Step(white) * env * 2 + thump * 0.8f + crack * env;
     }
     SoftEdges(s, 0.01);
     Normalise(s, 0.95f);
@@ -110,7 +122,8 @@ TSignal Railgun() {
         phase += TwoPi * f / SampleRate;
         const float zap = float(std::sin(phase) * std::sin(phase * 0.5 + 0.3) * std::exp(-t * 5));
         const float ring = float((std::sin(TwoPi * 1130 * t) + 0.7 * std::sin(TwoPi * 1871 * t) +
-                                  0.5 * std::sin(TwoPi * 2653 * t)) * std::exp(-t * 7));
+                                  0.5 * std::sin(TwoPi * 2653 * t)) *
+                                 std::exp(-t * 7));
         const float stat = fizz.Step(float(n.Real() * 2 - 1)) * float(std::exp(-t * 12));
         return zap + 0.35f * ring + 0.6f * stat;
     });
@@ -148,10 +161,12 @@ TSignal FireBfg() {
     for (size_t i = 0; i < s.size(); ++i) {
         const double t = double(i) / SampleRate;
         const double charge = std::min(t / 0.82, 1.0);
-        const double f = 180 + 1300 * charge * charge + 25 * std::sin(TwoPi * (6 + 14 * charge) * t);
+        const double f =
+            180 + 1300 * charge * charge + 25 * std::sin(TwoPi * (6 + 14 * charge) * t);
         phase += TwoPi * f / SampleRate;
         sub += TwoPi * 55 / SampleRate;
-        float v = float(std::sin(phase) + 0.4 * std::sin(2 * phase + 0.5)) * float(0.3 + 0.7 * charge);
+        float v =
+            float(std::sin(phase) + 0.4 * std::sin(2 * phase + 0.5)) * float(0.3 + 0.7 * charge);
         v += float(std::sin(sub)) * 0.4f * float(charge);
         v += air.Step(float(n.Real() * 2 - 1)) * float(charge) * 1.5f;
         if (t > 0.82) v *= float(std::exp(-(t - 0.82) * 18)); // gone
@@ -181,7 +196,8 @@ TSignal BlowBfg() {
 }
 
 TSignal SelfDestruct() {
-    return Render(0.14, 0.006, [](double t) { return float(std::tanh(2.5 * std::sin(TwoPi * 1040 * t))); });
+    return Render(0.14, 0.006,
+                  [](double t) { return float(std::tanh(2.5 * std::sin(TwoPi * 1040 * t))); });
 }
 
 TSignal Moo() {
@@ -189,13 +205,16 @@ TSignal Moo() {
     // opens into "oo"; two formant filters make the mouth.
     TNoise n(81);
     TSignal s(Samples(1.35));
-    TBiquad f1 = TBiquad::BandPass(300, 3), f2 = TBiquad::BandPass(800, 4), nasal = TBiquad::LowPass(350);
+    TBiquad f1 = TBiquad::BandPass(300, 3), f2 = TBiquad::BandPass(800, 4),
+            nasal = TBiquad::LowPass(350);
     double phase = 0;
     for (size_t i = 0; i < s.size(); ++i) {
         const double t = double(i) / SampleRate;
-        const double pitch = 105 + 28 * std::sin(3.14159 * std::min(t / 1.1, 1.0)) - 12 * t + 1.5 * std::sin(TwoPi * 5 * t);
+        const double pitch = 105 + 28 * std::sin(3.14159 * std::min(t / 1.1, 1.0)) - 12 * t +
+                             1.5 * std::sin(TwoPi * 5 * t);
         phase += pitch / SampleRate;
-        const float saw = float(2 * (phase - std::floor(phase)) - 1) + float(n.Real() - 0.5) * 0.15f;
+        const float saw =
+            float(2 * (phase - std::floor(phase)) - 1) + float(n.Real() - 0.5) * 0.15f;
         const float open = float(std::clamp((t - 0.12) / 0.3, 0.0, 1.0));
         if (i % 64 == 0) {
             f1.Retune(TBiquad::BandPass(250 + 150 * open, 3));
@@ -247,6 +266,7 @@ std::vector<TWave> MakeSounds(const std::string& scratchDir) {
     s[sndMoo] = Moo();
     s[sndAlarm] = Alarm();
     std::vector<TWave> out;
-    for (const TSignal& signal : s) out.push_back(ToWave(signal));
+    for (const TSignal& signal : s)
+        out.push_back(ToWave(signal));
     return out;
 }

@@ -23,11 +23,13 @@ TSignal Resampled(const TWave& w) {
     return s;
 }
 
-bool Espeak(const std::string& text, int pitch, int speed, const std::string& scratchDir, uint32_t seed, TSignal& out) {
+bool Espeak(const std::string& text, int pitch, int speed, const std::string& scratchDir,
+            uint32_t seed, TSignal& out) {
     const std::string path = scratchDir + "/announcer_" + std::to_string(seed) + ".wav";
     std::filesystem::remove(path);
-    const std::string cmd = "espeak-ng -v en-us+m3 -p " + std::to_string(pitch) + " -s " + std::to_string(speed) +
-                            " -w '" + path + "' '" + text + "' >/dev/null 2>&1";
+    const std::string cmd = "espeak-ng -v en-us+m3 -p " + std::to_string(pitch) + " -s " +
+                            std::to_string(speed) + " -w '" + path + "' '" + text +
+                            "' >/dev/null 2>&1";
     if (std::system(cmd.c_str()) != 0) return false;
     TWave w;
     std::string error;
@@ -61,13 +63,16 @@ TSignal Hum(const std::string& text, int pitch, uint32_t seed) {
         }
         if (!vowel) {
             TBiquad hiss = TBiquad::BandPass(c == 's' ? 5000 : 2500, 1);
-            for (int i = 0; i < Samples(0.04); ++i) s.push_back(hiss.Step(float(n.Real() * 2 - 1)) * 0.3f);
+            for (int i = 0; i < Samples(0.04); ++i)
+                s.push_back(hiss.Step(float(n.Real() * 2 - 1)) * 0.3f);
             inVowel = false;
             continue;
         }
         if (inVowel) continue;
         inVowel = true;
-        const TVowel v = c == 'a' ? TVowel{700, 1200} : c == 'i' || c == 'e' || c == 'y' ? TVowel{350, 2100} : TVowel{400, 900};
+        const TVowel v = c == 'a'                           ? TVowel{700, 1200}
+                         : c == 'i' || c == 'e' || c == 'y' ? TVowel{350, 2100}
+                                                            : TVowel{400, 900};
         TBiquad f1 = TBiquad::BandPass(v.F1, 4), f2 = TBiquad::BandPass(v.F2, 6);
         const int len = Samples(0.16);
         for (int i = 0; i < len; ++i) {
@@ -83,11 +88,13 @@ TSignal Hum(const std::string& text, int pitch, uint32_t seed) {
 
 } // namespace
 
-TSignal SpeakLine(const std::string& text, int pitch, int speed, const std::string& scratchDir, uint32_t seed) {
+TSignal SpeakLine(const std::string& text, int pitch, int speed, const std::string& scratchDir,
+                  uint32_t seed) {
     TSignal voice;
     if (!Espeak(text, pitch, speed, scratchDir, seed, voice)) voice = Hum(text, pitch, seed);
     Normalise(voice);
-    for (float& v : voice) v = std::tanh(v * 1.6f);
+    for (float& v : voice)
+        v = std::tanh(v * 1.6f);
     TSignal out = voice;
     out.resize(voice.size() + Samples(0.4), 0);
     Mix(out, voice, 0.32f, Samples(0.11));

@@ -47,9 +47,11 @@ void TBiquad::Retune(const TBiquad& other) {
 
 void Normalise(TSignal& s, float peak) {
     float top = 0;
-    for (float v : s) top = std::max(top, std::fabs(v));
+    for (float v : s)
+        top = std::max(top, std::fabs(v));
     if (top <= 0) return;
-    for (float& v : s) v *= peak / top;
+    for (float& v : s)
+        v *= peak / top;
 }
 
 void MakeLoop(TSignal& s, int fade) {
@@ -74,13 +76,15 @@ void SoftEdges(TSignal& s, double seconds) {
 
 void Mix(TSignal& into, const TSignal& add, float gain, int offset) {
     if (into.size() < add.size() + offset) into.resize(add.size() + offset, 0);
-    for (size_t i = 0; i < add.size(); ++i) into[i + offset] += add[i] * gain;
+    for (size_t i = 0; i < add.size(); ++i)
+        into[i + offset] += add[i] * gain;
 }
 
 TWave ToWave(const TSignal& s) {
     TWave w;
     w.SampleRate = SampleRate;
     w.Samples.reserve(s.size());
-    for (float v : s) w.Samples.push_back(int16_t(std::lround(std::clamp(v, -1.0f, 1.0f) * 32767)));
+    for (float v : s)
+        w.Samples.push_back(int16_t(std::lround(std::clamp(v, -1.0f, 1.0f) * 32767)));
     return w;
 }

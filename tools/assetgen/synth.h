@@ -12,11 +12,13 @@ constexpr double TwoPi = 6.283185307179586;
 
 using TSignal = std::vector<float>;
 
-inline int Samples(double seconds) { return int(seconds * SampleRate); }
+inline int Samples(double seconds) {
+    return int(seconds * SampleRate);
+}
 
 // Second-order filter (the usual cookbook forms).
 class TBiquad {
-public:
+  public:
     static TBiquad LowPass(double hz, double q = 0.707);
     static TBiquad HighPass(double hz, double q = 0.707);
     static TBiquad BandPass(double hz, double q);
@@ -24,7 +26,7 @@ public:
     // Retune without losing the filter's state (for sweeps).
     void Retune(const TBiquad& other);
 
-private:
+  private:
     // The cookbook forms share their poles; only the zeros b0..b2 differ.
     static TBiquad Make(double hz, double q, double b0, double b1, double b2);
     double B0 = 1, B1 = 0, B2 = 0, A1 = 0, A2 = 0;
@@ -44,10 +46,10 @@ void MakeLoop(TSignal& s, int fade);
 // Fades in and out over a few milliseconds: no click at either end.
 void SoftEdges(TSignal& s, double seconds = 0.004);
 // `seconds` of sound from sample(t), t in seconds; soft ends, normalised.
-template <class F>
-TSignal Render(double seconds, double edge, F&& sample) {
+template <class F> TSignal Render(double seconds, double edge, F&& sample) {
     TSignal s(Samples(seconds));
-    for (size_t i = 0; i < s.size(); ++i) s[i] = sample(double(i) / SampleRate);
+    for (size_t i = 0; i < s.size(); ++i)
+        s[i] = sample(double(i) / SampleRate);
     SoftEdges(s, edge);
     Normalise(s);
     return s;

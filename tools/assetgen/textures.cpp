@@ -23,7 +23,8 @@ using TPixelFn = std::function<TColour(int x, int y)>;
 TCanvas FromFn(const TPixelFn& fn) {
     TCanvas c(T, T);
     for (int y = 0; y < T; ++y)
-        for (int x = 0; x < T; ++x) c.At(x, y) = {fn(x, y), 1, 0};
+        for (int x = 0; x < T; ++x)
+            c.At(x, y) = {fn(x, y), 1, 0};
     return c;
 }
 
@@ -31,7 +32,9 @@ float Fbm(float x, float y, int cells, int octaves, uint32_t seed) {
     return float(TileFbm(x, y, T, cells, octaves, seed));
 }
 
-float Grain(int x, int y, uint32_t seed) { return float(Hash2(x, y, seed)) - 0.5f; }
+float Grain(int x, int y, uint32_t seed) {
+    return float(Hash2(x, y, seed)) - 0.5f;
+}
 
 // Light a height field (periodic, in px units) from the upper left.
 float Relief(const std::function<float(float, float)>& height, float x, float y, float strength) {
@@ -40,10 +43,13 @@ float Relief(const std::function<float(float, float)>& height, float x, float y,
     return 1 + strength * (-(gx * LightX + gy * LightY)) / std::sqrt(1 + gx * gx + gy * gy);
 }
 
-float Wrapf(float v) { return v - T * std::floor(v / T); }
+float Wrapf(float v) {
+    return v - T * std::floor(v / T);
+}
 
 // Scatters small shapes over the tile, wrapping around its edges.
-void Scatter(TCanvas& c, int count, uint64_t seed, const std::function<void(TCanvas&, TNoise&, float, float)>& draw) {
+void Scatter(TCanvas& c, int count, uint64_t seed,
+             const std::function<void(TCanvas&, TNoise&, float, float)>& draw) {
     TNoise n(seed);
     for (int i = 0; i < count; ++i) {
         const float x = float(n.Range(0, T)), y = float(n.Range(0, T));
@@ -51,7 +57,9 @@ void Scatter(TCanvas& c, int count, uint64_t seed, const std::function<void(TCan
     }
 }
 
-TSdf Wrapped(TSdf s) { return Tiled(std::move(s), T); }
+TSdf Wrapped(TSdf s) {
+    return Tiled(std::move(s), T);
+}
 
 // --- grounds ---
 
@@ -103,7 +111,8 @@ TColour DirtBase(int x, int y) {
 
 void Pebbles(TCanvas& c, int count, uint64_t seed, TColour tone) {
     Scatter(c, count, seed, [tone](TCanvas& c, TNoise& n, float x, float y) {
-        const TSdf stone = Wrapped(Ellipse(x, y, float(n.Range(0.8, 2.2)), float(n.Range(0.7, 1.6))));
+        const TSdf stone =
+            Wrapped(Ellipse(x, y, float(n.Range(0.8, 2.2)), float(n.Range(0.7, 1.6))));
         c.Fill(Wrapped(Ellipse(x + 0.7f, y + 0.7f, 1.8f, 1.3f)), Solid(0, 0, 0), 0.25f);
         c.Fill(stone, Solid(Scale(tone, float(n.Range(0.8, 1.2)))));
         c.Bevel(stone, 1.5f, 0.5f);
@@ -147,7 +156,9 @@ TRgbImage Concrete() {
     return c.Flatten({});
 }
 
-TColour Asphalt(int x, int y) { return Speckled(x, y, Rgb(62, 62, 64), Rgb(82, 82, 84), 61, 0.3f); }
+TColour Asphalt(int x, int y) {
+    return Speckled(x, y, Rgb(62, 62, 64), Rgb(82, 82, 84), 61, 0.3f);
+}
 
 TRgbImage Road() {
     // A lane along x: edge lines and a dashed centre line.
@@ -157,11 +168,14 @@ TRgbImage Road() {
     c.Fill(Box(-1, 58.4f, 65, 60), paint, 0.85f);
     c.Fill(Box(16, 31, 48, 33), Solid(236, 200, 70), 0.9f);
     // Wear in the paint where tyres run.
-    c.Shade(Box(0, 0, 64, 64), [](float x, float y) { return 1 + (Fbm(x, y, 8, 2, 63) - 0.5f) * 0.25f; });
+    c.Shade(Box(0, 0, 64, 64),
+            [](float x, float y) { return 1 + (Fbm(x, y, 8, 2, 63) - 0.5f) * 0.25f; });
     return c.Flatten({});
 }
 
-TRgbImage Tarmac() { return FromFn(Asphalt).Flatten({}); }
+TRgbImage Tarmac() {
+    return FromFn(Asphalt).Flatten({});
+}
 
 TRgbImage Water() {
     TCanvas c = FromFn([](int x, int y) {
@@ -174,7 +188,8 @@ TRgbImage Water() {
         base = Mix(base, Rgb(86, 150, 180), seam * seam * 0.45f);
         const float ripple = std::sin(Tau * (x + 2 * y) / T * 4 + f * 10);
         base = Scale(base, 1 + ripple * 0.06f);
-        if (ripple > 0.93f && Fbm(x, y, 8, 2, 74) > 0.55f) base = Mix(base, Rgb(190, 226, 240), 0.5f);
+        if (ripple > 0.93f && Fbm(x, y, 8, 2, 74) > 0.55f)
+            base = Mix(base, Rgb(190, 226, 240), 0.5f);
         return base;
     });
     return c.Flatten({});
@@ -198,7 +213,8 @@ TRgbImage Ice() {
         const float crack = std::clamp(1 - float(v.F2 - v.F1) / 1.1f, 0.0f, 1.0f);
         base = Mix(base, Rgb(236, 246, 252), crack * 0.8f);
         // Long diagonal glints of polished ice.
-        const float glint = std::pow(std::max(0.0f, std::sin(Tau * (x - y) / T * 2 + Fbm(x, y, 2, 2, 93) * 3)), 12.0f);
+        const float glint = std::pow(
+            std::max(0.0f, std::sin(Tau * (x - y) / T * 2 + Fbm(x, y, 2, 2, 93) * 3)), 12.0f);
         return Mix(base, Rgb(250, 252, 255), glint * 0.35f);
     });
     return c.Flatten({});
@@ -216,8 +232,10 @@ TRgbImage Mud() {
         // Two soft ruts along x, ridged at their edges.
         for (float ry : {20.0f, 44.0f}) {
             const float d = std::fabs(y - ry + 1.5f * std::sin(Tau * x / T));
-            if (d < 3.5f) base = Scale(base, 0.8f + 0.04f * d);
-            else if (d < 5) base = Scale(base, 1.08f);
+            if (d < 3.5f)
+                base = Scale(base, 0.8f + 0.04f * d);
+            else if (d < 5)
+                base = Scale(base, 1.08f);
         }
         return Scale(base, 1 + Grain(x, y, 102) * 0.12f);
     });
@@ -237,7 +255,8 @@ TRgbImage Brick() {
         if (mortar) return Scale(Rgb(170, 160, 142), 0.9f + Grain(x, y, 111) * 0.2f);
         const float tone = float(Hash2(brick, row, 112));
         TColour base = Mix(Rgb(132, 56, 40), Rgb(176, 84, 58), tone);
-        if (Hash2(brick, row, 113) > 0.85) base = Mix(base, Rgb(96, 46, 38), 0.6f); // an over-fired one
+        if (Hash2(brick, row, 113) > 0.85)
+            base = Mix(base, Rgb(96, 46, 38), 0.6f); // an over-fired one
         base = Scale(base, 1 + Grain(x, y, 114) * 0.18f + (Fbm(x, y, 8, 2, 115) - 0.5f) * 0.2f);
         // Bevelled edges: lit top and left, dark bottom and right.
         if (bx < 2.5f || by < 2.5f) base = Scale(base, 1.18f);
@@ -274,7 +293,8 @@ TRgbImage SnowRock() {
                const TColour rock = RockColour(x, y, 121);
                const float gy = height(x, y + 1) - height(x, y - 1);
                // Snow lies on the tops and the sides facing away from the light.
-               const float cap = std::clamp((height(x, y) - 11) / 2.5f - gy * 0.25f, 0.0f, 1.0f) * 0.9f;
+               const float cap =
+                   std::clamp((height(x, y) - 11) / 2.5f - gy * 0.25f, 0.0f, 1.0f) * 0.9f;
                const TColour snow = Scale(Rgb(236, 242, 250), Relief(height, x, y, 0.25f));
                return Mix(rock, snow, cap);
            })
@@ -314,7 +334,9 @@ TRgbImage Metal() {
 TRgbImage SpawnPad() {
     // A marked pad; the arrow shows the way a vehicle faces when it starts
     // here (along x, turned with the cell).
-    TCanvas c = FromFn([](int x, int y) { return Speckled(x, y, Rgb(120, 122, 120), Rgb(150, 150, 146), 141, 0.12f); });
+    TCanvas c = FromFn([](int x, int y) {
+        return Speckled(x, y, Rgb(120, 122, 120), Rgb(150, 150, 146), 141, 0.12f);
+    });
     const TInk yellow = Solid(236, 196, 56), white = Solid(236, 236, 228);
     c.Fill(Outline(Circle(32, 32, 25), 1.6f), yellow);
     for (float sx : {5.0f, 59.0f})
@@ -323,10 +345,12 @@ TRgbImage SpawnPad() {
             c.Fill(Segment(sx, sy, sx + dx, sy, 1.1f), white);
             c.Fill(Segment(sx, sy, sx, sy + dy, 1.1f), white);
         }
-    const TSdf arrow = Polygon({{16, 28}, {34, 28}, {34, 20}, {49, 32}, {34, 44}, {34, 36}, {16, 36}});
+    const TSdf arrow =
+        Polygon({{16, 28}, {34, 28}, {34, 20}, {49, 32}, {34, 44}, {34, 36}, {16, 36}});
     c.Fill(Grow(arrow, 1), Solid(40, 40, 40), 0.5f);
     c.Fill(arrow, white);
-    c.Shade(Box(0, 0, 64, 64), [](float x, float y) { return 1 + (Fbm(x, y, 8, 2, 142) - 0.5f) * 0.3f; });
+    c.Shade(Box(0, 0, 64, 64),
+            [](float x, float y) { return 1 + (Fbm(x, y, 8, 2, 142) - 0.5f) * 0.3f; });
     return c.Flatten({});
 }
 
@@ -360,10 +384,10 @@ TRgbImage BasePad() {
 
 const std::map<std::string_view, TRgbImage (*)()>& Makers() {
     static const std::map<std::string_view, TRgbImage (*)()> makers = {
-        {"Grass", Grass},       {"Meadow", Meadow}, {"Dirt", Dirt},       {"Sand", Sand},
-        {"Concrete", Concrete}, {"Road", Road},     {"Tarmac", Tarmac},   {"Water", Water},
-        {"Snow", Snow},         {"Ice", Ice},       {"Mud", Mud},         {"Brick", Brick},
-        {"Rock", Rock},         {"SnowRock", SnowRock}, {"Metal", Metal}, {"Spawn", SpawnPad},
+        {"Grass", Grass},       {"Meadow", Meadow},     {"Dirt", Dirt},     {"Sand", Sand},
+        {"Concrete", Concrete}, {"Road", Road},         {"Tarmac", Tarmac}, {"Water", Water},
+        {"Snow", Snow},         {"Ice", Ice},           {"Mud", Mud},       {"Brick", Brick},
+        {"Rock", Rock},         {"SnowRock", SnowRock}, {"Metal", Metal},   {"Spawn", SpawnPad},
         {"Base", BasePad},
     };
     return makers;
@@ -393,7 +417,8 @@ bool ReadTextureList(const std::string& path, std::vector<TTextureEntry>& out, s
         std::istringstream in(line);
         TTextureEntry e;
         if (!(in >> e.Name >> e.Kind >> e.Friction >> e.Grip)) {
-            error = path + " line " + std::to_string(number) + ": expected name, kind, friction and grip";
+            error = path + " line " + std::to_string(number) +
+                    ": expected name, kind, friction and grip";
             return false;
         }
         out.push_back(e);

@@ -18,8 +18,12 @@ float Ridge(float x, float base, float height, int cells, uint32_t seed) {
 
 // Side view of a tank, as a silhouette on the ridge.
 TSdf TankSideView(float x, float y, float s) {
-    TSdf hull = Polygon({{x, y - 6 * s}, {x + 4 * s, y - 13 * s}, {x + 40 * s, y - 13 * s}, {x + 46 * s, y - 6 * s},
-                         {x + 42 * s, y}, {x + 4 * s, y}});
+    TSdf hull = Polygon({{x, y - 6 * s},
+                         {x + 4 * s, y - 13 * s},
+                         {x + 40 * s, y - 13 * s},
+                         {x + 46 * s, y - 6 * s},
+                         {x + 42 * s, y},
+                         {x + 4 * s, y}});
     TSdf turret = Box(x + 12 * s, y - 21 * s, x + 32 * s, y - 12 * s, 3 * s);
     TSdf barrel = Box(x + 30 * s, y - 18.5f * s, x + 62 * s, y - 15.5f * s, s);
     return Union(hull, Union(turret, barrel));
@@ -27,9 +31,14 @@ TSdf TankSideView(float x, float y, float s) {
 
 TSdf CowSideView(float x, float y, float s) {
     TSdf body = Box(x, y - 14 * s, x + 22 * s, y - 5 * s, 3 * s);
-    TSdf head = Polygon({{x + 20 * s, y - 14 * s}, {x + 27 * s, y - 10 * s}, {x + 27 * s, y - 6 * s}, {x + 22 * s, y - 7 * s}});
-    TSdf legs = Union(Union(Box(x + 1 * s, y - 6 * s, x + 3.5f * s, y, 0.5f), Box(x + 5 * s, y - 6 * s, x + 7.5f * s, y, 0.5f)),
-                      Union(Box(x + 15 * s, y - 6 * s, x + 17.5f * s, y, 0.5f), Box(x + 18.5f * s, y - 6 * s, x + 21 * s, y, 0.5f)));
+    TSdf head = Polygon({{x + 20 * s, y - 14 * s},
+                         {x + 27 * s, y - 10 * s},
+                         {x + 27 * s, y - 6 * s},
+                         {x + 22 * s, y - 7 * s}});
+    TSdf legs = Union(Union(Box(x + 1 * s, y - 6 * s, x + 3.5f * s, y, 0.5f),
+                            Box(x + 5 * s, y - 6 * s, x + 7.5f * s, y, 0.5f)),
+                      Union(Box(x + 15 * s, y - 6 * s, x + 17.5f * s, y, 0.5f),
+                            Box(x + 18.5f * s, y - 6 * s, x + 21 * s, y, 0.5f)));
     TSdf tail = Segment(x, y - 13 * s, x - 2 * s, y - 5 * s, 0.6f * s);
     TSdf horn = Segment(x + 21 * s, y - 14 * s, x + 22 * s, y - 17 * s, 0.6f * s);
     return Union(Union(body, head), Union(Union(legs, tail), horn));
@@ -50,27 +59,32 @@ TRgbImage Background() {
     auto hills = [](float x) { return Ridge(x, 292, 60, 3, 502); };
     auto moor = [](float x) { return Ridge(x, 352, 50, 2, 503); };
     auto front = [](float x) { return Ridge(x, 440, 40, 4, 504); };
-    c.Fill([&](float x, float y) { return hills(x) - y; }, [](float x, float y) {
-        return Solid(Scale(Rgb(96, 96, 96), 0.9f + 0.2f * float(TileFbm(x, y, BackW, 20, 3, 505))));
-    });
+    c.Fill([&](float x, float y) { return hills(x) - y; },
+           [](float x, float y) {
+               return Solid(
+                   Scale(Rgb(96, 96, 96), 0.9f + 0.2f * float(TileFbm(x, y, BackW, 20, 3, 505))));
+           });
     // A fire on the far hills, its smoke leaning with the wind.
     for (int i = 0; i < 14; ++i) {
         const float t = i / 13.0f;
-        c.Fill(Circle(486 + 60 * t * t, hills(486) - 8 - 120 * t, 6 + 22 * t), Solid(Rgb(60, 60, 60)), 0.22f);
+        c.Fill(Circle(486 + 60 * t * t, hills(486) - 8 - 120 * t, 6 + 22 * t),
+               Solid(Rgb(60, 60, 60)), 0.22f);
     }
     c.Fill(Ellipse(486, hills(486) + 1, 30, 6), Solid(Rgb(230, 230, 230)), 0.55f);
     c.Fill(Ellipse(486, hills(486), 9, 4), Solid(Rgb(255, 255, 255)));
-    c.Fill([&](float x, float y) { return moor(x) - y; }, [](float x, float y) {
-        const float heather = float(TileFbm(x * 2, y * 4, BackW, 24, 3, 506));
-        return Solid(Scale(Rgb(66, 66, 66), 0.8f + 0.4f * heather));
-    });
+    c.Fill([&](float x, float y) { return moor(x) - y; },
+           [](float x, float y) {
+               const float heather = float(TileFbm(x * 2, y * 4, BackW, 24, 3, 506));
+               return Solid(Scale(Rgb(66, 66, 66), 0.8f + 0.4f * heather));
+           });
     c.Fill(TankSideView(90, moor(120) + 2, 1.3f), Solid(Rgb(22, 22, 22)));
     c.Fill(TankSideView(190, moor(220) + 2, 0.9f), Solid(Rgb(30, 30, 30)));
     c.Fill(CowSideView(560, moor(575) + 2, 1.0f), Solid(Rgb(24, 24, 24)));
-    c.Fill([&](float x, float y) { return front(x) - y; }, [](float x, float y) {
-        const float tuft = float(TileFbm(x * 3, y * 6, BackW, 40, 2, 507));
-        return Solid(Scale(Rgb(36, 36, 36), 0.75f + 0.5f * tuft));
-    });
+    c.Fill([&](float x, float y) { return front(x) - y; },
+           [](float x, float y) {
+               const float tuft = float(TileFbm(x * 3, y * 6, BackW, 40, 2, 507));
+               return Solid(Scale(Rgb(36, 36, 36), 0.75f + 0.5f * tuft));
+           });
     TRgbImage img = c.Flatten({});
     // The title, with a drop shadow.
     const int size = 64, w = TextWidth("MOORCLASH", size, true);
@@ -85,12 +99,14 @@ TRgbImage Tile(const TArtBook& art, std::string_view name, int w, int h) {
     for (const TNamedImage& t : art.Textures)
         if (t.Name == name)
             for (int y = 0; y < h; ++y)
-                for (int x = 0; x < w; ++x) out.At(x, y) = t.Image.At(x % 64, y % 64);
+                for (int x = 0; x < w; ++x)
+                    out.At(x, y) = t.Image.At(x % 64, y % 64);
     return out;
 }
 
 constexpr int StyleW = 96, StyleH = 72;
-constexpr TRgb Red{200, 40, 30}, Blue{40, 90, 210}, Yellow{236, 200, 50}, White{235, 235, 235}, Green{40, 150, 50};
+constexpr TRgb Red{200, 40, 30}, Blue{40, 90, 210}, Yellow{236, 200, 50}, White{235, 235, 235},
+    Green{40, 150, 50};
 
 TRgbImage DeathmatchPicture(const TArtBook& art) {
     TRgbImage img = Tile(art, "Dirt", StyleW, StyleH);
@@ -101,7 +117,8 @@ TRgbImage DeathmatchPicture(const TArtBook& art) {
     const int fw = art.Explosion.Width / ExplosionFrames;
     TRgbImage frame(fw, art.Explosion.Height);
     for (int y = 0; y < frame.Height; ++y)
-        for (int x = 0; x < fw; ++x) frame.At(x, y) = art.Explosion.At(4 * fw + x, y);
+        for (int x = 0; x < fw; ++x)
+            frame.At(x, y) = art.Explosion.At(4 * fw + x, y);
     img.BlitKeyed(frame.Scaled(fw / 2, frame.Height / 2), 56, 2, BlackKey);
     return img;
 }
@@ -130,7 +147,8 @@ TRgbImage Arrow(bool up) {
     const TSdf button = Box(1, 1, 23, 23, 5);
     c.Fill(button, Solid(70, 74, 80));
     c.Bevel(button, 3, 0.6f);
-    const TSdf tri = up ? Polygon({{12, 5.5f}, {19, 16}, {5, 16}}) : Polygon({{5, 8}, {19, 8}, {12, 18.5f}});
+    const TSdf tri =
+        up ? Polygon({{12, 5.5f}, {19, 16}, {5, 16}}) : Polygon({{5, 8}, {19, 8}, {12, 18.5f}});
     c.Fill(Grow(tri, 1.2f), Solid(20, 20, 24), 0.6f);
     c.Fill(tri, Solid(236, 226, 170));
     return c.Flatten({});
@@ -141,8 +159,9 @@ TRgbImage NetworkPicture() {
     TCanvas c(32, 32);
     const TSdf globe = Circle(16, 16, 12.5f);
     c.Fill(globe, Solid(40, 110, 170));
-    const TSdf lines = Union(Union(Outline(Ellipse(16, 16, 5, 12.5f), 0.5f), Segment(3.5f, 16, 28.5f, 16, 0.5f)),
-                             Union(Segment(6, 9, 26, 9, 0.5f), Segment(6, 23, 26, 23, 0.5f)));
+    const TSdf lines =
+        Union(Union(Outline(Ellipse(16, 16, 5, 12.5f), 0.5f), Segment(3.5f, 16, 28.5f, 16, 0.5f)),
+              Union(Segment(6, 9, 26, 9, 0.5f), Segment(6, 23, 26, 23, 0.5f)));
     c.Fill(Intersect(globe, lines), Solid(140, 200, 230));
     c.Bevel(globe, 6, 0.6f);
     const float nodes[][2] = {{6, 6}, {27, 10}, {12, 27}};

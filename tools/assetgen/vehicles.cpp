@@ -33,17 +33,20 @@ TCanvas Burnt(const TCanvas& body, uint32_t seed, float tear) {
             const float lum = p.Paint >= 0.5f ? p.C.B * 0.55f : (p.C.R + p.C.G + p.C.B) / 3;
             const float soot = float(TileFbm(x, y, 64, 6, 2, seed));
             const float rust = float(TileFbm(x, y, 64, 8, 2, seed + 9));
-            TColour burnt = Mix(Rgb(50, 46, 42), Rgb(104, 72, 48), std::clamp((rust - 0.55f) * 2.5f, 0.0f, 0.7f));
+            TColour burnt = Mix(Rgb(50, 46, 42), Rgb(104, 72, 48),
+                                std::clamp((rust - 0.55f) * 2.5f, 0.0f, 0.7f));
             burnt = Scale(burnt, 0.5f + lum / 200.0f);
             burnt = Scale(burnt, 0.75f + 0.4f * soot);
             p.C = burnt;
             p.Paint = 0;
             if (tear > 0) {
                 const float edge = float(TileFbm(x * 1.7, y * 1.7, 64, 8, 2, seed + 3));
-                const float border = std::min({float(x), float(y), float(out.W - 1 - x), float(out.H - 1 - y)});
+                const float border =
+                    std::min({float(x), float(y), float(out.W - 1 - x), float(out.H - 1 - y)});
                 if (border < tear * edge * 3.0f) p.A = 0;
             }
-            if (embers.Real() < 0.006 && p.A > 0.9f) p.C = embers.Real() < 0.5 ? Rgb(255, 140, 40) : Rgb(210, 70, 20);
+            if (embers.Real() < 0.006 && p.A > 0.9f)
+                p.C = embers.Real() < 0.5 ? Rgb(255, 140, 40) : Rgb(210, 70, 20);
         }
     return out;
 }
@@ -60,7 +63,9 @@ void SideLight(TCanvas& c, const TSdf& shape) {
     c.Shade(shape, [h](float, float y) { return 1.14f - 0.28f * y / h; });
 }
 
-TRgbImage ShadowOf(const TCanvas& c) { return Silhouette(c.ToSprite(BlackKey), BlackKey, ShadowColour); }
+TRgbImage ShadowOf(const TCanvas& c) {
+    return Silhouette(c.ToSprite(BlackKey), BlackKey, ShadowColour);
+}
 
 // --- Tank: 40 x 25 body, 53 x 21 turret pivoting 0.25 along it ---
 
@@ -84,7 +89,8 @@ TCanvas TankBody() {
     c.Fill(Intersect(hull, Box(2, 19.8f, 40, 21)), PaintInk(0.5f));
     // Engine deck at the rear.
     c.Fill(Box(4.2f, 7.6f, 10.8f, 17.4f, 1), DarkMetal);
-    for (int i = 0; i < 5; ++i) c.Fill(Box(4.8f, 8.4f + i * 1.9f, 10.2f, 9.2f + i * 1.9f), Grille);
+    for (int i = 0; i < 5; ++i)
+        c.Fill(Box(4.8f, 8.4f + i * 1.9f, 10.2f, 9.2f + i * 1.9f), Grille);
     c.Fill(Box(2.6f, 6.4f, 4.2f, 8.6f, 0.5f), Solid(70, 58, 46));
     c.Fill(Box(2.6f, 16.4f, 4.2f, 18.6f, 0.5f), Solid(70, 58, 46));
     // Tools on the glacis and the headlights.
@@ -107,8 +113,16 @@ TCanvas TankTurret() {
     c.Fill(Box(49.6f, 7.8f, 50.4f, 13.2f), Solid(26, 26, 24));
     c.Bevel(brake, 1.4f, 0.5f);
 
-    const TSdf shell = Polygon({{3, 3.2f}, {17, 1.3f}, {25.5f, 4.2f}, {27.6f, 8}, {27.6f, 13}, {25.5f, 16.8f},
-                                {17, 19.7f}, {3, 17.8f}, {1.4f, 14}, {1.4f, 7}});
+    const TSdf shell = Polygon({{3, 3.2f},
+                                {17, 1.3f},
+                                {25.5f, 4.2f},
+                                {27.6f, 8},
+                                {27.6f, 13},
+                                {25.5f, 16.8f},
+                                {17, 19.7f},
+                                {3, 17.8f},
+                                {1.4f, 14},
+                                {1.4f, 7}});
     c.Fill(shell, PaintInk(0.8f));
     // Armour seam and the stowage bin on the rear.
     c.Fill(Intersect(shell, Segment(19, 1, 19, 20, 0.35f)), PaintInk(0.55f));
@@ -163,7 +177,8 @@ TCanvas HoverBody() {
     const TSdf band = Subtract(skirt, deck);
     for (int k = 0; k < 40; ++k) {
         const float a = float(k) * 6.2831853f / 40;
-        c.Fill(Intersect(band, Segment(22.5f, 15, 22.5f + 40 * std::cos(a), 15 + 40 * std::sin(a), 0.35f)),
+        c.Fill(Intersect(band, Segment(22.5f, 15, 22.5f + 40 * std::cos(a), 15 + 40 * std::sin(a),
+                                       0.35f)),
                Solid(26, 26, 30));
     }
     c.Bevel(skirt, 4.6f, 0.6f);
@@ -179,14 +194,16 @@ TCanvas HoverBody() {
     c.Bevel(cabin, 3.2f, 0.5f);
     // Lift-fan grille amidships.
     c.Fill(Box(14, 5.8f, 24.5f, 12.4f, 1.4f), DarkMetal);
-    for (int i = 0; i < 5; ++i) c.Fill(Box(15 + i * 2, 6.6f, 15.9f + i * 2, 11.6f), Grille);
+    for (int i = 0; i < 5; ++i)
+        c.Fill(Box(15 + i * 2, 6.6f, 15.9f + i * 2, 11.6f), Grille);
     // Thrust fan in its duct at the stern, left side.
     const TSdf duct = Circle(9.6f, 9.6f, 6.2f);
     c.Fill(duct, Solid(86, 88, 86));
     c.Fill(Circle(9.6f, 9.6f, 4.8f), Solid(28, 30, 32));
     for (int k = 0; k < 5; ++k) {
         const float a = 0.4f + float(k) * 6.2831853f / 5;
-        c.Fill(Segment(9.6f, 9.6f, 9.6f + 4.4f * std::cos(a), 9.6f + 4.4f * std::sin(a), 0.8f), Solid(120, 122, 118));
+        c.Fill(Segment(9.6f, 9.6f, 9.6f + 4.4f * std::cos(a), 9.6f + 4.4f * std::sin(a), 0.8f),
+               Solid(120, 122, 118));
     }
     c.Fill(Circle(9.6f, 9.6f, 1.3f), Solid(150, 150, 146));
     c.Bevel(duct, 1.6f, 0.7f);
@@ -228,7 +245,9 @@ TCanvas HummerBody() {
         for (float y : {0.0f, 15.8f}) {
             const TSdf tyre = Box(x, y, x + 8, y + 4.2f, 1.3f);
             c.Fill(tyre, Solid(34, 34, 34));
-            for (int i = 0; i < 4; ++i) c.Fill(Intersect(tyre, Box(x + 1 + i * 2, y, x + 1.8f + i * 2, y + 4.2f)), Solid(62, 62, 60));
+            for (int i = 0; i < 4; ++i)
+                c.Fill(Intersect(tyre, Box(x + 1 + i * 2, y, x + 1.8f + i * 2, y + 4.2f)),
+                       Solid(62, 62, 60));
             c.Bevel(tyre, 1.2f, 0.5f);
         }
     const TSdf body = Box(0.8f, 1.6f, 41.4f, 18.4f, 3);
@@ -240,7 +259,8 @@ TCanvas HummerBody() {
     // Rear bed, recessed, with ribs.
     const TSdf bed = Box(1.8f, 3.2f, 12.6f, 16.8f, 1);
     c.Fill(bed, PaintInk(0.5f));
-    for (int i = 0; i < 4; ++i) c.Fill(Box(2.6f + i * 2.6f, 3.6f, 3.2f + i * 2.6f, 16.4f), PaintInk(0.62f));
+    for (int i = 0; i < 4; ++i)
+        c.Fill(Box(2.6f + i * 2.6f, 3.6f, 3.2f + i * 2.6f, 16.4f), PaintInk(0.62f));
     // Windscreen and cab roof.
     const TSdf screen = Box(23.6f, 2.9f, 28.4f, 17.1f, 1);
     c.Fill(screen, Glass);
@@ -291,8 +311,8 @@ TCanvas HummerWreck() {
     return c;
 }
 
-void AddSort(std::vector<TRgbImage>& out, const TCanvas& body, const TCanvas& turret, const TRgbImage& turretShadow,
-             const TCanvas& wreck) {
+void AddSort(std::vector<TRgbImage>& out, const TCanvas& body, const TCanvas& turret,
+             const TRgbImage& turretShadow, const TCanvas& wreck) {
     out.push_back(body.ToSprite(BlackKey));
     out.push_back(turret.ToSprite(BlackKey));
     out.push_back(ShadowOf(body));
