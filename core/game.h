@@ -297,6 +297,16 @@ struct TMatchFlags {
     int32_t TeamCount = 0;     // teams in play, the first TeamCount of Teams
     int32_t MineHalfWidth = 5; // half the "Mine" sprite's width
     bool HornPlaying = false;
+    // Developer keys: the turret keeps its bearing on the ground; player 1
+    // is driven like a bot.
+    bool DeveloperMode = false;
+    bool TurretLock = false;
+    bool Player1Autopilot = false;
+    // Where each local player's view looks (centre, world px) and its size
+    // (screen px), as the last frame drew it: positional sound hears by it.
+    std::array<TVector, 2> ViewCentres{};
+    std::array<int32_t, 2> ViewWidths{};
+    std::array<int32_t, 2> ViewHeights{};
 };
 
 // One player's or bot's choices on the start screen.

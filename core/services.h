@@ -7,6 +7,8 @@
 #include <random>
 #include <string>
 
+#include "core/vectors2d.h"
+
 // Millisecond tick count (since some arbitrary start). The program's loop
 // reads it and hands the reading to the tick; the game never reads a clock.
 class Clock {
@@ -68,8 +70,9 @@ class Ui {
 };
 
 // What the simulation tells the other machines of a network game. The
-// network layer implements it (it encodes the messages); a local game holds
-// the no-op one, tests a recorder.
+// network layer implements it (it encodes the messages, reading the new
+// pool entries by their index); a local game holds the no-op one, tests a
+// recorder.
 class NetOut {
   public:
     virtual ~NetOut() = default;
@@ -77,6 +80,19 @@ class NetOut {
     virtual bool IsHost() = 0;
     // A local player's vehicle changed its looks on the start screen.
     virtual void SendSetup(int tank) = 0;
+    // Vehicle tank's machine gun starts (+1) or stops (-1) sounding.
+    virtual void SendGunSound(int tank, int onOff) = 0;
+    virtual void SendPositionalSound(int sound, TVector at) = 0;
+    virtual void SendRail(TVector start, TVector end, int32_t gameTime) = 0;
+    // A new entry of the bomblet, rocket, BFG ball or mine pool.
+    virtual void SendBomblet(int bomblet) = 0;
+    virtual void SendRocket(int rocket) = 0;
+    virtual void SendBfgBall(int ball) = 0;
+    virtual void SendMine(int mine) = 0;
+    virtual void SendExplosion(int kind, TVector at) = 0;
+    virtual void SendRocketExploded(int32_t id) = 0;
+    virtual void SendBfgExploded(int32_t id) = 0;
+    virtual void SendMineExploded(int32_t id) = 0;
 };
 
 class NullNetOut : public NetOut {
@@ -84,4 +100,15 @@ class NullNetOut : public NetOut {
     uint32_t LocalPlayerId() override { return 0; }
     bool IsHost() override { return true; }
     void SendSetup(int) override {}
+    void SendGunSound(int, int) override {}
+    void SendPositionalSound(int, TVector) override {}
+    void SendRail(TVector, TVector, int32_t) override {}
+    void SendBomblet(int) override {}
+    void SendRocket(int) override {}
+    void SendBfgBall(int) override {}
+    void SendMine(int) override {}
+    void SendExplosion(int, TVector) override {}
+    void SendRocketExploded(int32_t) override {}
+    void SendBfgExploded(int32_t) override {}
+    void SendMineExploded(int32_t) override {}
 };

@@ -4,6 +4,7 @@
 
 #include "core/asset_names.h"
 #include "sim/cows.h"
+#include "sim/explosions.h"
 #include "sim/sounds.h"
 
 void ApplyDamage(Game& g, int victim, int attacker, double amount) {
@@ -18,7 +19,7 @@ void ApplyDamage(Game& g, int victim, int attacker, double amount) {
     if (g.LevelRunning) UpdateRanking(g);
     if (g.NetworkGame) g.SendStatusNow = true;
     Die(g, victim);
-    g.Explosions.Add({sndExplosion, g.GameTime, v.Position});
+    SpawnExplosion(g, v.Position, sndExplosion, true);
 }
 
 void Die(Game& g, int i) {

@@ -1,5 +1,7 @@
 #include "sim/sounds.h"
 
+#include <cmath>
+
 #include "core/asset_names.h"
 
 namespace {
@@ -52,6 +54,35 @@ void StopEngineSound(Game& g, int i) {
     } else if (i == g.Player2 && g.SplitScreen && g.Player2Engine >= 0) {
         g.Sound.Stop(g.Player2Engine);
     }
+}
+
+namespace {
+
+// Local player p (0 or 1) hears a point within its view and a margin.
+bool Hears(const Game& g, int p, TVector at, int margin) {
+    if (p == 1 && !g.SplitScreen) return false;
+    const TVector c = g.ViewCentres[p];
+    return std::fabs(at.x - c.x) < g.ViewWidths[p] / 2.0 + margin &&
+           std::fabs(at.y - c.y) < g.ViewHeights[p] / 2.0 + margin;
+}
+
+} // namespace
+
+void PlaySoundAt(Game& g, int sound, TVector at) {
+    if (g.ScreenSaverMode) return;
+    if (g.Sound.IsPlaying(sndMoo)) g.Sound.Stop(sndMoo);
+    if (g.ClientMode && !g.StatusReceived) return;
+    const int margin = sound == sndAlarm ? 500 : 100;
+    const bool one = Hears(g, 0, at, margin);
+    const bool two = Hears(g, 1, at, margin);
+    if (!one && !two) return;
+    int pan = 0;
+    if (g.SplitScreen)
+        pan = one && two ? 0 : (one ? -g.SplitPan : g.SplitPan);
+    else
+        pan = RoundEven((at.x - g.ViewCentres[0].x) * 1400 / (g.ViewWidths[0] / 2.0 + 100));
+    g.Sound.SetPan(sound, pan);
+    g.Sound.Play(sound);
 }
 
 // Pitch, horn and alarms come with the vehicles and the cows.

@@ -12,5 +12,8 @@ void PreparePlayer2Engine(Game& g);
 // The engine of a local player's vehicle starts (respawn) or stops (death).
 void StartEngineSound(Game& g, int i);
 void StopEngineSound(Game& g, int i);
+// Plays a sound where it happens, if a local player's view is near enough
+// to hear it, panned towards that player's side.
+void PlaySoundAt(Game& g, int sound, TVector at);
 // Engine pitch, horn, alarms and remote machine-gun sounds.
 void SoundUpdate(Game& g);

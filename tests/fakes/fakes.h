@@ -1,6 +1,7 @@
 // Test stand-ins for the services the game talks to.
 #pragma once
 
+#include <cmath>
 #include <memory>
 #include <string>
 #include <vector>
@@ -41,14 +42,38 @@ class RecordingUi : public Ui {
     void ConsoleLine(const std::string& t) override { Console.push_back(t); }
 };
 
-class FakeNet : public NetOut {
+// Records every event as a line ("rocket 3", "explosion 2 at 10,20"), in order.
+class FakeNet : public NullNetOut {
   public:
     bool Host = true;
     uint32_t Id = 7;
     std::vector<int> SetupsSent;
+    std::vector<std::string> Events;
     uint32_t LocalPlayerId() override { return Id; }
     bool IsHost() override { return Host; }
     void SendSetup(int tank) override { SetupsSent.push_back(tank); }
+    void SendGunSound(int tank, int onOff) override { Say("gun " + N(tank) + " " + N(onOff)); }
+    void SendPositionalSound(int sound, TVector at) override {
+        Say("sound " + N(sound) + " at " + P(at));
+    }
+    void SendRail(TVector a, TVector b, int32_t t) override {
+        Say("rail " + P(a) + " " + P(b) + " " + N(t));
+    }
+    void SendBomblet(int i) override { Say("bomblet " + N(i)); }
+    void SendRocket(int i) override { Say("rocket " + N(i)); }
+    void SendBfgBall(int i) override { Say("bfg " + N(i)); }
+    void SendMine(int i) override { Say("mine " + N(i)); }
+    void SendExplosion(int kind, TVector at) override {
+        Say("explosion " + N(kind) + " at " + P(at));
+    }
+    void SendRocketExploded(int32_t id) override { Say("rocket exploded " + N(id)); }
+    void SendBfgExploded(int32_t id) override { Say("bfg exploded " + N(id)); }
+    void SendMineExploded(int32_t id) override { Say("mine exploded " + N(id)); }
+
+  private:
+    void Say(const std::string& e) { Events.push_back(e); }
+    static std::string N(long v) { return std::to_string(v); }
+    static std::string P(TVector v) { return N(std::lround(v.x)) + "," + N(std::lround(v.y)); }
 };
 
 // Pictures that are never read from disk: every texture is a plain square,
