@@ -6,9 +6,11 @@
 #include "net/status.h"
 #include "sim/bots.h"
 #include "sim/cows.h"
+#include "sim/mines.h"
 #include "sim/movement.h"
 #include "sim/projectiles.h"
 #include "sim/respawn.h"
+#include "sim/self_destruct.h"
 #include "sim/sounds.h"
 #include "sim/weapons.h"
 

@@ -1,6 +1,4 @@
 #include "sim/weapons.h"
 
-// The weapons themselves come with the vehicles.
-void MineStep(Game&) {}
-void SelfDestructStep(Game&, int, bool) {}
+// The weapons come with the vehicles.
 void FireStep(Game&, int) {}
