@@ -1,13 +1,10 @@
 // The program builds its match one way: the window and --headless load the
-// same texture list and map and start on the same spawn points, and a
-// bots-only match of every style keeps every invariant for minutes.
+// same texture list and map and start on the same spawn points.
 #include <gtest/gtest.h>
 
 #include "app/program.h"
-#include "core/invariants.h"
 #include "core/terrain.h"
 #include "fakes/fakes.h"
-#include "match/tick.h"
 #include "platform/bitmap_file.h"
 
 namespace {
@@ -98,39 +95,4 @@ TEST(Program, WithoutAChoiceTheFirstLevelOfTheListPlays) {
     EXPECT_TRUE(run.g().LevelRunning);
     EXPECT_FALSE(run.g().CurrentMapName.empty());
     EXPECT_FALSE(run.g().CreditsLevel);
-}
-
-// Bots only (the screen saver's match), levels restarting by themselves:
-// every tick must leave a sound game behind.
-TEST(Soak, BotsOnlyMatchesKeepEveryInvariant) {
-    const std::vector<std::vector<std::string>> matches = {
-        {"--map", "Labyrinth", "--bots", "20", "--style", "dm", "--fraglimit", "5"},
-        {"--map", "Two Farms", "--bots", "12", "--style", "ctc", "--fraglimit", "2"},
-        {"--map", "Grand Moor", "--bots", "30", "--style", "tw"},
-        {"--map", "Credits...", "--two-players"},
-    };
-    for (const auto& args : matches) {
-        TOptions o = Parse(args);
-        o.ScreenSaver = true;
-        ManualClock clock;
-        SilentSound sound;
-        RecordingUi ui;
-        NullNetOut net;
-        NoDisplay display;
-        SdlBitmapReader reader;
-        TProgram program(clock, sound, ui, net, display, reader, 11, MOOR_BIN_DIR);
-        ASSERT_EQ(StartProgram(program, o), "") << args[1];
-        Game& g = *program.G;
-        ASSERT_EQ(g.CurrentMapName, args[1]);
-        const std::vector<std::string> none;
-        // Three minutes of game time in 5 ms ticks.
-        for (int tick = 0; tick < 36000; ++tick) {
-            clock.Advance(5);
-            program.Form.TimerTimer();
-            const std::vector<std::string> wrong = CheckInvariants(g);
-            ASSERT_EQ(wrong, none) << args[1] << " at tick " << tick;
-        }
-        EXPECT_EQ(g.GameTime > 0, true);
-        EXPECT_TRUE(ui.Boxes.empty()) << ui.Boxes.front();
-    }
 }
