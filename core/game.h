@@ -302,6 +302,9 @@ struct TMatchFlags {
     bool DeveloperMode = false;
     bool TurretLock = false;
     bool Player1Autopilot = false;
+    // Bullets find the vehicles they may hit through a coarse grid; off
+    // only to measure what the grid saves.
+    bool BulletBroadPhase = true;
     // Where each local player's view looks (centre, world px) and its size
     // (screen px), as the last frame drew it: positional sound hears by it.
     std::array<TVector, 2> ViewCentres{};
