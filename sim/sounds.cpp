@@ -1,6 +1,8 @@
 #include "sim/sounds.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 #include "core/asset_names.h"
 
@@ -85,5 +87,89 @@ void PlaySoundAt(Game& g, int sound, TVector at) {
     g.Sound.Play(sound);
 }
 
-// Pitch, horn and alarms come with the vehicles and the cows.
-void SoundUpdate(Game&) {}
+namespace {
+
+// Pan of a sound at the view's side plus the margin; also as far as the
+// engine ever leans.
+constexpr int EnginePan = 1400;
+constexpr int32_t RemoteGunGapMs = 50;
+constexpr int32_t RemoteHoverGunGapMs = 16;
+
+// round(x) mod m for x >= 0, taken before the value has to fit an int.
+int RoundMod(double x, int m) {
+    return static_cast<int>(std::fmod(std::nearbyint(x), m));
+}
+
+// The engine's pitch follows the speed; the Hummer's also the throttle.
+int EngineFrequency(const TTank& t) {
+    const double speed = Vectors2D::Length(t.Velocity);
+    switch (t.Sort) {
+    case sortHovercraft:
+        return RoundEven(100 * speed) + 14000;
+    case sortHummer:
+        return RoundEven(40 * speed) + 5000 * std::abs(t.Throttle) +
+               RoundMod(speed * speed, 20000) + 10000;
+    default:
+        return RoundMod(350 * speed, 20000) + 25000;
+    }
+}
+
+bool IsTank(const Game& g, int i) {
+    return i >= 0 && i < g.TankCount;
+}
+
+void UpdateEngines(Game& g) {
+    if (!IsTank(g, g.Player1)) return;
+    const TTank& one = g.Tanks[g.Player1];
+    const int engine = EngineOf(one.Sort);
+    g.Sound.SetFrequency(engine, EngineFrequency(one));
+    if (g.SplitScreen) {
+        if (IsTank(g, g.Player2) && g.Player2Engine >= 0)
+            g.Sound.SetFrequency(g.Player2Engine, EngineFrequency(g.Tanks[g.Player2]));
+        return;
+    }
+    // One view: the engine sits where the vehicle is in it.
+    const int pan = RoundEven((one.Position.x - g.ViewCentres[0].x) * EnginePan /
+                              (g.ViewWidths[0] / 2.0 + 100));
+    g.Sound.SetPan(engine, std::min(EnginePan, pan));
+}
+
+// The horn sounds while any horn in play is within earshot of a local player.
+void UpdateHorn(Game& g) {
+    bool heard = false;
+    for (int i = 0; i < g.TankCount && !heard; ++i) {
+        const TTank& t = g.Tanks[i];
+        heard =
+            t.Alive && t.HornOn && (Hears(g, 0, t.Position, 100) || Hears(g, 1, t.Position, 100));
+    }
+    if (heard && !g.HornPlaying) {
+        g.Sound.SetLoop(sndHorn, true);
+        g.Sound.Play(sndHorn);
+        g.HornPlaying = true;
+    } else if (!heard && g.HornPlaying) {
+        g.Sound.Stop(sndHorn);
+        g.HornPlaying = false;
+    }
+}
+
+// A client fires no bullets of its own; it plays the host's machine guns
+// at their own pace for as long as the host says they are firing.
+void RemoteGunSounds(Game& g) {
+    for (int i = 0; i < g.TankCount; ++i) {
+        TTank& t = g.Tanks[i];
+        if (!t.Alive || !t.GunSounding || t.NextFireTime >= g.GameTime) continue;
+        PlaySoundAt(g, sndFireBullet, t.Position);
+        t.NextFireTime =
+            g.GameTime + (t.Sort == sortHovercraft ? RemoteHoverGunGapMs : RemoteGunGapMs);
+    }
+}
+
+} // namespace
+
+void SoundUpdate(Game& g) {
+    if (g.ScreenSaverMode) return;
+    UpdateEngines(g);
+    // The cows' alarms go here, with the cows.
+    UpdateHorn(g);
+    if (g.ClientMode && g.LevelRunning) RemoteGunSounds(g);
+}
