@@ -1,5 +1,378 @@
 #include "sim/projectiles.h"
 
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <memory>
+#include <numbers>
+
+#include "core/asset_names.h"
+#include "core/terrain.h"
+#include "sim/damage.h"
+#include "sim/explosions.h"
+#include "sim/sounds.h"
+#include "sim/vehicle_shape.h"
+
+using namespace Vectors2D;
+
+namespace {
+
+constexpr double Pi = std::numbers::pi;
+
+constexpr double BombletRadius = 30, BombletDamage = 30;
+constexpr double RocketRadius = 30, RocketDamage = 40;
+constexpr double MissileRadius = 60, MissileDamage = 90;
+constexpr double BfgRayReach = 150, BfgRayDamagePerSecond = 50;
+constexpr double BfgRadius = 60, BfgDamage = 160;
+constexpr double BulletDamage = 4;
+
+// No step of the authority is longer than this (the tick caps it). A
+// client may take longer ones after a stall; a missile's drag and turn
+// damping, applied over such a step at once, would overshoot and grow
+// without bound, so they never act over more than this.
+constexpr double LongestDampingStep = 0.3;
+
+bool ValidTank(const Game& g, int i) {
+    return i >= 0 && i < g.TankCount;
+}
+
+bool SameTeam(const Game& g, int a, int b) {
+    if (a == b) return true;
+    const int32_t team = g.Tanks[a].TeamIndex;
+    return team >= 0 && team == g.Tanks[b].TeamIndex;
+}
+
+// --- Bomblets ---------------------------------------------------------------
+
+void FlyBomblets(Game& g) {
+    const double w = g.MapWidthPx, h = g.MapHeightPx;
+    for (int k = 0; k < g.Bomblets.Count; ++k) {
+        TBomblet& b = g.Bomblets[k];
+        b.Position = Add(b.Origin, Scale(b.Velocity, g.GameTime - b.LaunchTime));
+        // The map edges throw bomblets back: the rest of the path is mirrored.
+        if (b.Position.x < 0) {
+            b.Origin.x = -b.Origin.x;
+            b.Velocity.x = std::fabs(b.Velocity.x);
+        } else if (b.Position.x > w) {
+            b.Origin.x = 2 * w - b.Origin.x;
+            b.Velocity.x = -std::fabs(b.Velocity.x);
+        }
+        if (b.Position.y < 0) {
+            b.Origin.y = -b.Origin.y;
+            b.Velocity.y = std::fabs(b.Velocity.y);
+        } else if (b.Position.y > h) {
+            b.Origin.y = 2 * h - b.Origin.y;
+            b.Velocity.y = -std::fabs(b.Velocity.y);
+        }
+    }
+}
+
+// Bomblet k goes off; only the authority deals its damage.
+void BlowBomblet(Game& g, int k, bool withDamage) {
+    const TBomblet b = g.Bomblets[k];
+    if (withDamage)
+        for (int j = 0; j < g.TankCount; ++j)
+            if (Distance(g.Tanks[j].Position, b.Position) < BombletRadius)
+                ApplyDamage(g, j, b.Owner, BombletDamage);
+    // Forty bangs at once would drown everything: one bomblet in six is heard.
+    SpawnExplosion(g, b.Position, sndSmallExplosion, g.Rng.Int(6) == 0);
+    g.Bomblets.Remove(k);
+}
+
+void FuseBomblets(Game& g, bool withDamage) {
+    for (int k = 0; k < g.Bomblets.Count;) {
+        if (g.Bomblets[k].FuseTime < g.GameTime)
+            BlowBomblet(g, k, withDamage); // the last one moved into k: look again
+        else
+            ++k;
+    }
+}
+
+// --- Rockets and missiles ---------------------------------------------------
+
+// How far the direction to p lies off the missile's heading, in (-pi, pi].
+double OffCourse(const TRocket& r, TVector p) {
+    return NormalizeAngle(AngleOf(Sub(p, r.Position)) - r.Angle);
+}
+
+// The nearest vehicle in sight ahead. A guided missile never goes for its
+// owner or, in team games, the owner's mates; in team games an enemy always
+// comes before a mate.
+int ChooseTarget(const Game& g, const TRocket& r) {
+    const bool guided = r.Kind == 2;
+    const bool owned = ValidTank(g, r.Owner);
+    int best = -1;
+    bool bestIsMate = false;
+    double bestDistance = 0;
+    for (int j = 0; j < g.TankCount; ++j) {
+        const TTank& t = g.Tanks[j];
+        if (!t.Alive) continue;
+        const bool mate = g.TeamGame && owned && SameTeam(g, r.Owner, j);
+        if (guided && (j == r.Owner || mate)) continue;
+        if (std::fabs(OffCourse(r, t.Position)) > Pi / 4) continue;
+        const double d = DistanceSquared(r.Position, t.Position);
+        const bool better =
+            best < 0 || (bestIsMate && !mate) || (mate == bestIsMate && d < bestDistance);
+        if (!better) continue;
+        if (SegmentHitsWall(g, r.Position, t.Position).Hit) continue;
+        best = j;
+        bestIsMate = mate;
+        bestDistance = d;
+    }
+    return best;
+}
+
+// Homing missiles and the guided missiles of bots pick and chase a target.
+void AimMissile(const Game& g, TRocket& r) {
+    const bool homing = r.Kind == 1;
+    if (r.Target >= 0) {
+        if (!ValidTank(g, r.Target) || !g.Tanks[r.Target].Alive)
+            r.Target = -1;
+        else if (homing && std::fabs(OffCourse(r, g.Tanks[r.Target].Position)) > Pi / 4)
+            r.Target = -1;
+    }
+    if (r.Target < 0) r.Target = ChooseTarget(g, r);
+    if (r.Target < 0) {
+        r.TargetRate = 0;
+        return;
+    }
+    const double off = OffCourse(r, g.Tanks[r.Target].Position);
+    if (homing)
+        r.TargetRate = Sign(off) * 10.0;
+    else
+        r.TargetRate = std::fabs(off) > 0.2 ? Sign(off) * 14.0 : 0.0;
+}
+
+// Guided missiles follow their owner's steering (bots aim theirs like
+// homing missiles); the authority alone picks targets.
+void SteerRocket(Game& g, int k, bool authority) {
+    TRocket& r = g.Rockets[k];
+    if (r.Kind == 2) {
+        const bool steered = ValidTank(g, r.Owner) && g.Tanks[r.Owner].GuidedMissile == k;
+        if (!steered) {
+            r.TargetRate = 0;
+        } else {
+            const bool botDriven =
+                g.Tanks[r.Owner].IsBot || (r.Owner == g.Player1 && g.Player1Autopilot);
+            if (!botDriven)
+                r.TargetRate = g.Tanks[r.Owner].Steer * 14.0;
+            else if (authority)
+                AimMissile(g, r);
+        }
+    } else if (r.Kind == 1 && authority) {
+        AimMissile(g, r);
+    }
+}
+
+void FlyMissile(const Game& g, TRocket& r) {
+    const double dt = g.DeltaSec;
+    const double damping = std::min(dt, LongestDampingStep);
+    const TVector ahead = FromAngle(r.Angle);
+    r.Velocity = Add(r.Velocity, Scale(ahead, 1000 * dt));
+    r.Velocity = Add(r.Velocity, Scale(r.Velocity, -3 * damping));
+    if (r.Kind == 2) {
+        // A guided missile grips the air: its sideways drift dies away.
+        const TVector u = Normalize(r.Velocity);
+        const TVector across = Sub(u, Scale(ahead, Dot(u, ahead)));
+        r.Velocity =
+            Add(r.Velocity, Scale(across, -1000 * damping * std::min(1.0, Length(r.Velocity))));
+    }
+    r.Position = Add(r.Position, Scale(r.Velocity, dt));
+    r.Rate += (r.TargetRate - 5 * r.Rate) * damping;
+    r.Angle = NormalizeAngle(r.Angle + r.Rate * dt);
+}
+
+void FlyRockets(Game& g, bool authority) {
+    for (int k = 0; k < g.Rockets.Count; ++k) {
+        SteerRocket(g, k, authority);
+        TRocket& r = g.Rockets[k];
+        r.PrevPrevPosition = r.PrevPosition;
+        r.PrevPosition = r.Position;
+        if (r.Kind == 0)
+            r.Position = TrajectoryAt(r.Path, g.GameTime);
+        else
+            FlyMissile(g, r);
+    }
+}
+
+// A wall (or the map border) between the last two positions, or a vehicle
+// entered over the last two steps. Rockets never hit their owner; missiles
+// may come round and hit theirs.
+bool RocketHitsSomething(Game& g, int k) {
+    TRocket& r = g.Rockets[k];
+    const TWallHit wall = SegmentHitsWall(g, r.PrevPosition, r.Position);
+    if (wall.Hit) {
+        r.Position = wall.End;
+        return true;
+    }
+    for (int j = 0; j < g.TankCount; ++j) {
+        const TTank& t = g.Tanks[j];
+        if (!t.Alive || (r.Kind == 0 && j == r.Owner)) continue;
+        if (SegmentEntersVehicle(t, r.Position, r.PrevPrevPosition)) return true;
+    }
+    return false;
+}
+
+// --- BFG balls ---------------------------------------------------------------
+
+void FlyBfgBalls(Game& g) {
+    for (int k = 0; k < g.BfgBalls.Count; ++k) {
+        TBfgBall& b = g.BfgBalls[k];
+        b.PrevPosition = b.Position;
+        b.Position = TrajectoryAt(b.Path, g.GameTime);
+        // Rays reach every living vehicle nearby in plain sight but the owner.
+        b.ZapLast = -1;
+        for (int j = 0; j < g.TankCount && b.ZapLast + 1 < MaxTanks; ++j) {
+            const TTank& t = g.Tanks[j];
+            if (j == b.Owner || !t.Alive) continue;
+            if (Distance(t.Position, b.Position) >= BfgRayReach) continue;
+            if (SegmentHitsWall(g, b.Position, t.Position).Hit) continue;
+            b.ZapTargets[++b.ZapLast] = j;
+        }
+    }
+}
+
+// The rays burn, then the ball goes off outside the map, on a wall cell or
+// in a vehicle (its owner's too).
+bool BfgBallHitsSomething(Game& g, int k) {
+    TBfgBall& b = g.BfgBalls[k];
+    bool hit = !InsideMap(g, b.Position);
+    if (!hit) {
+        const TCell c = CellAt(g, b.Position);
+        hit = KindAt(g, c.X, c.Y) == tkWall;
+    }
+    // Vehicles that something else finished off this step lose their ray.
+    int kept = 0;
+    for (int z = 0; z <= b.ZapLast && z < MaxTanks; ++z) {
+        const int j = b.ZapTargets[z];
+        if (!ValidTank(g, j) || !g.Tanks[j].Alive) continue;
+        b.ZapTargets[kept++] = j;
+        ApplyDamage(g, j, b.Owner, g.DeltaSec * BfgRayDamagePerSecond);
+    }
+    b.ZapLast = kept - 1;
+    for (int j = 0; j < g.TankCount && !hit; ++j)
+        hit = g.Tanks[j].Alive && SegmentEntersVehicle(g.Tanks[j], b.Position, b.PrevPosition);
+    return hit;
+}
+
+// --- Bullets ----------------------------------------------------------------
+
+void FlyBullets(Game& g) {
+    for (int k = 0; k < g.Bullets.Count; ++k) {
+        TBullet& b = g.Bullets[k];
+        const int32_t age = g.GameTime - b.FireTime;
+        b.PrevPosition = b.Position;
+        b.Position = Add(b.Origin, Scale(b.Velocity, age));
+        b.TrailPosition = Add(b.Origin, Scale(b.Velocity, age - 10));
+    }
+}
+
+// Which living vehicles a bullet's path may enter: a coarse grid over the
+// map (at most 64 x 64 cells), each cell the set of vehicles whose box
+// reaches into it. A vehicle's box is grown by its own motion this step,
+// which the hit test adds to the path, so nothing that could be hit is left
+// out; the exact test then decides, in index order as without the grid.
+class TVehicleGrid {
+  public:
+    explicit TVehicleGrid(const Game& g) {
+        CellW = std::max(128.0, g.MapWidthPx / 64.0);
+        CellH = std::max(128.0, g.MapHeightPx / 64.0);
+        Columns = std::min(64, static_cast<int>(g.MapWidthPx / CellW) + 1);
+        Rows = std::min(64, static_cast<int>(g.MapHeightPx / CellH) + 1);
+        for (int j = 0; j < g.TankCount; ++j) {
+            const TTank& t = g.Tanks[j];
+            if (!t.Alive) continue;
+            TBox box = BoundingBox(t.WorldCorners.data(), 3);
+            const double growX = std::fabs(t.Step.x) + 1, growY = std::fabs(t.Step.y) + 1;
+            box = {box.MinX - growX, box.MinY - growY, box.MaxX + growX, box.MaxY + growY};
+            Boxes[j] = box;
+            Mark(box, uint64_t{1} << j);
+        }
+    }
+
+    // The vehicles that the box of the path a-b meets.
+    uint64_t Near(TVector a, TVector b) const {
+        const TBox path = {std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x),
+                           std::max(a.y, b.y)};
+        uint64_t seen = 0;
+        ForCells(path, [&](int cell) { seen |= Cells[cell]; });
+        uint64_t near = 0;
+        for (uint64_t rest = seen; rest != 0; rest &= rest - 1) {
+            const int j = std::countr_zero(rest);
+            const TBox& v = Boxes[j];
+            if (path.MinX <= v.MaxX && v.MinX <= path.MaxX && path.MinY <= v.MaxY &&
+                v.MinY <= path.MaxY)
+                near |= uint64_t{1} << j;
+        }
+        return near;
+    }
+
+  private:
+    static int Index(double v, double size, int count) {
+        if (!(v > 0)) return 0; // also NaN
+        return v / size >= count ? count - 1 : static_cast<int>(v / size);
+    }
+    template <class Visit> void ForCells(const TBox& b, Visit visit) const {
+        const int c0 = Index(b.MinX, CellW, Columns), c1 = Index(b.MaxX, CellW, Columns);
+        const int r0 = Index(b.MinY, CellH, Rows), r1 = Index(b.MaxY, CellH, Rows);
+        for (int c = c0; c <= c1; ++c)
+            for (int r = r0; r <= r1; ++r)
+                visit(c * 64 + r);
+    }
+    void Mark(const TBox& b, uint64_t bit) {
+        ForCells(b, [&](int cell) { Cells[cell] |= bit; });
+    }
+
+    double CellW = 128, CellH = 128;
+    int Columns = 1, Rows = 1;
+    std::array<uint64_t, 64 * 64> Cells{};
+    std::array<TBox, MaxTanks> Boxes{};
+};
+
+// The first living vehicle (index order, the shooter too: a bullet may
+// come back into a vehicle that turns) that the bullet's path enters.
+int VehicleEntered(const Game& g, const TBullet& b, const TVehicleGrid* grid) {
+    if (!grid) {
+        for (int j = 0; j < g.TankCount; ++j)
+            if (g.Tanks[j].Alive && SegmentEntersVehicle(g.Tanks[j], b.Position, b.PrevPosition))
+                return j;
+        return -1;
+    }
+    for (uint64_t near = grid->Near(b.PrevPosition, b.Position); near != 0; near &= near - 1) {
+        const int j = std::countr_zero(near);
+        if (g.Tanks[j].Alive && SegmentEntersVehicle(g.Tanks[j], b.Position, b.PrevPosition))
+            return j;
+    }
+    return -1;
+}
+
+} // namespace
+
+bool IsMatchAuthority(const Game& g) {
+    return !g.NetworkGame || (!g.ClientMode && g.Net.IsHost());
+}
+
+bool TellsClients(const Game& g) {
+    return g.NetworkGame && IsMatchAuthority(g);
+}
+
+TTrajectory MakeTrajectory(TVector p0, TVector v0, TVector thrust, double k, int32_t t0) {
+    TTrajectory p;
+    p.A = Add(Scale(v0, 1 / k), Scale(thrust, 1 / (k * k)));
+    p.C = Sub(p0, p.A);
+    p.StartTime = t0;
+    p.F = thrust;
+    p.K = k;
+    return p;
+}
+
+TVector TrajectoryAt(const TTrajectory& path, int32_t t) {
+    const double s = (static_cast<double>(t) - path.StartTime) / 1000;
+    return Sub(Add(path.C, Scale(path.A, std::exp(path.K * s))), Scale(path.F, s / path.K));
+}
+
 void RemoveSpentBullets(Game& g) {
     for (int k = g.Bullets.Count - 1; k >= 0; --k)
         if (g.Bullets[k].Spent) g.Bullets.Remove(k);
@@ -18,7 +391,86 @@ void RemoveRocket(Game& g, int k) {
     g.Rockets.Remove(k);
 }
 
-// The flight paths and the hit tests come with the weapons.
-void FlyProjectiles(Game&) {}
-void ProjectileHits(Game&) {}
-void BulletHits(Game&) {}
+void FlyProjectiles(Game& g) {
+    const bool authority = IsMatchAuthority(g);
+    FlyBomblets(g);
+    // The host tells no bomblet's end: each client sets its own off by the
+    // fuse. On the authority the fuse waits for ProjectileHits and its damage.
+    if (!authority) FuseBomblets(g, false);
+    FlyRockets(g, authority);
+    FlyBfgBalls(g);
+    FlyBullets(g);
+}
+
+void ProjectileHits(Game& g) {
+    if (!IsMatchAuthority(g)) return;
+    FuseBomblets(g, true);
+    for (int k = 0; k < g.Rockets.Count;) {
+        if (RocketHitsSomething(g, k))
+            ExplodeRocket(g, k); // the last one moved into k: look again
+        else
+            ++k;
+    }
+    for (int k = 0; k < g.BfgBalls.Count;) {
+        if (BfgBallHitsSomething(g, k))
+            ExplodeBfgBall(g, k);
+        else
+            ++k;
+    }
+}
+
+void BulletHits(Game& g) {
+    if (!IsMatchAuthority(g)) return;
+    // Built once per step: vehicles do not move while bullets are resolved
+    // (a kill only makes one drop out, which the exact test sees).
+    std::unique_ptr<TVehicleGrid> grid;
+    if (g.BulletBroadPhase && g.Bullets.Count > 0) grid = std::make_unique<TVehicleGrid>(g);
+    for (int k = 0; k < g.Bullets.Count; ++k) {
+        TBullet& b = g.Bullets[k];
+        const TWallHit wall = SegmentHitsWall(g, b.PrevPosition, b.Position);
+        if (wall.Hit) {
+            b.Spent = true;
+            b.Position = wall.End;
+            continue;
+        }
+        if (b.Spent) continue;
+        const int victim = VehicleEntered(g, b, grid.get());
+        if (victim < 0) continue;
+        ApplyDamage(g, victim, b.Shooter, BulletDamage);
+        b.Spent = true;
+        PlaySoundAt(g, sndBulletImpact, b.Position);
+    }
+}
+
+void ExplodeRocket(Game& g, int k) {
+    if (k < 0 || k >= g.Rockets.Count) return;
+    const TRocket r = g.Rockets[k];
+    const bool missile = r.Kind != 0;
+    const bool steered =
+        r.Kind == 2 && ValidTank(g, r.Owner) && g.Tanks[r.Owner].GuidedMissile == k;
+    const double radius = missile ? MissileRadius : RocketRadius;
+    const double damage = missile ? MissileDamage : RocketDamage;
+    for (int j = 0; j < g.TankCount; ++j)
+        if (Distance(g.Tanks[j].Position, r.Position) < radius) ApplyDamage(g, j, r.Owner, damage);
+    if (missile) {
+        SpawnExplosion(g, r.Position, sndExplosion, true);
+        if (TellsClients(g)) g.Net.SendExplosion(sndExplosion, r.Position);
+    } else {
+        SpawnExplosion(g, r.Position, sndSmallExplosion, true);
+        if (TellsClients(g)) g.Net.SendRocketExploded(r.Id);
+    }
+    // The owner's hands come off the controls it steered the missile with.
+    if (steered) g.Tanks[r.Owner].Steer = 0;
+    RemoveRocket(g, k);
+}
+
+void ExplodeBfgBall(Game& g, int k) {
+    if (k < 0 || k >= g.BfgBalls.Count) return;
+    const TBfgBall b = g.BfgBalls[k];
+    if (TellsClients(g)) g.Net.SendBfgExploded(b.Id);
+    for (int j = 0; j < g.TankCount; ++j)
+        if (g.Tanks[j].Alive && Distance(g.Tanks[j].Position, b.Position) < BfgRadius)
+            ApplyDamage(g, j, b.Owner, BfgDamage);
+    SpawnExplosion(g, b.Position, sndBlowBfg, true);
+    g.BfgBalls.Remove(k);
+}

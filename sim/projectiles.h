@@ -5,13 +5,35 @@
 
 #include "core/game.h"
 
+// This machine decides what happens (a local game, or the host of a network
+// game); clients only show it.
+bool IsMatchAuthority(const Game& g);
+// This machine is a network host: what happens here goes out as events.
+bool TellsClients(const Game& g);
+
+// A body launched from p0 with velocity v0 (px/s) under a constant thrust
+// (px/s^2) and a linear drag k (1/s, negative), from game time t0.
+TTrajectory MakeTrajectory(TVector p0, TVector v0, TVector thrust, double k, int32_t t0);
+// Where that body is at game time t.
+TVector TrajectoryAt(const TTrajectory& path, int32_t t);
+
 // Bullets that hit something last tick leave the pool.
 void RemoveSpentBullets(Game& g);
 // Removes rocket k; a vehicle steering the rocket that moves into the hole
 // follows it, one steering the removed rocket lets go.
 void RemoveRocket(Game& g, int k);
-// Bomblets, rockets, missiles, BFG balls and bullets move one step.
+// Bomblets, rockets, missiles, BFG balls and bullets move one step. No
+// damage: on the authority this also aims the missiles, on a client it
+// sets off the bomblets whose fuse has burnt (for the picture only).
 void FlyProjectiles(Game& g);
-// What the flying projectiles ran into this step: damage, explosions.
+// What the flying projectiles ran into this step: bomblet fuses, rocket,
+// missile and BFG hits, the BFG's rays. The authority only.
 void ProjectileHits(Game& g);
+// Bullets against walls and vehicles. The authority only.
 void BulletHits(Game& g);
+
+// Rocket or missile k blows up where it is (damage, explosion, event) and
+// leaves the pool. The authority only.
+void ExplodeRocket(Game& g, int k);
+// BFG ball k blows up where it is and leaves the pool. The authority only.
+void ExplodeBfgBall(Game& g, int k);
