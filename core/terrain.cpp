@@ -114,10 +114,13 @@ TWallHit SegmentHitsWall(const TMapState& map, const TTerrainTables& tables, TVe
     const double dx = b.x - a.x;
     const double dy = b.y - a.y;
     const TCell start = CellAt(map, a);
+    const TCell end = CellAt(map, b);
+    // Most shots of a tick stay inside one cell: no edge to cross.
+    if (start.X == end.X && start.Y == end.Y) return {hit, b};
 
     if (dx != 0) {
         const int s = dx > 0 ? 1 : -1;
-        const int last = CellAt(map, b).X;
+        const int last = end.X;
         for (int c = start.X; (last - c) * s > 0;) {
             c += s;
             const double x = (c + 0.5 - s * 0.5) * CellSize; // the edge just crossed

@@ -5,15 +5,6 @@
 
 namespace Vectors2D {
 
-double Min(double a, double b) {
-    return b >= a ? a : b;
-}
-TVector Make(double x, double y) {
-    return {x, y};
-}
-TVector Zero() {
-    return {0, 0};
-}
 TVector FromAngle(double a) {
     return {std::cos(a), std::sin(a)};
 }
@@ -23,32 +14,11 @@ TVector Rotate(TVector v, double a) {
     return {c * v.x - s * v.y, s * v.x + c * v.y};
 }
 
-TVector Add(TVector u, TVector v) {
-    return {u.x + v.x, u.y + v.y};
-}
-TVector Sub(TVector u, TVector v) {
-    return {u.x - v.x, u.y - v.y};
-}
-TVector Scale(TVector v, double s) {
-    return {s * v.x, s * v.y};
-}
 double Length(TVector v) {
     return std::sqrt(v.x * v.x + v.y * v.y);
 }
-double LengthSquared(TVector v) {
-    return v.x * v.x + v.y * v.y;
-}
 double Distance(TVector u, TVector v) {
     return std::sqrt(DistanceSquared(u, v));
-}
-
-double DistanceSquared(TVector u, TVector v) {
-    const double dx = v.x - u.x, dy = v.y - u.y;
-    return dx * dx + dy * dy;
-}
-
-double Dot(TVector u, TVector v) {
-    return u.x * v.x + u.y * v.y;
 }
 
 TVector Normalize(TVector v) {
@@ -100,15 +70,6 @@ TBox BoundingBox(const TVector* p, int last) {
 
 bool InBox(TVector q, const TBox& b, double m) {
     return b.MinX - m <= q.x && q.x <= b.MaxX + m && b.MinY - m <= q.y && q.y <= b.MaxY + m;
-}
-
-int Side(TVector a, TVector b, TVector c) {
-    // A point on the line counts as the -1 side.
-    return (b.y - a.y) * (c.x - a.x) >= (b.x - a.x) * (c.y - a.y) ? -1 : 1;
-}
-
-bool SegmentsCross(TVector a1, TVector a2, TVector b1, TVector b2) {
-    return Side(a1, a2, b1) * Side(a1, a2, b2) < 1 && Side(b1, b2, a1) * Side(b1, b2, a2) < 1;
 }
 
 double MapRange(double v, double t1, double s1, double t0, double s0) {

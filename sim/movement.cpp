@@ -376,16 +376,29 @@ void CollideVehicles(Game& g) {
     const int count = std::min(g.TankCount, MaxTanks);
     for (int i = 0; i < count; ++i)
         RefreshWorldCorners(g.Tanks[i]);
+    // Edges of two bodies whose boxes are apart cannot cross: most pairs
+    // are settled by their boxes. A collision moves both, so their boxes
+    // are taken again.
+    std::array<TBox, MaxTanks> boxes;
     for (int i = 0; i < count; ++i)
-        for (int j = i + 1; j < count; ++j)
+        boxes[i] = BoundingBox(g.Tanks[i].WorldCorners.data(), 3);
+    for (int i = 0; i < count; ++i)
+        for (int j = i + 1; j < count; ++j) {
+            if (boxes[i].MaxX < boxes[j].MinX || boxes[j].MaxX < boxes[i].MinX ||
+                boxes[i].MaxY < boxes[j].MinY || boxes[j].MaxY < boxes[i].MinY)
+                continue;
             for (int k = 0; k < 4; ++k)
                 for (int l = 0; l < 4; ++l) {
                     const TTank& a = g.Tanks[i];
                     const TTank& b = g.Tanks[j];
                     if (SegmentsCross(a.WorldCorners[k], a.WorldCorners[NextCorner(k)],
-                                      b.WorldCorners[l], b.WorldCorners[NextCorner(l)]))
+                                      b.WorldCorners[l], b.WorldCorners[NextCorner(l)])) {
                         Collide(g, i, k, j, l);
+                        boxes[i] = BoundingBox(a.WorldCorners.data(), 3);
+                        boxes[j] = BoundingBox(b.WorldCorners.data(), 3);
+                    }
                 }
+        }
 }
 
 void MoveVehicles(Game& g) {
