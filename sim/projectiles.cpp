@@ -281,6 +281,8 @@ class TVehicleGrid {
         CellH = std::max(128.0, g.MapHeightPx / 64.0);
         Columns = std::min(64, static_cast<int>(g.MapWidthPx / CellW) + 1);
         Rows = std::min(64, static_cast<int>(g.MapHeightPx / CellH) + 1);
+        PerX = 1 / CellW;
+        PerY = 1 / CellH;
         for (int j = 0; j < g.TankCount; ++j) {
             const TTank& t = g.Tanks[j];
             if (!t.Alive) continue;
@@ -310,13 +312,14 @@ class TVehicleGrid {
     }
 
   private:
-    static int Index(double v, double size, int count) {
+    static int Index(double v, double perCell, int count) {
         if (!(v > 0)) return 0; // also NaN
-        return v / size >= count ? count - 1 : static_cast<int>(v / size);
+        const double i = v * perCell;
+        return i >= count ? count - 1 : static_cast<int>(i);
     }
     template <class Visit> void ForCells(const TBox& b, Visit visit) const {
-        const int c0 = Index(b.MinX, CellW, Columns), c1 = Index(b.MaxX, CellW, Columns);
-        const int r0 = Index(b.MinY, CellH, Rows), r1 = Index(b.MaxY, CellH, Rows);
+        const int c0 = Index(b.MinX, PerX, Columns), c1 = Index(b.MaxX, PerX, Columns);
+        const int r0 = Index(b.MinY, PerY, Rows), r1 = Index(b.MaxY, PerY, Rows);
         for (int c = c0; c <= c1; ++c)
             for (int r = r0; r <= r1; ++r)
                 visit(c * 64 + r);
@@ -326,6 +329,7 @@ class TVehicleGrid {
     }
 
     double CellW = 128, CellH = 128;
+    double PerX = 1.0 / 128, PerY = 1.0 / 128; // cells per px
     int Columns = 1, Rows = 1;
     std::array<uint64_t, 64 * 64> Cells{};
     std::array<TBox, MaxTanks> Boxes{};
@@ -427,11 +431,13 @@ void BulletHits(Game& g) {
     if (g.BulletBroadPhase && g.Bullets.Count > 0) grid = std::make_unique<TVehicleGrid>(g);
     for (int k = 0; k < g.Bullets.Count; ++k) {
         TBullet& b = g.Bullets[k];
-        const TWallHit wall = SegmentHitsWall(g, b.PrevPosition, b.Position);
-        if (wall.Hit) {
-            b.Spent = true;
-            b.Position = wall.End;
-            continue;
+        if (!InOneCell(g, b.PrevPosition, b.Position)) {
+            const TWallHit wall = SegmentHitsWall(g, b.PrevPosition, b.Position);
+            if (wall.Hit) {
+                b.Spent = true;
+                b.Position = wall.End;
+                continue;
+            }
         }
         if (b.Spent) continue;
         const int victim = VehicleEntered(g, b, grid.get());

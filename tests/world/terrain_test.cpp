@@ -165,3 +165,22 @@ TEST_F(SegmentHitsWallTest, SegmentsOffTheMapAreBlockedAndStayBounded) {
         EXPECT_TRUE(h.Hit);
     }
 }
+
+// The quick one-cell answer never disagrees with the full walk: short
+// paths all over a map of walls, inside and across its edges.
+TEST_F(SegmentHitsWallTest, OneCellPathsNeverMeetAWall) {
+    UseMap(g(), {"8 0 8 0", "0 8 0 8", "8 0 8 0"});
+    Random rng(3);
+    int quick = 0;
+    for (int k = 0; k < 20000; ++k) {
+        const TVector a{rng.Real() * 300 - 22, rng.Real() * 236 - 22};
+        const TVector b{a.x + rng.Real() * 20 - 10, a.y + rng.Real() * 20 - 10};
+        if (!InOneCell(g(), a, b)) continue;
+        ++quick;
+        const TWallHit h = SegmentHitsWall(g(), a, b);
+        ASSERT_FALSE(h.Hit) << a.x << "," << a.y << " -> " << b.x << "," << b.y;
+    }
+    EXPECT_GT(quick, 10000);
+    EXPECT_FALSE(InOneCell(g(), {-1, 5}, {-2, 5})); // off the map: the walk decides
+    EXPECT_FALSE(InOneCell(g(), {256, 5}, {255.5, 5}));
+}
