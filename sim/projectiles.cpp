@@ -270,19 +270,18 @@ void FlyBullets(Game& g) {
 }
 
 // Which living vehicles a bullet's path may enter: a coarse grid over the
-// map (at most 64 x 64 cells), each cell the set of vehicles whose box
-// reaches into it. A vehicle's box is grown by its own motion this step,
-// which the hit test adds to the path, so nothing that could be hit is left
-// out; the exact test then decides, in index order as without the grid.
+// map (at most 64 x 64 cells of a power of two px each), each cell the set
+// of vehicles whose box reaches into it. A vehicle's box is grown by its
+// own motion this step, which the hit test adds to the path, so nothing
+// that could be hit is left out; the exact test then decides, in index
+// order as without the grid.
 class TVehicleGrid {
   public:
     explicit TVehicleGrid(const Game& g) {
-        CellW = std::max(128.0, g.MapWidthPx / 64.0);
-        CellH = std::max(128.0, g.MapHeightPx / 64.0);
-        Columns = std::min(64, static_cast<int>(g.MapWidthPx / CellW) + 1);
-        Rows = std::min(64, static_cast<int>(g.MapHeightPx / CellH) + 1);
-        PerX = 1 / CellW;
-        PerY = 1 / CellH;
+        while ((64 << Shift) < std::max(g.MapWidthPx, g.MapHeightPx) && Shift < 24)
+            ++Shift;
+        Columns = std::min(64, (g.MapWidthPx >> Shift) + 1);
+        Rows = std::min(64, (g.MapHeightPx >> Shift) + 1);
         for (int j = 0; j < g.TankCount; ++j) {
             const TTank& t = g.Tanks[j];
             if (!t.Alive) continue;
@@ -290,7 +289,12 @@ class TVehicleGrid {
             const double growX = std::fabs(t.Step.x) + 1, growY = std::fabs(t.Step.y) + 1;
             box = {box.MinX - growX, box.MinY - growY, box.MaxX + growX, box.MaxY + growY};
             Boxes[j] = box;
-            Mark(box, uint64_t{1} << j);
+            const uint64_t bit = uint64_t{1} << j;
+            const int c0 = Index(box.MinX, Columns), c1 = Index(box.MaxX, Columns);
+            const int r0 = Index(box.MinY, Rows), r1 = Index(box.MaxY, Rows);
+            for (int c = c0; c <= c1; ++c)
+                for (int r = r0; r <= r1; ++r)
+                    Cells[c * 64 + r] |= bit;
         }
     }
 
@@ -298,8 +302,12 @@ class TVehicleGrid {
     uint64_t Near(TVector a, TVector b) const {
         const TBox path = {std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x),
                            std::max(a.y, b.y)};
+        const int c0 = Index(path.MinX, Columns), c1 = Index(path.MaxX, Columns);
+        const int r0 = Index(path.MinY, Rows), r1 = Index(path.MaxY, Rows);
         uint64_t seen = 0;
-        ForCells(path, [&](int cell) { seen |= Cells[cell]; });
+        for (int c = c0; c <= c1; ++c)
+            for (int r = r0; r <= r1; ++r)
+                seen |= Cells[c * 64 + r];
         uint64_t near = 0;
         for (uint64_t rest = seen; rest != 0; rest &= rest - 1) {
             const int j = std::countr_zero(rest);
@@ -312,24 +320,14 @@ class TVehicleGrid {
     }
 
   private:
-    static int Index(double v, double perCell, int count) {
-        if (!(v > 0)) return 0; // also NaN
-        const double i = v * perCell;
-        return i >= count ? count - 1 : static_cast<int>(i);
-    }
-    template <class Visit> void ForCells(const TBox& b, Visit visit) const {
-        const int c0 = Index(b.MinX, PerX, Columns), c1 = Index(b.MaxX, PerX, Columns);
-        const int r0 = Index(b.MinY, PerY, Rows), r1 = Index(b.MaxY, PerY, Rows);
-        for (int c = c0; c <= c1; ++c)
-            for (int r = r0; r <= r1; ++r)
-                visit(c * 64 + r);
-    }
-    void Mark(const TBox& b, uint64_t bit) {
-        ForCells(b, [&](int cell) { Cells[cell] |= bit; });
+    // The grid line of a coordinate, clamped into the grid (NaN to 0).
+    int Index(double v, int count) const {
+        if (!(v > 0)) return 0;
+        if (v >= static_cast<double>(count) * (1 << Shift)) return count - 1;
+        return std::min(count - 1, static_cast<int>(v) >> Shift);
     }
 
-    double CellW = 128, CellH = 128;
-    double PerX = 1.0 / 128, PerY = 1.0 / 128; // cells per px
+    int Shift = 7; // 128 px at least
     int Columns = 1, Rows = 1;
     std::array<uint64_t, 64 * 64> Cells{};
     std::array<TBox, MaxTanks> Boxes{};
