@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/console.h"
 #include "core/map_state.h"
@@ -344,6 +345,12 @@ struct TStartChoices {
     int32_t ServerRate = 20;
     int32_t BotCount = 3;      // "Bots:"
     std::string SelectedLevel; // the level list's current entry
+    // The levels shown in the list, in its order; "Cycle levels" moves the
+    // selection along it after every win.
+    std::vector<std::string> LevelList;
+    bool CycleLevelsBox = false;
+    // What players and bots say: slots 0-3 player 1, 4-7 player 2, 8-11 bots.
+    std::array<std::string, 12> TauntTable{};
 };
 
 constexpr int MaxTeams = 11;

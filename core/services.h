@@ -93,6 +93,19 @@ class NetOut {
     virtual void SendRocketExploded(int32_t id) = 0;
     virtual void SendBfgExploded(int32_t id) = 0;
     virtual void SendMineExploded(int32_t id) = 0;
+    // Vehicle killer killed vehicle victim (the host tells, clients announce).
+    virtual void SendKill(int victim, int killer) = 0;
+    // A kill chain of count for a vehicle of another machine to announce.
+    virtual void SendMultiKill(int tank, int count) = 0;
+    // A line of text: to a player id (0 all); kind is the owner vehicle (255
+    // none), vehicle + 64 for a chat line, vehicle + 128 for a personal one.
+    virtual void SendText(uint32_t to, int kind, const std::string& text) = 0;
+    // A team order for vehicle mate from vehicle from.
+    virtual void SendOrder(uint32_t to, int mate, int order, int from) = 0;
+    // A new level: the match settings, the teams' bases, the vehicle list.
+    virtual void SendGameSetup() = 0;
+    virtual void SendBaseList() = 0;
+    virtual void SendTankList() = 0;
 };
 
 class NullNetOut : public NetOut {
@@ -111,4 +124,11 @@ class NullNetOut : public NetOut {
     void SendRocketExploded(int32_t) override {}
     void SendBfgExploded(int32_t) override {}
     void SendMineExploded(int32_t) override {}
+    void SendKill(int, int) override {}
+    void SendMultiKill(int, int) override {}
+    void SendText(uint32_t, int, const std::string&) override {}
+    void SendOrder(uint32_t, int, int, int) override {}
+    void SendGameSetup() override {}
+    void SendBaseList() override {}
+    void SendTankList() override {}
 };

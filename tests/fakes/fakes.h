@@ -69,6 +69,21 @@ class FakeNet : public NullNetOut {
     void SendRocketExploded(int32_t id) override { Say("rocket exploded " + N(id)); }
     void SendBfgExploded(int32_t id) override { Say("bfg exploded " + N(id)); }
     void SendMineExploded(int32_t id) override { Say("mine exploded " + N(id)); }
+    void SendKill(int victim, int killer) override {
+        Say("kill " + N(victim) + " by " + N(killer));
+    }
+    void SendMultiKill(int tank, int count) override {
+        Say("multikill " + N(tank) + " " + N(count));
+    }
+    void SendText(uint32_t to, int kind, const std::string& text) override {
+        Say("text to " + N(to) + " kind " + N(kind) + ": " + text);
+    }
+    void SendOrder(uint32_t to, int mate, int order, int from) override {
+        Say("order to " + N(to) + ": " + N(mate) + " " + N(order) + " from " + N(from));
+    }
+    void SendGameSetup() override { Say("game setup"); }
+    void SendBaseList() override { Say("base list"); }
+    void SendTankList() override { Say("tank list"); }
 
   private:
     void Say(const std::string& e) { Events.push_back(e); }
