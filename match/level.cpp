@@ -49,6 +49,8 @@ bool StartLevel(Game& g, int32_t nowMs, std::string& error) {
     g.LastServerUpdate = -1000;
     g.LastStatusSend = nowMs - 1000;
 
+    // Teams beyond the map's bases go; the clients then need the new list.
+    const int teamsBefore = g.TeamCount;
     if (g.TeamGame && !g.ClientMode) TeamsAtLevelStart(g);
     SetBotMissions(g);
     if (g.CaptureTheCow) RebuildMateLists(g);
@@ -68,7 +70,12 @@ bool StartLevel(Game& g, int32_t nowMs, std::string& error) {
         t.NextFireTime = 0;
     }
     UpdateRanking(g);
-    g.SendStatusNow = false;
+    if (g.NetworkGame && !g.ClientMode) {
+        g.Net.SendGameSetup();
+        if (g.TeamGame && g.UseBases) g.Net.SendBaseList();
+        if (teamsBefore > g.TeamCount) g.Net.SendTankList();
+        g.SendStatusNow = false;
+    }
     return loaded;
 }
 
@@ -97,8 +104,19 @@ void WinnerCheck(Game& g) {
                         "TEAM " + UpperCase(g.Teams[g.TeamOrder[0]].TeamName) + " ARE THE WINNERS");
     }
     g.LevelEndTime = g.GameTime;
+    if (g.Start.CycleLevelsBox && !g.CreditsLevel) CycleLevel(g.Start);
     for (int i = 0; i < g.TankCount; ++i)
         g.Tanks[i].GunSounding = false;
+}
+
+void CycleLevel(TStartChoices& st) {
+    const std::vector<std::string>& list = st.LevelList;
+    if (list.empty()) return;
+    const auto at = std::find(list.begin(), list.end(), st.SelectedLevel);
+    size_t next = at == list.end() ? 0 : static_cast<size_t>(at - list.begin() + 1) % list.size();
+    // The credits are a show, not a level to play on: skip them once.
+    if (list[next] == CreditsLevelName) next = (next + 1) % list.size();
+    st.SelectedLevel = list[next];
 }
 
 void HostChange(Game& g, int32_t nowMs) {

@@ -16,6 +16,9 @@ bool StartLevel(Game& g, int32_t nowMs, std::string& error);
 void StartNextLevel(Game& g, int32_t nowMs);
 // Ends the level when the leader (player or team) reached the limit.
 void WinnerCheck(Game& g);
+// "Cycle levels": the selection moves to the next level of the list,
+// round to the first, never onto the credits.
+void CycleLevel(TStartChoices& st);
 // The score the winner check compares with FragLimit.
 int32_t LeadingScore(const Game& g);
 // This machine has just become the host of a network game.

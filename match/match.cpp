@@ -21,12 +21,13 @@ bool PrepareMatch(Game& g, IMatchPictures& pictures) {
 
 std::string StartNewMatch(Game& g, int32_t nowMs) {
     TStartChoices& st = g.Start;
-    if (st.SelectedLevel.empty()) {
+    if (st.LevelList.empty()) {
         TLevelLists lists;
         BuildLevelList(g, lists);
-        lists.BaseLevelMode = st.CaptureTheCowBox;
-        if (!lists.Shown().empty()) st.SelectedLevel = lists.Shown().front();
+        lists.BaseLevelMode = st.CaptureTheCowBox || (st.TeamWarBox && st.UseBasesBox);
+        st.LevelList = lists.Shown();
     }
+    if (st.SelectedLevel.empty() && !st.LevelList.empty()) st.SelectedLevel = st.LevelList.front();
     if (st.SelectedLevel.empty())
         return "There is no level to play: no .map file beside the program.";
     g.CreditsLevel = st.SelectedLevel == CreditsLevelName;

@@ -26,7 +26,8 @@ bool PrepareMatch(Game& g, IMatchPictures& pictures);
 
 // A new game at tick count nowMs: the set-up step from the start choices,
 // then the first level on the chosen map (without a choice, the first of
-// the level list). Empty on success, else why the level could not start.
+// the level list, built from the program folder when empty). Empty on
+// success, else why the level could not start.
 std::string StartNewMatch(Game& g, int32_t nowMs);
 
 // One line for a log: the level's name, its size and its spawn points.

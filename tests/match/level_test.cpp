@@ -1,0 +1,87 @@
+#include <gtest/gtest.h>
+
+#include "fakes/fakes.h"
+#include "match/level.h"
+#include "sim/damage.h"
+#include "sim/vehicles.h"
+#include "world/world_support.h"
+
+TEST(LevelCycling, MovesAlongTheListAndSkipsTheCredits) {
+    TStartChoices st;
+    st.LevelList = {"A", "B", "Credits..."};
+    st.SelectedLevel = "B";
+    CycleLevel(st);
+    EXPECT_EQ(st.SelectedLevel, "A");
+    CycleLevel(st);
+    EXPECT_EQ(st.SelectedLevel, "B");
+    st.SelectedLevel = "Gone"; // no longer listed: start again at the top
+    CycleLevel(st);
+    EXPECT_EQ(st.SelectedLevel, "A");
+    st.LevelList.clear();
+    CycleLevel(st);
+    EXPECT_EQ(st.SelectedLevel, "A");
+}
+
+namespace {
+
+// Three vehicles on a small map, frag limit 3, the level running.
+struct Match : WorldRig {
+    Match() {
+        Folder.Write("A.map", JoinRows({"0 4 0 4", "0 0 0 0", "4 0 4 0"}));
+        Folder.Write("B.map", JoinRows({"4 4 0 0", "0 0 0 0", "0 0 4 4"}));
+        Game& g = this->g();
+        g.Start.LevelList = {"A", "B", "Credits..."};
+        g.Start.SelectedLevel = "A";
+        g.FragLimit = 3;
+        for (const char* name : {"Ann", "Bob", "Cid"}) {
+            const int i = AddTank(g, sortTank);
+            g.Tanks[i].Name = name;
+        }
+        std::string error;
+        EXPECT_TRUE(StartLevel(g, TheClock.Now, error)) << error;
+    }
+};
+
+} // namespace
+
+TEST(Winner, TheLeaderReachingTheLimitEndsTheLevelAndNamesTheWinner) {
+    Match m;
+    Game& g = m.g();
+    g.Start.CycleLevelsBox = true;
+    g.GameTime = 5000;
+    g.Tanks[1].Frags = 3;
+    UpdateRanking(g);
+    WinnerCheck(g);
+    EXPECT_FALSE(g.LevelRunning);
+    EXPECT_EQ(g.LevelEndTime, 5000);
+    ASSERT_FALSE(m.TheUi.Console.empty());
+    EXPECT_EQ(m.TheUi.Console.back(), "BOB IS THE WINNER");
+    EXPECT_EQ(g.Start.SelectedLevel, "B");
+}
+
+TEST(Winner, BelowTheLimitTheLevelGoesOn) {
+    Match m;
+    Game& g = m.g();
+    g.Tanks[2].Frags = 2;
+    UpdateRanking(g);
+    WinnerCheck(g);
+    EXPECT_TRUE(g.LevelRunning);
+    EXPECT_EQ(g.Start.SelectedLevel, "A"); // nothing cycles without a win
+}
+
+TEST(LevelStart, AHostTellsItsClientsTheNewLevel) {
+    Match m;
+    Game& g = m.g();
+    g.NetworkGame = true;
+    g.TeamGame = g.UseBases = true;
+    m.Net.Events.clear();
+    std::string error;
+    ASSERT_TRUE(StartLevel(g, m.TheClock.Now, error));
+    EXPECT_EQ(m.Net.Events, (std::vector<std::string>{"game setup", "base list"}));
+    EXPECT_EQ(g.LastStatusSend, m.TheClock.Now - 1000); // the first status goes out at once
+    // A client starts no level of its own making and tells nobody.
+    g.ClientMode = true;
+    m.Net.Events.clear();
+    ASSERT_TRUE(StartLevel(g, m.TheClock.Now, error));
+    EXPECT_TRUE(m.Net.Events.empty());
+}
