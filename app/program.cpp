@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "app/run.h"
+#include "frontend/settings_file.h"
 #include "render/explosions.h"
 #include "world/maps.h"
 
@@ -50,7 +51,17 @@ std::string StartProgram(TProgram& p, const TOptions& o) {
     p.Keys.FormCreate();
     p.Network.FormCreate();
     if (!playable) return "The game cannot be played without its texture list (TextureList.txt).";
-    ApplyQuickStart(*p.G, o);
+    // The start screen's choices come from the settings file; the command
+    // line wins over them. Nothing here writes the file.
+    Game& g = *p.G;
+    TSettings settings;
+    const std::string settingsError = LoadSettings(g.ProgramFolder, settings);
+    if (!settingsError.empty()) g.TheUi.MessageBox(settingsError);
+    ApplySettingsToStart(settings, g);
+    ApplyQuickStart(g, o);
+    // A style chosen on the command line shows its own limit from the file.
+    if (o.Style && !o.FragLimit)
+        g.Start.FragLimitSpin = SettingsLimit(settings, g.Start.CaptureTheCowBox);
     p.Form.Show();
     return p.Form.StartError;
 }
