@@ -60,9 +60,7 @@ class FullLoad {
     explicit FullLoad(bool broadPhase)
         : Program(TheClock, Sound, TheUi, Net, Display, Reader, 5, MOOR_BIN_DIR), Rng(9) {
         Game& g = *Program.G;
-        for (int s = 0; s < MaxTanks; ++s)
-            g.Start.TankSetups[s].Sort = (s % 3) * 5;
-        TOptions o;
+        TOptions o; // the shipped settings give the vehicles all three sorts
         o.Headless = true;
         o.Map = "Grand Moor";
         o.Bots = 62;

@@ -81,8 +81,6 @@ TEST(Soak, RandomDriversOnEveryShippedMapKeepEveryInvariant) {
     for (const std::string& level : levels) {
         SoakRun run(seed++);
         Game& g = run.g();
-        for (int s = 0; s < MaxTanks; ++s)
-            g.Start.TankSetups[s].Sort = (s % 3) * 5;
         TOptions o;
         o.Headless = true;
         o.Map = level;
@@ -90,6 +88,10 @@ TEST(Soak, RandomDriversOnEveryShippedMapKeepEveryInvariant) {
         o.FragLimit = 1000;
         ASSERT_EQ(StartProgram(run.Program, o), "") << level;
         ASSERT_EQ(g.TankCount, 16);
+        // The shipped settings give players and bots all three sorts.
+        std::array<int, 3> sorts{};
+        for (int i = 0; i < g.TankCount; ++i) ++sorts[g.Tanks[i].Sort / 5];
+        ASSERT_TRUE(sorts[0] && sorts[1] && sorts[2]);
         Random rng(seed);
         EXPECT_TRUE(run.Play(10 * 60 * 1000, 20, [&](Game& game) { RandomControls(game, rng); }));
         EXPECT_TRUE(run.TheUi.Boxes.empty()) << run.TheUi.Boxes.front();
