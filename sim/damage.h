@@ -3,9 +3,17 @@
 
 #include "core/game.h"
 
-// Every hit ends here. The attacker may be the victim; a dead victim takes
-// no further damage, so several hits in one tick kill once.
+// Every hit ends here. The attacker may be the victim, or -1 (a mine whose
+// layer this machine never knew); a dead victim takes no further damage, so
+// several hits in one tick kill once. A kill scores, is announced, may be
+// taunted about, and ranks.
 void ApplyDamage(Game& g, int victim, int attacker, double amount);
+// The console line and the players' lines for a kill (a suicide when killer
+// is the victim); a host first tells its clients, which run it too.
+void KillAnnouncement(Game& g, int victim, int killer);
+// "Double Kill" (count 2) up to "Monster Kill" (5) for a local player's
+// vehicle, panned to its half of a split screen. Anything else is ignored.
+void MultiKillAnnouncement(Game& g, int tank, int count);
 // The vehicle leaves play: health gone, missile let go, carried cow dropped,
 // a local player's engine silenced.
 void Die(Game& g, int i);
