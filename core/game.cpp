@@ -9,7 +9,12 @@ std::unique_ptr<Game> MakeGame(SoundOut& sound, Ui& ui, NetOut& net, uint32_t se
 
 void ConsoleLine(Game& g, const std::string& text, int32_t owner) {
     g.Console.Add(text, owner, g.TickNow);
-    g.TheUi.ConsoleLine(text);
+    // Said by a vehicle: the line reads as the picture shows it, name first.
+    const int32_t who = owner == 255 ? -1 : owner;
+    if (who >= 0 && who < g.TankCount)
+        g.TheUi.ConsoleLine(g.Tanks[who].Name + ": " + text);
+    else
+        g.TheUi.ConsoleLine(text);
 }
 
 TTeam* TeamOf(Game& g, int i) {

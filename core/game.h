@@ -450,5 +450,6 @@ inline int NextCorner(int k) {
 int32_t RoundEven(double x);
 
 // A console line (owner: the vehicle that says it, -1 none); every line is
-// also handed to the Ui (headless runs print them).
+// also handed to the Ui (headless runs print them), a vehicle's with its
+// name in front.
 void ConsoleLine(Game& g, const std::string& text, int32_t owner = -1);

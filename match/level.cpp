@@ -6,6 +6,7 @@
 #include "core/asset_names.h"
 #include "sim/bots.h"
 #include "sim/damage.h"
+#include "sim/messages.h"
 #include "sim/respawn.h"
 #include "sim/teams.h"
 #include "world/maps.h"
@@ -97,11 +98,15 @@ void WinnerCheck(Game& g) {
     g.LevelRunning = LeadingScore(g) < g.FragLimit;
     if (g.LevelRunning) return;
     if (!g.ClientMode) {
-        if (!g.TeamGame && g.TankCount > 0)
-            ConsoleLine(g, UpperCase(g.Tanks[g.RankOrder[0]].Name) + " IS THE WINNER");
-        else if (g.TeamGame && g.TeamCount > 0)
-            ConsoleLine(g,
-                        "TEAM " + UpperCase(g.Teams[g.TeamOrder[0]].TeamName) + " ARE THE WINNERS");
+        if (!g.TeamGame && g.TankCount > 0) {
+            const std::string line = UpperCase(g.Tanks[g.RankOrder[0]].Name) + " IS THE WINNER";
+            ConsoleLineForAll(g, line);
+            for (int v = 0; v < std::min(2, static_cast<int>(g.TankCount)); ++v)
+                PersonalMessage(g, line, v);
+        } else if (g.TeamGame && g.TeamCount > 0) {
+            ConsoleLineForAll(g, "TEAM " + UpperCase(g.Teams[g.TeamOrder[0]].TeamName) +
+                                     " ARE THE WINNERS");
+        }
     }
     g.LevelEndTime = g.GameTime;
     if (g.Start.CycleLevelsBox && !g.CreditsLevel) CycleLevel(g.Start);

@@ -90,7 +90,8 @@ TEST(Soak, RandomDriversOnEveryShippedMapKeepEveryInvariant) {
         ASSERT_EQ(g.TankCount, 16);
         // The shipped settings give players and bots all three sorts.
         std::array<int, 3> sorts{};
-        for (int i = 0; i < g.TankCount; ++i) ++sorts[g.Tanks[i].Sort / 5];
+        for (int i = 0; i < g.TankCount; ++i)
+            ++sorts[g.Tanks[i].Sort / 5];
         ASSERT_TRUE(sorts[0] && sorts[1] && sorts[2]);
         Random rng(seed);
         EXPECT_TRUE(run.Play(10 * 60 * 1000, 20, [&](Game& game) { RandomControls(game, rng); }));

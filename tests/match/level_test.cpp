@@ -56,6 +56,8 @@ TEST(Winner, TheLeaderReachingTheLimitEndsTheLevelAndNamesTheWinner) {
     EXPECT_EQ(g.LevelEndTime, 5000);
     ASSERT_FALSE(m.TheUi.Console.empty());
     EXPECT_EQ(m.TheUi.Console.back(), "BOB IS THE WINNER");
+    // Vehicle 0 is the local player here: it sees it in large type too.
+    EXPECT_EQ(g.PlayerLines[0].Personal.Text, "BOB IS THE WINNER");
     EXPECT_EQ(g.Start.SelectedLevel, "B");
 }
 
