@@ -292,6 +292,8 @@ struct TMatchFlags {
     int32_t SplitPan = 8000;
     int32_t Player2Engine = -1;
     bool SendStatusNow = false;
+    // A player pressed fire after the win: the tick starts the next level.
+    bool NextLevelRequested = false;
     bool PassiveInterpolation = false;
     int32_t LocalPlayerId = 0;
     bool IsHost = false;       // this machine hosts the network session

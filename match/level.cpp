@@ -37,6 +37,7 @@ bool StartLevel(Game& g, int32_t nowMs, std::string& error) {
     if (!loaded && g.MapWidth <= 0) return false;
 
     g.LevelRunning = true;
+    g.NextLevelRequested = false;
     g.Paused = false;
     g.TheUi.SetCaption("Moorclash");
     ClearPools(g);

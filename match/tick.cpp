@@ -23,7 +23,7 @@ void AuthoritativeSimulation(Game& g) {
         ConsoleLine(g, "You are the new host");
         HostChange(g, g.TickNow);
     }
-    if (!g.LevelRunning && g.LevelEndTime + NextLevelDelayMs < g.GameTime)
+    if (!g.LevelRunning && (g.NextLevelRequested || g.LevelEndTime + NextLevelDelayMs < g.GameTime))
         StartNextLevel(g, g.TickNow);
     if (g.ScreenSaverMode && !g.LevelRunning &&
         g.GameTime >= g.LevelEndTime + ScreenSaverNextLevelDelayMs)

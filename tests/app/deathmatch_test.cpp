@@ -35,7 +35,8 @@ void Fight(Game& g) {
 
 int LinesWith(const RecordingUi& ui, const std::string& part) {
     int n = 0;
-    for (const std::string& line : ui.Console) n += line.find(part) != std::string::npos;
+    for (const std::string& line : ui.Console)
+        n += line.find(part) != std::string::npos;
     return n;
 }
 
@@ -49,8 +50,8 @@ TEST(Deathmatch, ScriptedFightersPlayToTheLimitAndTheNextLevelStarts) {
     NoDisplay display;
     SdlBitmapReader reader;
     TProgram program(clock, sound, ui, net, display, reader, 21, MOOR_BIN_DIR);
-    const TParseResult parsed =
-        ParseOptions({"--headless", "--map", "The Pit", "--bots", "8", "--fraglimit", "10"}, "moorclash");
+    const TParseResult parsed = ParseOptions(
+        {"--headless", "--map", "The Pit", "--bots", "8", "--fraglimit", "10"}, "moorclash");
     ASSERT_EQ(parsed.Error, "");
     ASSERT_EQ(StartProgram(program, parsed.Options), "");
     Game& g = *program.G;
@@ -76,8 +77,10 @@ TEST(Deathmatch, ScriptedFightersPlayToTheLimitAndTheNextLevelStarts) {
     }
     EXPECT_TRUE(g.LevelRunning);
     EXPECT_LT(g.GameTime, 2000);
-    for (int i = 0; i < g.TankCount; ++i) EXPECT_EQ(g.Tanks[i].Frags, 0);
+    for (int i = 0; i < g.TankCount; ++i)
+        EXPECT_EQ(g.Tanks[i].Frags, 0);
 
     // What the console said, for whoever reads the test's output.
-    for (const std::string& line : ui.Console) std::printf("%s\n", line.c_str());
+    for (const std::string& line : ui.Console)
+        std::printf("%s\n", line.c_str());
 }

@@ -2,7 +2,9 @@
 
 #include "fakes/fakes.h"
 #include "match/level.h"
+#include "match/tick.h"
 #include "sim/damage.h"
+#include "sim/fire_button.h"
 #include "sim/vehicles.h"
 #include "world/world_support.h"
 
@@ -86,4 +88,40 @@ TEST(LevelStart, AHostTellsItsClientsTheNewLevel) {
     m.Net.Events.clear();
     ASSERT_TRUE(StartLevel(g, m.TheClock.Now, error));
     EXPECT_TRUE(m.Net.Events.empty());
+}
+
+TEST(FireButton, AfterAWinItStartsTheNextLevelOnlyAfterFourSeconds) {
+    Match m;
+    Game& g = m.g();
+    g.Tanks[0].Frags = 3;
+    UpdateRanking(g);
+    g.GameTime = 1000;
+    WinnerCheck(g);
+    ASSERT_FALSE(g.LevelRunning);
+    g.GameTime = 4000; // 3 s after the win
+    PressFire(g, 0);
+    GameStep(g, 0);
+    EXPECT_FALSE(g.LevelRunning);
+    g.GameTime = 6000; // 5 s after it
+    PressFire(g, 0);
+    GameStep(g, 0);
+    EXPECT_TRUE(g.LevelRunning);
+    EXPECT_EQ(g.GameTime, 0);
+    EXPECT_FALSE(g.NextLevelRequested);
+}
+
+TEST(FireButton, ADeadPlayerComesBackHalfASecondAfterDying) {
+    Match m;
+    Game& g = m.g();
+    g.GameTime = 10000;
+    Die(g, 1);
+    g.GameTime = 10300;
+    PressFire(g, 1);
+    EXPECT_FALSE(g.Tanks[1].Alive);
+    g.GameTime = 10600;
+    PressFire(g, 1);
+    EXPECT_TRUE(g.Tanks[1].Alive);
+    EXPECT_FALSE(g.Tanks[1].Firing); // the press brought it back, it did not shoot
+    PressFire(g, 1);
+    EXPECT_TRUE(g.Tanks[1].Firing);
 }
