@@ -18,7 +18,7 @@ void ConsoleLine(Game& g, const std::string& text, int32_t owner) {
 }
 
 TTeam* TeamOf(Game& g, int i) {
-    if (i < 0 || i >= g.TankCount) return nullptr;
+    if (!IsTankIndex(g, i)) return nullptr;
     const int t = g.Tanks[i].TeamIndex;
     return t >= 0 && t < g.TeamCount ? &g.Teams[t] : nullptr;
 }
@@ -28,7 +28,7 @@ const TTeam* TeamOf(const Game& g, int i) {
 }
 
 void MarkAppearanceChanged(Game& g, int i) {
-    if (i >= 0 && i < g.TankCount) g.Tanks[i].AppearanceStamp = ++g.AppearanceSerial;
+    if (IsTankIndex(g, i)) g.Tanks[i].AppearanceStamp = ++g.AppearanceSerial;
 }
 
 int FindTank(const Game& g, int32_t playerId, int seat) {

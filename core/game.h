@@ -425,6 +425,12 @@ struct Game : TGameClock, TMatchFlags, TMapState, TTerrainTables, TTeamTable {
 // Games are large (the map grids alone are 5 MB): always on the heap.
 std::unique_ptr<Game> MakeGame(SoundOut& sound, Ui& ui, NetOut& net, uint32_t seed = 1);
 
+// i names a vehicle in the table (indices come from files, the network and
+// old references: always ask before using one).
+inline bool IsTankIndex(const Game& g, int i) {
+    return i >= 0 && i < g.TankCount;
+}
+
 // The team record of vehicle i, none without a team (or for a bad index).
 TTeam* TeamOf(Game& g, int i);
 const TTeam* TeamOf(const Game& g, int i);

@@ -156,7 +156,7 @@ void ApplyChangedSetups(Game& g) {
         TTank& t = g.Tanks[i];
         if (!t.IsBot || t.SavedMission != msCoverMe) continue;
         const int m = t.SavedMissionTarget;
-        if (m < 0 || m >= g.TankCount || g.Tanks[m].TeamIndex == t.TeamIndex) continue;
+        if (!IsTankIndex(g, m) || g.Tanks[m].TeamIndex == t.TeamIndex) continue;
         t.SavedMission = msCaptureCow;
         if (t.Mission == msCoverMe && t.MissionTarget == m) t.Mission = msCaptureCow;
     }

@@ -9,7 +9,7 @@ void DropCarriedCows(Game& g, int i) {
         TTeam& team = g.Teams[t];
         if (team.CowCarrier != i) continue;
         team.CowCarrier = -1;
-        if (i >= 0 && i < g.TankCount) team.CowPosition = g.Tanks[i].Position;
+        if (IsTankIndex(g, i)) team.CowPosition = g.Tanks[i].Position;
     }
 }
 

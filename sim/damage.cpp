@@ -16,10 +16,6 @@ constexpr int MonsterKill = 5;
 constexpr int FirstBotTaunt = 8;
 constexpr int BotTaunts = 4;
 
-bool IsVehicle(const Game& g, int i) {
-    return i >= 0 && i < g.TankCount;
-}
-
 bool IsTeam(const Game& g, int t) {
     return t >= 0 && t < g.TeamCount;
 }
@@ -56,7 +52,7 @@ void CountMultiKill(Game& g, int killer) {
 void UpdateTeamScore(Game& g, int victim, int killer) {
     if (!g.TeamGame) return;
     const int vt = g.Tanks[victim].TeamIndex;
-    if (!IsVehicle(g, killer)) {
+    if (!IsTankIndex(g, killer)) {
         if (IsTeam(g, vt)) ++g.Teams[vt].TeamDeaths;
         return;
     }
@@ -72,7 +68,7 @@ void UpdateTeamScore(Game& g, int victim, int killer) {
 } // namespace
 
 void ApplyDamage(Game& g, int victim, int attacker, double amount) {
-    if (!IsVehicle(g, victim) || !g.Tanks[victim].Alive) return;
+    if (!IsTankIndex(g, victim) || !g.Tanks[victim].Alive) return;
     TTank& v = g.Tanks[victim];
     if (victim == g.Player1 && (g.CheatFlags & cheatDamage)) amount *= 0.1;
     v.Health -= amount;
@@ -80,7 +76,7 @@ void ApplyDamage(Game& g, int victim, int attacker, double amount) {
 
     // A mine laid before this machine took over as host may have no known
     // layer: the victim just dies, nobody scores.
-    const bool killer = IsVehicle(g, attacker);
+    const bool killer = IsTankIndex(g, attacker);
     const bool ownSide = killer && (attacker == victim || SameTeam(g, victim, attacker));
     if (killer) {
         TTank& k = g.Tanks[attacker];
@@ -108,7 +104,7 @@ void ApplyDamage(Game& g, int victim, int attacker, double amount) {
 void KillAnnouncement(Game& g, int victim, int killer) {
     // The host's kill event names vehicles by index: a client that does not
     // know one of them has nothing to say.
-    if (!IsVehicle(g, victim) || !IsVehicle(g, killer)) return;
+    if (!IsTankIndex(g, victim) || !IsTankIndex(g, killer)) return;
     if (TellsClients(g)) g.Net.SendKill(victim, killer);
     TTank& v = g.Tanks[victim];
     const std::string& killerName = g.Tanks[killer].Name;
@@ -140,7 +136,7 @@ void MultiKillAnnouncement(Game& g, int tank, int count) {
 }
 
 void Die(Game& g, int i) {
-    if (i < 0 || i >= g.TankCount) return;
+    if (!IsTankIndex(g, i)) return;
     TTank& t = g.Tanks[i];
     t.Alive = false;
     t.Health = 0;

@@ -3,7 +3,7 @@
 #include "sim/respawn.h"
 
 void PressFire(Game& g, int i) {
-    if (i < 0 || i >= g.TankCount) return;
+    if (!IsTankIndex(g, i)) return;
     if (!g.LevelRunning) {
         // The tick starts the level: it owns the map load.
         if (g.GameTime > g.LevelEndTime + FireNextLevelAfterMs) g.NextLevelRequested = true;

@@ -10,10 +10,6 @@ constexpr int TextPersonal = 128;
 constexpr uint32_t ToEverybody = 0;
 constexpr int TauntSlots = 12;
 
-bool IsVehicle(const Game& g, int v) {
-    return v >= 0 && v < g.TankCount;
-}
-
 void SetLine(const Game& g, TTimedLine& line, const std::string& text, int speaker) {
     line.Text = text;
     line.Expiry = g.GameTime + PlayerLineLifeMs;
@@ -22,22 +18,22 @@ void SetLine(const Game& g, TTimedLine& line, const std::string& text, int speak
 
 // The player of slot p (0 Player1, 1 Player2 in split screen); -1 none.
 int LocalPlayer(const Game& g, int p) {
-    if (p == 0) return IsVehicle(g, g.Player1) ? g.Player1 : -1;
-    if (p == 1 && g.SplitScreen) return IsVehicle(g, g.Player2) ? g.Player2 : -1;
+    if (p == 0) return IsTankIndex(g, g.Player1) ? g.Player1 : -1;
+    if (p == 1 && g.SplitScreen) return IsTankIndex(g, g.Player2) ? g.Player2 : -1;
     return -1;
 }
 
 } // namespace
 
 int LocalSlotOf(const Game& g, int v) {
-    if (!IsVehicle(g, v)) return -1;
+    if (!IsTankIndex(g, v)) return -1;
     for (int p = 0; p < 2; ++p)
         if (LocalPlayer(g, p) == v) return p;
     return -1;
 }
 
 void ConsoleLineForAll(Game& g, const std::string& text, int owner) {
-    if (!IsVehicle(g, owner)) owner = -1;
+    if (!IsTankIndex(g, owner)) owner = -1;
     if (g.NetworkGame && !text.empty())
         g.Net.SendText(ToEverybody, owner < 0 ? TextNoOwner : owner, text);
     ConsoleLine(g, text, owner);
@@ -54,7 +50,7 @@ void PersonalMessage(Game& g, const std::string& text, int v) {
 }
 
 void PersonalMessageForAll(Game& g, const std::string& text, int v) {
-    if (!IsVehicle(g, v)) return;
+    if (!IsTankIndex(g, v)) return;
     if (g.NetworkGame && !text.empty())
         g.Net.SendText(static_cast<uint32_t>(g.Tanks[v].PlayerId), v + TextPersonal, text);
     PersonalMessage(g, text, v);
@@ -63,7 +59,7 @@ void PersonalMessageForAll(Game& g, const std::string& text, int v) {
 void ChatLine(Game& g, const std::string& text, int v) {
     // Words from a vehicle this machine does not know yet are still shown,
     // but in nobody's name.
-    if (!IsVehicle(g, v)) {
+    if (!IsTankIndex(g, v)) {
         ConsoleLine(g, text, -1);
         return;
     }
@@ -78,7 +74,7 @@ void ChatLine(Game& g, const std::string& text, int v) {
 }
 
 void ChatLineForAll(Game& g, const std::string& text, int v) {
-    if (!IsVehicle(g, v)) return;
+    if (!IsTankIndex(g, v)) return;
     if (g.NetworkGame && !text.empty()) g.Net.SendText(ToEverybody, v + TextChat, text);
     ChatLine(g, text, v);
 }
@@ -96,7 +92,7 @@ void GiveOrder(Game& g, int localPlayerSlot) {
     const int n = list.OrderMate;
     if (n < 1 || n > list.Count || n >= MaxTanks) return;
     const int m = list.Mates[n];
-    if (!IsVehicle(g, m)) return;
+    if (!IsTankIndex(g, m)) return;
     const int order = list.OrderCode;
     if (order < msDefendBase || order > msFreelance) return; // the menu offers these four
     if (g.NetworkGame) g.Net.SendOrder(static_cast<uint32_t>(g.Tanks[m].PlayerId), m, order, c);
@@ -107,7 +103,7 @@ void GiveOrder(Game& g, int localPlayerSlot) {
 void ApplyOrder(Game& g, int mate, int order, int from) {
     // Orders come over the network as bytes: a vehicle this machine does not
     // have, or a mission no bot knows, changes nothing.
-    if (!IsVehicle(g, mate) || !IsVehicle(g, from)) return;
+    if (!IsTankIndex(g, mate) || !IsTankIndex(g, from)) return;
     if (order < msDefendBase || order > msRetrieveCow) return;
     TTank& m = g.Tanks[mate];
     const TTeam* team = TeamOf(g, mate);

@@ -63,7 +63,7 @@ void Explode(Game& g, int k, int victim) {
 } // namespace
 
 void LayMine(Game& g, int i) {
-    if (i < 0 || i >= g.TankCount || g.Mines.Full() || !g.LevelRunning) return;
+    if (!IsTankIndex(g, i) || g.Mines.Full() || !g.LevelRunning) return;
     TTank& t = g.Tanks[i];
     if (!t.Alive || t.MinesLeft <= 0) return;
     TMine mine;

@@ -5,8 +5,8 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
-#include <memory>
 #include <numbers>
+#include <optional>
 
 #include "core/asset_names.h"
 #include "core/terrain.h"
@@ -33,10 +33,6 @@ constexpr double BulletDamage = 4;
 // damping, applied over such a step at once, would overshoot and grow
 // without bound, so they never act over more than this.
 constexpr double LongestDampingStep = 0.3;
-
-bool ValidTank(const Game& g, int i) {
-    return i >= 0 && i < g.TankCount;
-}
 
 bool SameTeam(const Game& g, int a, int b) {
     if (a == b) return true;
@@ -102,7 +98,7 @@ double OffCourse(const TRocket& r, TVector p) {
 // comes before a mate.
 int ChooseTarget(const Game& g, const TRocket& r) {
     const bool guided = r.Kind == 2;
-    const bool owned = ValidTank(g, r.Owner);
+    const bool owned = IsTankIndex(g, r.Owner);
     int best = -1;
     bool bestIsMate = false;
     double bestDistance = 0;
@@ -128,7 +124,7 @@ int ChooseTarget(const Game& g, const TRocket& r) {
 void AimMissile(const Game& g, TRocket& r) {
     const bool homing = r.Kind == 1;
     if (r.Target >= 0) {
-        if (!ValidTank(g, r.Target) || !g.Tanks[r.Target].Alive)
+        if (!IsTankIndex(g, r.Target) || !g.Tanks[r.Target].Alive)
             r.Target = -1;
         else if (homing && std::fabs(OffCourse(r, g.Tanks[r.Target].Position)) > Pi / 4)
             r.Target = -1;
@@ -150,7 +146,7 @@ void AimMissile(const Game& g, TRocket& r) {
 void SteerRocket(Game& g, int k, bool authority) {
     TRocket& r = g.Rockets[k];
     if (r.Kind == 2) {
-        const bool steered = ValidTank(g, r.Owner) && g.Tanks[r.Owner].GuidedMissile == k;
+        const bool steered = IsTankIndex(g, r.Owner) && g.Tanks[r.Owner].GuidedMissile == k;
         if (!steered) {
             r.TargetRate = 0;
         } else {
@@ -247,7 +243,7 @@ bool BfgBallHitsSomething(Game& g, int k) {
     int kept = 0;
     for (int z = 0; z <= b.ZapLast && z < MaxTanks; ++z) {
         const int j = b.ZapTargets[z];
-        if (!ValidTank(g, j) || !g.Tanks[j].Alive) continue;
+        if (!IsTankIndex(g, j) || !g.Tanks[j].Alive) continue;
         b.ZapTargets[kept++] = j;
         ApplyDamage(g, j, b.Owner, g.DeltaSec * BfgRayDamagePerSecond);
     }
@@ -425,8 +421,8 @@ void BulletHits(Game& g) {
     if (!IsMatchAuthority(g)) return;
     // Built once per step: vehicles do not move while bullets are resolved
     // (a kill only makes one drop out, which the exact test sees).
-    std::unique_ptr<TVehicleGrid> grid;
-    if (g.BulletBroadPhase && g.Bullets.Count > 0) grid = std::make_unique<TVehicleGrid>(g);
+    std::optional<TVehicleGrid> grid; // on the stack: no allocation per tick
+    if (g.BulletBroadPhase && g.Bullets.Count > 0) grid.emplace(g);
     for (int k = 0; k < g.Bullets.Count; ++k) {
         TBullet& b = g.Bullets[k];
         if (!InOneCell(g, b.PrevPosition, b.Position)) {
@@ -438,7 +434,7 @@ void BulletHits(Game& g) {
             }
         }
         if (b.Spent) continue;
-        const int victim = VehicleEntered(g, b, grid.get());
+        const int victim = VehicleEntered(g, b, grid ? &*grid : nullptr);
         if (victim < 0) continue;
         ApplyDamage(g, victim, b.Shooter, BulletDamage);
         b.Spent = true;
@@ -451,7 +447,7 @@ void ExplodeRocket(Game& g, int k) {
     const TRocket r = g.Rockets[k];
     const bool missile = r.Kind != 0;
     const bool steered =
-        r.Kind == 2 && ValidTank(g, r.Owner) && g.Tanks[r.Owner].GuidedMissile == k;
+        r.Kind == 2 && IsTankIndex(g, r.Owner) && g.Tanks[r.Owner].GuidedMissile == k;
     const double radius = missile ? MissileRadius : RocketRadius;
     const double damage = missile ? MissileDamage : RocketDamage;
     for (int j = 0; j < g.TankCount; ++j)

@@ -29,7 +29,7 @@ void RespawnDueTanks(Game& g) {
 }
 
 void RespawnTank(Game& g, int i) {
-    if (i < 0 || i >= g.TankCount) return;
+    if (!IsTankIndex(g, i)) return;
     TTank& t = g.Tanks[i];
     t.Alive = true;
     t.Health = t.Sort == sortTank ? g.ArmourTank : g.ArmourLight;

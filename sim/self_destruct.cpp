@@ -33,7 +33,7 @@ void Blast(Game& g, int i, bool applyDamage) {
 } // namespace
 
 void ArmSelfDestruct(Game& g, int i) {
-    if (i < 0 || i >= g.TankCount || !g.LevelRunning) return;
+    if (!IsTankIndex(g, i) || !g.LevelRunning) return;
     TTank& t = g.Tanks[i];
     if (t.SelfDestructArmed) return;
     t.SelfDestructArmed = true;
@@ -43,7 +43,7 @@ void ArmSelfDestruct(Game& g, int i) {
 }
 
 void SelfDestructStep(Game& g, int i, bool applyDamage) {
-    if (i < 0 || i >= g.TankCount) return;
+    if (!IsTankIndex(g, i)) return;
     TTank& t = g.Tanks[i];
     if (!t.Alive || !t.SelfDestructArmed) return;
     if (t.SelfDestructTime < g.GameTime) {

@@ -30,7 +30,7 @@ void TuneSounds(Game& g) {
 
 void PreparePlayer2Engine(Game& g) {
     if (!g.TwoPlayers || g.Player2Engine < 0) return;
-    if (g.Player2 < 0 || g.Player2 >= g.TankCount) return;
+    if (!IsTankIndex(g, g.Player2)) return;
     const int sort = g.Tanks[g.Player2].Sort;
     SoundOut& s = g.Sound;
     s.CopyWave(g.Player2Engine, EngineOf(sort));
@@ -40,7 +40,7 @@ void PreparePlayer2Engine(Game& g) {
 }
 
 void StartEngineSound(Game& g, int i) {
-    if (g.ScreenSaverMode || i < 0 || i >= g.TankCount) return;
+    if (g.ScreenSaverMode || !IsTankIndex(g, i)) return;
     if (i == g.Player1)
         g.Sound.Play(EngineOf(g.Tanks[i].Sort));
     else if (i == g.Player2 && g.TwoPlayers && g.Player2Engine >= 0)
@@ -114,17 +114,13 @@ int EngineFrequency(const TTank& t) {
     }
 }
 
-bool IsTank(const Game& g, int i) {
-    return i >= 0 && i < g.TankCount;
-}
-
 void UpdateEngines(Game& g) {
-    if (!IsTank(g, g.Player1)) return;
+    if (!IsTankIndex(g, g.Player1)) return;
     const TTank& one = g.Tanks[g.Player1];
     const int engine = EngineOf(one.Sort);
     g.Sound.SetFrequency(engine, EngineFrequency(one));
     if (g.SplitScreen) {
-        if (IsTank(g, g.Player2) && g.Player2Engine >= 0)
+        if (IsTankIndex(g, g.Player2) && g.Player2Engine >= 0)
             g.Sound.SetFrequency(g.Player2Engine, EngineFrequency(g.Tanks[g.Player2]));
         return;
     }

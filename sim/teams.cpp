@@ -9,7 +9,7 @@ int FindTeamByColour(const Game& g, int colour) {
 }
 
 void PutIntoTeam(Game& g, int i, int t) {
-    if (i < 0 || i >= g.TankCount || t < 0 || t >= g.TeamCount) return;
+    if (!IsTankIndex(g, i) || t < 0 || t >= g.TeamCount) return;
     TTank& v = g.Tanks[i];
     v.TeamIndex = t;
     v.BodyColour = TeamRgb(g.Teams[t].Colour);
@@ -42,7 +42,7 @@ void JoinByColour(Game& g, int i, int colour) {
 }
 
 void ChangeColour(Game& g, int i, int colour) {
-    if (i < 0 || i >= g.TankCount) return;
+    if (!IsTankIndex(g, i)) return;
     const int old = g.Tanks[i].TeamIndex;
     JoinByColour(g, i, colour);
     if (old != g.Tanks[i].TeamIndex) DropTeamIfEmpty(g, old);
@@ -111,7 +111,7 @@ void RebuildMateLists(Game& g) {
         TMateList& list = g.MateLists[p];
         list.Count = 0;
         const int me = players[p];
-        if (me < 0 || me >= g.TankCount) continue;
+        if (!IsTankIndex(g, me)) continue;
         for (int j = 0; j < g.TankCount; ++j)
             if (j != me && g.Tanks[j].TeamIndex == g.Tanks[me].TeamIndex)
                 list.Mates[++list.Count] = j;

@@ -178,7 +178,7 @@ int AddTank(Game& g, int sort) {
 }
 
 void RemoveTank(Game& g, int i) {
-    if (i < 0 || i >= g.TankCount) return;
+    if (!IsTankIndex(g, i)) return;
     if (g.Tanks[i].Alive) Die(g, i);
     g.Tanks[i].Alive = false;
     const int team = g.Tanks[i].TeamIndex;

@@ -331,7 +331,7 @@ int32_t ReloadPercentOf(const Game& g, const TTank& t) {
 } // namespace
 
 void FireStep(Game& g, int i) {
-    if (i < 0 || i >= g.TankCount) return;
+    if (!IsTankIndex(g, i)) return;
     TTank& t = g.Tanks[i];
     if (g.NetworkGame && t.GunSounding &&
         (!t.Firing || !t.Alive || t.GunAmmo == BeltSize || t.Weapon != wpMachineGun)) {

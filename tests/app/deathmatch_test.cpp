@@ -6,9 +6,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "app/program.h"
-#include "fakes/fakes.h"
-#include "platform/bitmap_file.h"
+#include "program_run.h"
 
 namespace {
 
@@ -43,26 +41,17 @@ int LinesWith(const RecordingUi& ui, const std::string& part) {
 } // namespace
 
 TEST(Deathmatch, ScriptedFightersPlayToTheLimitAndTheNextLevelStarts) {
-    ManualClock clock;
-    SilentSound sound;
-    RecordingUi ui;
-    NullNetOut net;
-    NoDisplay display;
-    SdlBitmapReader reader;
-    TProgram program(clock, sound, ui, net, display, reader, 21, MOOR_BIN_DIR);
-    const TParseResult parsed = ParseOptions(
-        {"--headless", "--map", "The Pit", "--bots", "8", "--fraglimit", "10"}, "moorclash");
-    ASSERT_EQ(parsed.Error, "");
-    ASSERT_EQ(StartProgram(program, parsed.Options), "");
-    Game& g = *program.G;
+    ProgramRun run({"--headless", "--map", "The Pit", "--bots", "8", "--fraglimit", "10"}, 21);
+    ASSERT_EQ(run.Error, "");
+    Game& g = run.g();
+    const RecordingUi& ui = run.TheUi;
     ASSERT_EQ(g.TankCount, 9);
 
     int32_t played = 0;
     while (g.LevelRunning && played < 10 * 60 * 1000) {
         Fight(g);
-        clock.Advance(10);
+        run.Tick(10);
         played += 10;
-        program.Form.TimerTimer();
     }
     ASSERT_FALSE(g.LevelRunning) << "no winner after " << played << " ms";
     const TTank& winner = g.Tanks[g.RankOrder[0]];
@@ -71,10 +60,8 @@ TEST(Deathmatch, ScriptedFightersPlayToTheLimitAndTheNextLevelStarts) {
     EXPECT_GE(LinesWith(ui, " killed "), 10); // the winner's ten, at least
 
     // Sixteen seconds on, the next level is under way with the scores at 0.
-    for (int k = 0; k < 1700; ++k) {
-        clock.Advance(10);
-        program.Form.TimerTimer();
-    }
+    for (int k = 0; k < 1700; ++k)
+        run.Tick(10);
     EXPECT_TRUE(g.LevelRunning);
     EXPECT_LT(g.GameTime, 2000);
     for (int i = 0; i < g.TankCount; ++i)

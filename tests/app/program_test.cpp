@@ -2,37 +2,10 @@
 // same texture list and map and start on the same spawn points.
 #include <gtest/gtest.h>
 
-#include "app/program.h"
 #include "core/terrain.h"
-#include "fakes/fakes.h"
-#include "platform/bitmap_file.h"
+#include "program_run.h"
 
 namespace {
-
-TOptions Parse(const std::vector<std::string>& args) {
-    const TParseResult r = ParseOptions(args, "moorclash");
-    EXPECT_EQ(r.Error, "");
-    return r.Options;
-}
-
-// One run of the program without a screen, as headless.cpp and
-// windowed.cpp put it together.
-struct ProgramRun {
-    ManualClock TheClock;
-    RecordingSound Sound;
-    RecordingUi TheUi;
-    NullNetOut Net;
-    NoDisplay Display;
-    SdlBitmapReader Reader;
-    TProgram Program;
-    std::string Error;
-
-    ProgramRun(const std::vector<std::string>& args, uint32_t seed = 4)
-        : Program(TheClock, Sound, TheUi, Net, Display, Reader, seed, MOOR_BIN_DIR) {
-        Error = StartProgram(Program, Parse(args));
-    }
-    Game& g() { return *Program.G; }
-};
 
 int CountKind(const Game& g, int kind) {
     int n = 0;
@@ -45,8 +18,8 @@ int CountKind(const Game& g, int kind) {
 } // namespace
 
 TEST(Program, HeadlessAndWindowedStartTheSameMatch) {
-    ProgramRun headless({"--headless", "--map", "Green Acres", "--bots", "5"});
-    ProgramRun windowed({"--map", "Green Acres", "--bots", "5"});
+    ProgramRun headless({"--headless", "--map", "Green Acres", "--bots", "5"}, 4);
+    ProgramRun windowed({"--map", "Green Acres", "--bots", "5"}, 4);
     ASSERT_EQ(headless.Error, "");
     ASSERT_EQ(windowed.Error, "");
     Game& h = headless.g();
@@ -82,7 +55,7 @@ TEST(Program, HeadlessAndWindowedStartTheSameMatch) {
 }
 
 TEST(Program, ALevelThatCannotLoadStopsTheStart) {
-    ProgramRun run({"--headless", "--map", "No Such Level"});
+    ProgramRun run({"--headless", "--map", "No Such Level"}, 4);
     EXPECT_NE(run.Error.find("No Such Level.map"), std::string::npos) << run.Error;
     EXPECT_FALSE(run.g().LevelRunning);
     EXPECT_FALSE(run.Program.Form.SurfaceReady); // no tick runs
@@ -90,7 +63,7 @@ TEST(Program, ALevelThatCannotLoadStopsTheStart) {
 }
 
 TEST(Program, WithoutAChoiceTheFirstLevelOfTheListPlays) {
-    ProgramRun run({"--headless", "--bots", "2"});
+    ProgramRun run({"--headless", "--bots", "2"}, 4);
     ASSERT_EQ(run.Error, "");
     EXPECT_TRUE(run.g().LevelRunning);
     EXPECT_FALSE(run.g().CurrentMapName.empty());

@@ -4,9 +4,7 @@
 
 #include <fstream>
 
-#include "app/program.h"
-#include "fakes/fakes.h"
-#include "platform/bitmap_file.h"
+#include "program_run.h"
 
 namespace {
 
@@ -20,29 +18,10 @@ std::string DefaultSettingsLine(int n) {
     return line;
 }
 
-struct QuickStart {
-    ManualClock TheClock;
-    RecordingSound Sound;
-    RecordingUi TheUi;
-    NullNetOut Net;
-    NoDisplay Display;
-    SdlBitmapReader Reader;
-    TProgram Program;
-    std::string Error;
-
-    explicit QuickStart(const std::vector<std::string>& args)
-        : Program(TheClock, Sound, TheUi, Net, Display, Reader, 3, MOOR_BIN_DIR) {
-        const TParseResult r = ParseOptions(args, "moorclash");
-        EXPECT_EQ(r.Error, "");
-        Error = StartProgram(Program, r.Options);
-    }
-    Game& g() { return *Program.G; }
-};
-
 } // namespace
 
 TEST(SettingsStart, AQuickStartPlaysWithTheNamesAndChancesOfTheFile) {
-    QuickStart run({"--headless", "--map", "Green Acres", "--bots", "2"});
+    ProgramRun run({"--headless", "--map", "Green Acres", "--bots", "2"}, 3);
     ASSERT_EQ(run.Error, "");
     EXPECT_TRUE(run.TheUi.Boxes.empty());
     Game& g = run.g();
@@ -58,7 +37,7 @@ TEST(SettingsStart, AQuickStartPlaysWithTheNamesAndChancesOfTheFile) {
 }
 
 TEST(SettingsStart, WithoutBotsOrLimitOnTheCommandLineTheFileDecides) {
-    QuickStart run({"--headless", "--map", "Two Farms", "--style", "ctc"});
+    ProgramRun run({"--headless", "--map", "Two Farms", "--style", "ctc"}, 3);
     ASSERT_EQ(run.Error, "");
     Game& g = run.g();
     EXPECT_EQ(g.TankCount, 1 + std::stoi(DefaultSettingsLine(12)));

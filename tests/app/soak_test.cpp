@@ -4,44 +4,27 @@
 
 #include <filesystem>
 
-#include "app/program.h"
 #include "core/invariants.h"
-#include "fakes/fakes.h"
-#include "platform/bitmap_file.h"
+#include "program_run.h"
 #include "sim/mines.h"
 #include "sim/self_destruct.h"
 
 namespace {
 
-struct SoakRun {
-    ManualClock Clock;
-    SilentSound Sound;
-    RecordingUi TheUi;
-    NullNetOut Net;
-    NoDisplay Display;
-    SdlBitmapReader Reader;
-    TProgram Program;
-
-    explicit SoakRun(uint32_t seed)
-        : Program(Clock, Sound, TheUi, Net, Display, Reader, seed, MOOR_BIN_DIR) {}
-    Game& g() { return *Program.G; }
-
-    // Runs ms of game time in ticks of step ms, calling drive before each
-    // tick; false (with the reason recorded) at the first broken invariant.
-    ::testing::AssertionResult Play(int32_t ms, int32_t step,
-                                    const std::function<void(Game&)>& drive) {
-        for (int32_t t = 0; t < ms; t += step) {
-            if (drive) drive(g());
-            Clock.Advance(step);
-            Program.Form.TimerTimer();
-            const std::vector<std::string> wrong = CheckInvariants(g());
-            if (!wrong.empty())
-                return ::testing::AssertionFailure()
-                       << g().CurrentMapName << " at " << t << " ms: " << wrong.front();
-        }
-        return ::testing::AssertionSuccess();
+// Plays ms of game time in ticks of step ms, calling drive before each
+// tick; fails (with the reason) at the first broken invariant.
+::testing::AssertionResult Play(ProgramRun& run, int32_t ms, int32_t step,
+                                const std::function<void(Game&)>& drive) {
+    for (int32_t t = 0; t < ms; t += step) {
+        if (drive) drive(run.g());
+        run.Tick(step);
+        const std::vector<std::string> wrong = CheckInvariants(run.g());
+        if (!wrong.empty())
+            return ::testing::AssertionFailure()
+                   << run.g().CurrentMapName << " at " << t << " ms: " << wrong.front();
     }
-};
+    return ::testing::AssertionSuccess();
+}
 
 // Random hands on every vehicle's controls: throttle, steering, turret,
 // fire and weapon change now and then, mines and self-destruct rarely.
@@ -79,14 +62,14 @@ TEST(Soak, RandomDriversOnEveryShippedMapKeepEveryInvariant) {
     ASSERT_GE(levels.size(), 9u);
     uint32_t seed = 1;
     for (const std::string& level : levels) {
-        SoakRun run(seed++);
+        ProgramRun run(seed++);
         Game& g = run.g();
         TOptions o;
         o.Headless = true;
         o.Map = level;
         o.Bots = 15;
         o.FragLimit = 1000;
-        ASSERT_EQ(StartProgram(run.Program, o), "") << level;
+        ASSERT_EQ(run.Start(o), "") << level;
         ASSERT_EQ(g.TankCount, 16);
         // The shipped settings give players and bots all three sorts.
         std::array<int, 3> sorts{};
@@ -94,7 +77,7 @@ TEST(Soak, RandomDriversOnEveryShippedMapKeepEveryInvariant) {
             ++sorts[g.Tanks[i].Sort / 5];
         ASSERT_TRUE(sorts[0] && sorts[1] && sorts[2]);
         Random rng(seed);
-        EXPECT_TRUE(run.Play(10 * 60 * 1000, 20, [&](Game& game) { RandomControls(game, rng); }));
+        EXPECT_TRUE(Play(run, 10 * 60 * 1000, 20, [&](Game& game) { RandomControls(game, rng); }));
         EXPECT_TRUE(run.TheUi.Boxes.empty()) << run.TheUi.Boxes.front();
     }
 }
@@ -109,14 +92,12 @@ TEST(Soak, BotsOnlyMatchesKeepEveryInvariant) {
         {"--map", "Credits...", "--two-players"},
     };
     for (const auto& args : matches) {
-        const TParseResult parsed = ParseOptions(args, "moorclash");
-        ASSERT_EQ(parsed.Error, "");
-        TOptions o = parsed.Options;
+        TOptions o = ProgramRun::Parse(args);
         o.ScreenSaver = true;
-        SoakRun run(11);
-        ASSERT_EQ(StartProgram(run.Program, o), "") << args[1];
+        ProgramRun run(11);
+        ASSERT_EQ(run.Start(o), "") << args[1];
         ASSERT_EQ(run.g().CurrentMapName, args[1]);
-        EXPECT_TRUE(run.Play(3 * 60 * 1000, 5, nullptr));
+        EXPECT_TRUE(Play(run, 3 * 60 * 1000, 5, nullptr));
         EXPECT_TRUE(run.TheUi.Boxes.empty()) << run.TheUi.Boxes.front();
     }
 }
