@@ -59,6 +59,8 @@ std::string TDisplay::Initialise(const std::string& title, const TDisplayMode& m
         Finalise();
         return why;
     }
+    // The desktop's screen saver never starts while the game runs.
+    SDL_DisableScreenSaver();
     Context = std::make_shared<TRenderContext>(Renderer);
     if (!Context->Text.Error().empty()) {
         std::string why = Context->Text.Error();
