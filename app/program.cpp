@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "app/run.h"
+#include "frontend/key_settings.h"
 #include "frontend/settings_file.h"
 #include "render/explosions.h"
 #include "world/maps.h"
@@ -49,6 +50,8 @@ std::string StartProgram(TProgram& p, const TOptions& o) {
     p.Start.FormCreate();
     const bool playable = p.Form.FormCreate();
     p.Keys.FormCreate();
+    LoadKeyMapAtStart(*p.G);
+    p.Form.DeveloperSwitch = o.Developer;
     p.Network.FormCreate();
     if (!playable) return "The game cannot be played without its texture list (TextureList.txt).";
     // The start screen's choices come from the settings file; the command

@@ -52,6 +52,7 @@ class WindowDisplay : public IGameDisplay {
         Keyboard.Write(s);
     }
     void HideCursor() override { Display.ShowPointer(false); }
+    void MovePointer(int x, int y) override { Display.MoveMouse(x, y); }
     void DrawFrame() override {
         if (!Program) return;
         const Game& g = *Program->G;
@@ -121,8 +122,26 @@ int RunWindowed(const TOptions& o, const std::string& folder) {
                 TKeyEvent key;
                 if (KeyEventFromSdl(e, key)) {
                     keyboard.OnKey(key);
-                    // Until the start screen is in, Esc leaves the game.
-                    if (key.Down && key.Key == vk::Escape) program.App.Terminate();
+                    if (!form.Visible) return;
+                    if (key.Down)
+                        form.FormKeyDown(key.Key, key.Shift, key.Repeat);
+                    else
+                        form.FormKeyUp(key.Key);
+                    // Until the start screen is in, leaving the game ends the program.
+                    if (!form.Visible) program.App.Terminate();
+                }
+                if (!form.Visible) return;
+                if (e.type == SDL_MOUSEMOTION) {
+                    const TMouseState m = display.Mouse();
+                    form.DXDrawMouseMove(m.X, m.Y);
+                } else if (e.type == SDL_MOUSEBUTTONDOWN || e.type == SDL_MOUSEBUTTONUP) {
+                    const int b = e.button.button == SDL_BUTTON_LEFT    ? TForm1::mbLeft
+                                  : e.button.button == SDL_BUTTON_RIGHT ? TForm1::mbRight
+                                                                        : TForm1::mbMiddle;
+                    if (e.type == SDL_MOUSEBUTTONDOWN)
+                        form.DXDrawMouseDown(b);
+                    else
+                        form.DXDrawMouseUp(b);
                 }
             };
             loop.OnPass = [&] {

@@ -353,6 +353,7 @@ struct TStartChoices {
     bool CycleLevelsBox = false;
     // What players and bots say: slots 0-3 player 1, 4-7 player 2, 8-11 bots.
     std::array<std::string, 12> TauntTable{};
+    bool ShowNamesBox = false; // "Show names"
 };
 
 constexpr int MaxTeams = 11;
@@ -379,6 +380,18 @@ struct TTeamTable {
     std::array<int32_t, MaxTanks> RankOrder{};
     std::array<int32_t, MaxTeams> TeamOrder{};
 };
+
+// KeyMap values: an action 0..10 of player 1, the same + 64 for player 2.
+constexpr uint8_t NoKeyAction = 255;
+constexpr uint8_t Player2KeyActions = 64;
+constexpr int KeyCodeCount = 256;
+
+constexpr std::array<uint8_t, KeyCodeCount> EmptyKeyMap() {
+    std::array<uint8_t, KeyCodeCount> m{};
+    for (uint8_t& e : m)
+        e = NoKeyAction;
+    return m;
+}
 
 // A local player's numbered team-mates (number n is Mates[n], from 1) and
 // the order menu drawn over the player's view.
@@ -411,6 +424,10 @@ struct Game : TGameClock, TMatchFlags, TMapState, TTerrainTables, TTeamTable {
     // Per local player (0: Player1, 1: Player2).
     std::array<TPlayerLines, 2> PlayerLines{};
     std::array<TMateList, 2> MateLists{};
+    // Key code -> action of a local player (NoKeyAction for none), and the
+    // mapped keys that are down (a held key's auto-repeat presses nothing).
+    std::array<uint8_t, KeyCodeCount> KeyMap = EmptyKeyMap();
+    std::array<bool, KeyCodeCount> KeyHeld{};
 
     TStartChoices Start;
     // Source of AppearanceStamp values.

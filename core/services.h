@@ -106,6 +106,13 @@ class NetOut {
     virtual void SendGameSetup() = 0;
     virtual void SendBaseList() = 0;
     virtual void SendTankList() = 0;
+    // A local player's control action (pressed or released) for its vehicle
+    // tank; the message carries the vehicle's seat.
+    virtual void SendControl(int tank, int action, bool pressed) = 0;
+    // A client asks the server for the time (clock synchronisation).
+    virtual void SendPing() = 0;
+    // The developers' key: ends the program on every machine.
+    virtual void SendRemoteShutdown() = 0;
 };
 
 class NullNetOut : public NetOut {
@@ -131,4 +138,7 @@ class NullNetOut : public NetOut {
     void SendGameSetup() override {}
     void SendBaseList() override {}
     void SendTankList() override {}
+    void SendControl(int, int, bool) override {}
+    void SendPing() override {}
+    void SendRemoteShutdown() override {}
 };

@@ -28,6 +28,7 @@ void TForm1::FormShow() {
     } else {
         G.TheUi.SetCaption(Start.Caption());
         ApplyChangedSetups(G);
+        SetPause(false);
     }
     const int r =
         Start.ResolutionIndex >= 0 && Start.ResolutionIndex < 3 ? Start.ResolutionIndex : 2;
@@ -45,6 +46,9 @@ void TForm1::FormShow() {
 }
 
 void TForm1::FormHide() {
+    // Keys let go on the start screen would leave the vehicles driving.
+    ReleaseHeldKeys();
+    SetPause(true);
     G.Sound.Stop(sndHorn);
     G.HornPlaying = false;
     G.TheUi.SetCaption(Start.Caption());

@@ -21,6 +21,9 @@ class IGameDisplay {
     virtual void SetNumLockOn() = 0;
     virtual void HideCursor() = 0;
     virtual void DrawFrame() = 0;
+    // Puts the pointer at a point of the drawing surface (the developer
+    // mouse keeps it in the middle).
+    virtual void MovePointer(int, int) {}
 };
 
 // A display for a run without a screen.
@@ -62,6 +65,29 @@ class TForm1 {
     // The tick timer runs exactly while the window owns a surface.
     bool TimerEnabled() const { return SurfaceReady; }
 
+    // Keys of the game window (virtual-key codes, TShiftFlag bits). A
+    // repeat is the keyboard's auto-repeat of a key held down.
+    void FormKeyDown(int key, int shift, bool repeat = false);
+    void FormKeyUp(int key);
+    // The developer mouse, in drawing-surface pixels; buttons are
+    // TMouseButton values.
+    void DXDrawMouseMove(int x, int y);
+    void DXDrawMouseDown(int button);
+    void DXDrawMouseUp(int button);
+    // Pauses or resumes a local game (a network game never pauses).
+    void SetPause(bool pause);
+    // Esc: back to the start screen, the match kept.
+    void ToStartScreen();
+    // Every mapped key that is down is let go: its release would reach
+    // another window.
+    void ReleaseHeldKeys();
+
+    enum TMouseButton : int { mbLeft = 0, mbRight = 1, mbMiddle = 2 };
+
+    // The first command-line argument was exactly "-developer": the key
+    // left of "1" may switch developer mode.
+    bool DeveloperSwitch = false;
+
     bool Visible = false;
     bool SurfaceReady = false;
     TDisplayMode Mode;
@@ -69,6 +95,8 @@ class TForm1 {
     std::string StartError;
 
   private:
+    void FixedKeyDown(int key);
+
     TApplication& App;
     Game& G;
     TStartForm& Start;

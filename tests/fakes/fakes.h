@@ -84,6 +84,11 @@ class FakeNet : public NullNetOut {
     void SendGameSetup() override { Say("game setup"); }
     void SendBaseList() override { Say("base list"); }
     void SendTankList() override { Say("tank list"); }
+    void SendControl(int tank, int action, bool pressed) override {
+        Say("control " + N(tank) + " " + N(action) + (pressed ? " pressed" : " released"));
+    }
+    void SendPing() override { Say("ping"); }
+    void SendRemoteShutdown() override { Say("remote shutdown"); }
 
   private:
     void Say(const std::string& e) { Events.push_back(e); }
