@@ -1,12 +1,15 @@
 #include "app/options.h"
 
+#include <cctype>
 #include <charconv>
 #include <cmath>
 
 namespace {
 
-bool EndsWith(const std::string& s, const std::string& tail) {
-    return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+std::string LowerCase(std::string s) {
+    for (char& c : s)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
 }
 
 template <class T> bool ParseNumber(const std::string& text, T& out) {
@@ -41,6 +44,14 @@ TParseResult ParseOptions(const std::vector<std::string>& args, const std::strin
         return r;
     };
     size_t i = 0;
+    // The system starts a screen-saver program with "/s" to run it, "/c" to
+    // configure it and "/p" to preview it; only "/s" runs the bots' show,
+    // anything else gets the ordinary start screen.
+    if (LowerCase(programName).ends_with(".scr") && !args.empty() && args[0].size() >= 2 &&
+        args[0][0] == '/') {
+        o.ScreenSaver = LowerCase(args[0]) == "/s";
+        return r;
+    }
     if (!args.empty() && args[0] == "-developer") {
         o.Developer = true;
         i = 1;
@@ -55,11 +66,8 @@ TParseResult ParseOptions(const std::vector<std::string>& args, const std::strin
         std::string v;
         if (a == "--help" || a == "-h") {
             o.Help = true;
-        } else if (a == "/s" || a == "/S") {
-            // Started by the system as a screen saver.
-            if (!EndsWith(programName, ".scr"))
-                return fail("/s: only a screen-saver program (*.scr) takes it");
-            o.ScreenSaver = true;
+        } else if (LowerCase(a) == "/s") {
+            return fail("/s: only a screen-saver program (*.scr) takes it");
         } else if (a == "--headless") {
             o.Headless = true;
         } else if (a == "--two-players") {

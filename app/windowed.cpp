@@ -9,6 +9,7 @@
 #include "platform/bitmap_file.h"
 #include "platform/display.h"
 #include "platform/game_assets.h"
+#include "platform/gamepads.h"
 #include "platform/keys.h"
 #include "platform/main_loop.h"
 #include "platform/sound_device.h"
@@ -113,9 +114,13 @@ int RunWindowed(const TOptions& o, const std::string& folder) {
         } else {
             speakers.Open();
             TForm1& form = program.Form;
+            // Pads are welcome, never required.
+            TGamepads pads;
+            pads.Open();
             TMainLoop loop(clock);
             loop.OnEvent = [&](const SDL_Event& e) {
                 display.HandleEvent(e);
+                pads.HandleEvent(e);
                 if (e.type == SDL_QUIT) program.App.Terminate();
                 if (e.type == SDL_WINDOWEVENT && e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED)
                     form.FormActivate();
@@ -148,7 +153,12 @@ int RunWindowed(const TOptions& o, const std::string& folder) {
                 speakers.Update(uint32_t(clock.TickCount()));
                 if (program.App.Terminated) loop.Quit();
             };
-            loop.Timers.Add(1, [&] { form.TimerTimer(); });
+            loop.Timers.Add(1, [&] {
+                if (form.Visible)
+                    for (int slot = 0; slot < TGamepads::Slots; ++slot)
+                        form.PadInput(slot, pads.Read(slot));
+                form.TimerTimer();
+            });
             loop.Run();
             if (form.Visible) form.Hide();
             if (screen.Failed) status = 1;

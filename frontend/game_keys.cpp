@@ -125,6 +125,14 @@ void TForm1::FormKeyUp(int key) {
     G.KeyHeld[key] = false;
 }
 
+void TForm1::PadInput(int slot, const TPadState& pad) {
+    if (slot < 0 || slot >= int(Pads.size()) || G.ScreenSaverMode) return;
+    const int vehicle = slot == 0 ? G.Player1 : (G.SplitScreen ? G.Player2 : -1);
+    if (!IsTankIndex(G, vehicle)) return;
+    // Start pauses like P, where pausing is allowed.
+    if (Pads[slot].Update(G, vehicle, pad, TheClock.TickCount())) SetPause(!G.Paused);
+}
+
 void TForm1::ReleaseHeldKeys() {
     for (int key = 0; key < KeyCodeCount; ++key) {
         if (!G.KeyHeld[key]) continue;

@@ -4,7 +4,9 @@
 #include <string>
 
 #include "core/game.h"
+#include "core/pad.h"
 #include "frontend/application.h"
+#include "frontend/pad_controls.h"
 #include "frontend/start_form.h"
 #include "match/match.h"
 #include "render/display_mode.h"
@@ -74,6 +76,9 @@ class TForm1 {
     void DXDrawMouseMove(int x, int y);
     void DXDrawMouseDown(int button);
     void DXDrawMouseUp(int button);
+    // Game controller slot 0 drives player 1, slot 1 player 2 in split
+    // screen; called once a pass while the window is shown.
+    void PadInput(int slot, const TPadState& pad);
     // Pauses or resumes a local game (a network game never pauses).
     void SetPause(bool pause);
     // Esc: back to the start screen, the match kept.
@@ -96,6 +101,8 @@ class TForm1 {
 
   private:
     void FixedKeyDown(int key);
+
+    std::array<TPadControls, 2> Pads;
 
     TApplication& App;
     Game& G;

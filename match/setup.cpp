@@ -72,7 +72,7 @@ void SetupStep(Game& g, int32_t nowMs) {
     g.ShowShadows = !st.NoShadowsBox;
     // The game divides by the rate: a rate below one would stop the broadcasts.
     g.StatusInterval = RoundEven(1000.0 / std::max(1, st.ServerRate));
-    g.SplitScreen = g.TwoPlayers;
+    SetSplitScreen(g, g.TwoPlayers);
     g.Console.Clear();
 
     if (!g.ClientMode) {

@@ -1,5 +1,7 @@
 #include "platform/display.h"
 
+#include <cstdlib>
+
 #include "platform/bitmap_file.h"
 
 namespace {
@@ -12,6 +14,18 @@ class TNoCanvas : public TSdlCanvas {
 
 bool ValidFullScreenSize(int w, int h) {
     return (w == 640 && h == 480) || (w == 800 && h == 600) || (w == 1024 && h == 768);
+}
+
+// The pixel format a full-screen mode of this colour depth asks for.
+Uint32 PixelFormatOfDepth(int depth) {
+    switch (depth) {
+    case 16:
+        return SDL_PIXELFORMAT_RGB565;
+    case 24:
+        return SDL_PIXELFORMAT_RGB888;
+    default:
+        return SDL_PIXELFORMAT_ARGB8888;
+    }
 }
 
 } // namespace
@@ -45,6 +59,8 @@ std::string TDisplay::Initialise(const std::string& title, const TDisplayMode& m
         Finalise();
         return why;
     }
+    // The desktop's screen saver never starts while the game runs.
+    SDL_DisableScreenSaver();
     Context = std::make_shared<TRenderContext>(Renderer);
     if (!Context->Text.Error().empty()) {
         std::string why = Context->Text.Error();
@@ -77,11 +93,12 @@ void TDisplay::SetMode(const TDisplayMode& mode) {
     ApplySize();
 }
 
-// Full screen covers the desktop and scales the chosen surface size onto
-// it, so the monitor never switches modes; in a window the surface is the
-// client area, whatever its size.
+// Full screen asks the monitor for the chosen size and depth; where it has
+// no such mode the nearest one it has is taken (or the desktop's), and the
+// chosen surface is scaled onto it. In a window the surface is the client
+// area, whatever its size.
 void TDisplay::ApplySize() {
-    const bool wasFull = SDL_GetWindowFlags(Win) & SDL_WINDOW_FULLSCREEN_DESKTOP;
+    const bool wasFull = SDL_GetWindowFlags(Win) & SDL_WINDOW_FULLSCREEN;
     if (CurrentMode.FullScreen) {
         if (!ValidFullScreenSize(CurrentMode.Width, CurrentMode.Height)) {
             CurrentMode.Width = 1024;
@@ -91,20 +108,58 @@ void TDisplay::ApplySize() {
             SDL_GetWindowPosition(Win, &Placement.x, &Placement.y);
             SDL_GetWindowSize(Win, &Placement.w, &Placement.h);
         }
-        SDL_SetWindowFullscreen(Win, SDL_WINDOW_FULLSCREEN_DESKTOP);
+        SDL_DisplayMode want{PixelFormatOfDepth(CurrentMode.Depth), CurrentMode.Width,
+                             CurrentMode.Height, 0, nullptr};
+        SDL_DisplayMode got{};
+        const int screen = std::max(0, SDL_GetWindowDisplayIndex(Win));
+        const bool exact = SDL_GetClosestDisplayMode(screen, &want, &got) != nullptr &&
+                           got.w == want.w && got.h == want.h;
+        if (!exact) {
+            // The nearest mode by area the monitor lists, else the desktop.
+            int best = -1;
+            long bestGap = 0;
+            for (int i = 0; i < SDL_GetNumDisplayModes(screen); ++i) {
+                SDL_DisplayMode m{};
+                if (SDL_GetDisplayMode(screen, i, &m) != 0) continue;
+                const long gap = std::labs(long(m.w) * m.h - long(want.w) * want.h);
+                if (best < 0 || gap < bestGap) {
+                    best = i;
+                    bestGap = gap;
+                    got = m;
+                }
+            }
+            if (best < 0) SDL_GetDesktopDisplayMode(screen, &got);
+            const std::string note = "No " + std::to_string(want.w) + "x" + std::to_string(want.h) +
+                                     " screen mode here; using " + std::to_string(got.w) + "x" +
+                                     std::to_string(got.h);
+            if (note != LastNote) {
+                LastNote = note;
+                PendingNote = note;
+            }
+        }
+        SDL_SetWindowDisplayMode(Win, &got);
+        if (SDL_SetWindowFullscreen(Win, SDL_WINDOW_FULLSCREEN) != 0)
+            SDL_SetWindowFullscreen(Win, SDL_WINDOW_FULLSCREEN_DESKTOP);
         SDL_RenderSetLogicalSize(Renderer, CurrentMode.Width, CurrentMode.Height);
     } else {
         SDL_SetWindowFullscreen(Win, 0);
-        // Back to where the window was; not every desktop does this itself.
+        // Back to where the window was, once; not every desktop does this itself.
         if (wasFull && Placement.w > 0) {
             SDL_SetWindowSize(Win, Placement.w, Placement.h);
             SDL_SetWindowPosition(Win, Placement.x, Placement.y);
+            Placement = SDL_Rect{0, 0, 0, 0};
         }
         SDL_RenderSetLogicalSize(Renderer, 0, 0);
         // Without a logical size the viewport must follow the window itself.
         SDL_RenderSetViewport(Renderer, nullptr);
         SDL_RenderSetScale(Renderer, 1, 1);
     }
+}
+
+std::string TDisplay::TakeModeNote() {
+    std::string n;
+    n.swap(PendingNote);
+    return n;
 }
 
 ICanvas& TDisplay::Canvas() {

@@ -33,6 +33,9 @@ class TDisplay {
     // Full screen on or off, its size, sync; pictures stay uploaded.
     void SetMode(const TDisplayMode& mode);
     const TDisplayMode& Mode() const { return CurrentMode; }
+    // What the last switch to full screen could not do as asked (no such
+    // screen mode here), once per cause; empty otherwise.
+    std::string TakeModeNote();
 
     // The back buffer; draws nothing while the display is closed.
     ICanvas& Canvas();
@@ -61,5 +64,6 @@ class TDisplay {
     std::unique_ptr<TSdlCanvas> BackBuffer;
     TDisplayMode CurrentMode;
     SDL_Rect Placement{0, 0, 0, 0}; // the window's place before it went full screen
+    std::string LastNote, PendingNote;
     bool VideoStarted = false;
 };

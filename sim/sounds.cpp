@@ -39,6 +39,13 @@ void PreparePlayer2Engine(Game& g) {
     s.SetLoop(g.Player2Engine, true);
 }
 
+void SetSplitScreen(Game& g, bool split) {
+    g.SplitScreen = split;
+    if (!split) return;
+    for (const int engine : {sndDiesel, sndHoverEngine, sndHummerEngine})
+        g.Sound.SetPan(engine, -g.SplitPan);
+}
+
 void StartEngineSound(Game& g, int i) {
     if (g.ScreenSaverMode || !IsTankIndex(g, i)) return;
     if (i == g.Player1)

@@ -9,6 +9,9 @@
 void TuneSounds(Game& g);
 // Player 2's engine takes the wave of its sort's engine (split screen).
 void PreparePlayer2Engine(Game& g);
+// Two views or one. In two, player 1's engines sound from player 1's side of
+// the screen and player 2's from the other.
+void SetSplitScreen(Game& g, bool split);
 // The engine of a local player's vehicle starts (respawn) or stops (death).
 void StartEngineSound(Game& g, int i);
 void StopEngineSound(Game& g, int i);

@@ -48,6 +48,14 @@ TEST(Options, DeveloperOnlyAsFirstArgumentAndScreenSaverOnlyAsScr) {
     EXPECT_NE(Parse({"--bots", "2", "-developer"}).Error, "");
     EXPECT_TRUE(Parse({"/s"}, "/games/Moorclash.scr").Options.ScreenSaver);
     EXPECT_NE(Parse({"/s"}, "/games/moorclash").Error, "");
+    // Both comparisons ignore case; the system's other requests get the
+    // ordinary start screen rather than an error.
+    EXPECT_TRUE(Parse({"/S"}, "C:/GAMES/MOORCLASH.SCR").Options.ScreenSaver);
+    const TParseResult configure = Parse({"/c"}, "C:/GAMES/MOORCLASH.SCR");
+    EXPECT_EQ(configure.Error, "");
+    EXPECT_FALSE(configure.Options.ScreenSaver);
+    EXPECT_FALSE(configure.Options.QuickStart());
+    EXPECT_FALSE(Parse({"/p", "1234"}, "moorclash.scr").Options.ScreenSaver);
 }
 
 TEST(Options, QuickStartFillsTheStartChoices) {

@@ -281,3 +281,36 @@ TEST(GameKeys, AnyKeyEndsTheScreenSaver) {
     EXPECT_FALSE(rig.Form.Visible);
     EXPECT_TRUE(rig.App.Terminated);
 }
+
+TEST(GameKeys, PadsDriveTheirPlayersAndStartPauses) {
+    KeysRig rig;
+    Game& g = rig.g();
+    TPadState pad;
+    pad.Connected = true;
+    pad.LeftX = -1;
+    rig.Form.PadInput(1, pad);
+    EXPECT_EQ(rig.Bob().Steer, 1);
+    EXPECT_EQ(rig.Ann().Steer, 0);
+    // Without split screen the second pad has no one to drive.
+    g.SplitScreen = false;
+    pad.LeftX = 1;
+    rig.Form.PadInput(1, pad);
+    EXPECT_EQ(rig.Bob().Steer, 1);
+    pad.Start = true;
+    rig.Form.PadInput(0, pad);
+    EXPECT_TRUE(g.Paused);
+    EXPECT_EQ(rig.Ann().Steer, -1);
+    rig.Form.PadInput(0, pad); // Start still held: no second toggle
+    EXPECT_TRUE(g.Paused);
+}
+
+TEST(GameKeys, ResumingWithPlayerOneDeadStartsNoEngine) {
+    KeysRig rig;
+    rig.Tap('P');
+    rig.Ann().Alive = false;
+    rig.Sound.Log.clear();
+    rig.Tap('P');
+    for (const std::string& entry : rig.Sound.Log)
+        EXPECT_NE(entry, "play " + std::to_string(sndDiesel));
+    EXPECT_FALSE(rig.Sound.IsPlaying(sndDiesel));
+}

@@ -59,6 +59,9 @@ TEST(SetupStep, TwoPlayersUseTheirOwnSlotsAndViewports) {
     EXPECT_TRUE(g.Tanks[2].IsBot);
     EXPECT_TRUE(g.SplitScreen);
     EXPECT_EQ(g.SplitPan, -8000);
+    // Player 2 on the left: player 1's engines come from the right.
+    for (const int engine : {sndDiesel, sndHoverEngine, sndHummerEngine})
+        EXPECT_EQ(rig.Sound.Sounds[engine].Pan, 8000);
     EXPECT_EQ(g.LeftViewPlayer, 1);
     EXPECT_EQ(g.RightViewPlayer, 0);
 }
