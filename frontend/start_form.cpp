@@ -151,7 +151,8 @@ void TStartForm::FormActivate() {
         BuildLevelList(G, Levels);
         Levels.BaseLevelMode = false;
         LevelIndex = Levels.Shown().empty() ? -1 : 0;
-        OtherLevelIndex = -1;
+        // The other list starts at its top, so a swap always leaves a choice.
+        OtherLevelIndex = 0;
         ApplyStyle();
         LoadSettingsIntoControls();
     } else {

@@ -178,8 +178,8 @@ class TStartForm {
     TGameStyle Style = styleDeathmatch;
     bool UseBases = true;
     TLevelLists Levels;
-    int LevelIndex = -1;      // in the shown list, -1 none
-    int OtherLevelIndex = -1; // remembered place in the list not shown
+    int LevelIndex = -1;     // in the shown list, -1 none
+    int OtherLevelIndex = 0; // remembered place in the list not shown
     int BotCount = 0;
     int32_t FragLimitSetting = 50;
     int32_t CowLimitSetting = 5;
