@@ -305,7 +305,9 @@ void TStartScreen::MatchPanel() {
                 ImGui::SetScrollHereY();
                 ListScrolledTo = Form.LevelIndex;
             }
-            Places["level " + levels[i]] = RectOf(ImGui::GetItemRectMin(), ImGui::GetItemRectMax());
+            if (ImGui::IsItemVisible())
+                Places["level " + levels[i]] =
+                    RectOf(ImGui::GetItemRectMin(), ImGui::GetItemRectMax());
             ImGui::PopID();
         }
         ImGui::EndListBox();
@@ -579,6 +581,7 @@ void TStartScreen::MessagePopup() {
 void TStartScreen::Frame(int32_t nowMs, bool present) {
     const double dt = LastFrameMs < 0 ? 1.0 / 60 : std::max(1, nowMs - LastFrameMs) / 1000.0;
     LastFrameMs = nowMs;
+    Places.clear();
     Form.PreviewTimer(nowMs);
     Gui.NewFrame(StartFormWidth, StartFormHeight, dt);
     Theme();
