@@ -23,9 +23,19 @@ ImVec4 Vec(double r, double g, double b, double a = 1) {
     return ImVec4(float(r), float(g), float(b), float(a));
 }
 
+// The tint's text colour; a very dark one is lifted towards white so the
+// labels stay readable on the dark panels.
 ImU32 TextColour(const TTint& t) {
     const uint32_t c = t.TextColour();
-    return IM_COL32(RedOf(c), GreenOf(c), BlueOf(c), 255);
+    int r = RedOf(c), g = GreenOf(c), b = BlueOf(c);
+    const double luminance = (0.2126 * r + 0.7152 * g + 0.0722 * b) / 255;
+    if (luminance < 0.3) {
+        const double lift = (0.3 - luminance) / 0.3 * 0.5;
+        r += int((255 - r) * lift);
+        g += int((255 - g) * lift);
+        b += int((255 - b) * lift);
+    }
+    return IM_COL32(r, g, b, 255);
 }
 
 ImU32 RgbCol(const TRgb& c) {
@@ -193,7 +203,7 @@ void TStartScreen::PlayerPanel() {
         Form.SelectPlayerBtnClick();
     Place("SelectPlayerBtn");
 
-    const float labelWidth = 64;
+    const float labelWidth = 74;
     auto label = [&](const char* caption) {
         ImGui::PushStyleColor(ImGuiCol_Text, text);
         ImGui::AlignTextToFramePadding();
@@ -346,13 +356,15 @@ void TStartScreen::MatchPanel() {
 
 void TStartScreen::OptionsPanel() {
     const ImU32 text = TextColour(Form.Tint);
-    ImGui::SetNextWindowPos({PlayerPos.x, PlayerPos.y});
-    ImGui::SetNextWindowSize({MatchPos.x + MatchSize.x - PlayerPos.x, MatchSize.y});
+    // Beside the start buttons, over the player's and the match's panels.
+    const float left = StartPos.x + StartSize.x + 10;
+    ImGui::SetNextWindowPos({left, PlayerPos.y});
+    ImGui::SetNextWindowSize({MatchPos.x + MatchSize.x - left, MatchSize.y});
     ImGui::Begin("##options", nullptr,
                  ImGuiWindowFlags_NoDecoration | ImGuiWindowFlags_NoMove |
                      ImGuiWindowFlags_NoSavedSettings);
     ImGui::PushStyleColor(ImGuiCol_Text, text);
-    const float col2 = 320;
+    const float col2 = 290;
     auto tip = [](const char* hint) {
         if (hint && ImGui::IsItemHovered()) ImGui::SetTooltip("%s", hint);
     };
@@ -366,8 +378,8 @@ void TStartScreen::OptionsPanel() {
     ImGui::BeginGroup();
     ImGui::AlignTextToFramePadding();
     ImGui::TextUnformatted("Armor:");
-    ImGui::SameLine(70);
-    ImGui::SetNextItemWidth(160);
+    ImGui::SameLine(64);
+    ImGui::SetNextItemWidth(130);
     int armour = Form.Armour;
     ImGui::PushStyleColor(ImGuiCol_Text, ImVec4(0.94f, 0.94f, 0.90f, 1));
     if (ImGui::SliderInt("##HealthBar", &armour, 1, MaxArmour, "")) Form.ArmourChange(armour);
