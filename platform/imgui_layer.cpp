@@ -3,6 +3,9 @@
 #include <imgui.h>
 #include <imgui_impl_sdlrenderer.h>
 
+#include <algorithm>
+#include <iterator>
+
 #include "platform/text.h"
 
 namespace {
@@ -102,7 +105,16 @@ void TImGuiLayer::HandleEvent(const SDL_Event& e) {
                       : e.button.button == SDL_BUTTON_RIGHT  ? 1
                       : e.button.button == SDL_BUTTON_MIDDLE ? 2
                                                              : -1;
-        if (b >= 0) io.MouseDown[b] = down;
+        if (b < 0) break;
+        if (down) {
+            io.MouseDown[b] = true;
+            ButtonUnseen[b] = true;
+            ButtonUpWaiting[b] = false;
+        } else if (ButtonUnseen[b]) {
+            ButtonUpWaiting[b] = true;
+        } else {
+            io.MouseDown[b] = false;
+        }
         break;
     }
     case SDL_MOUSEWHEEL:
@@ -118,7 +130,17 @@ void TImGuiLayer::HandleEvent(const SDL_Event& e) {
     case SDL_KEYDOWN:
     case SDL_KEYUP: {
         const int sc = e.key.keysym.scancode;
-        if (sc >= 0 && sc < int(IM_ARRAYSIZE(io.KeysDown))) io.KeysDown[sc] = e.type == SDL_KEYDOWN;
+        if (sc >= 0 && sc < KeyCount) {
+            if (e.type == SDL_KEYDOWN) {
+                io.KeysDown[sc] = true;
+                KeyUnseen[sc] = true;
+                KeyUpWaiting[sc] = false;
+            } else if (KeyUnseen[sc]) {
+                KeyUpWaiting[sc] = true;
+            } else {
+                io.KeysDown[sc] = false;
+            }
+        }
         const Uint16 mod = e.key.keysym.mod;
         io.KeyShift = mod & KMOD_SHIFT;
         io.KeyCtrl = mod & KMOD_CTRL;
@@ -137,8 +159,20 @@ void TImGuiLayer::NewFrame(int width, int height, double dtSec) {
     io.DisplaySize = ImVec2(float(width), float(height));
     io.DisplayFramebufferScale = ImVec2(1, 1);
     io.DeltaTime = dtSec > 0 ? float(dtSec) : 1.0f / 60.0f;
+    for (int b = 0; b < ButtonCount; ++b)
+        if (ButtonUpWaiting[b] && !ButtonUnseen[b]) {
+            io.MouseDown[b] = false;
+            ButtonUpWaiting[b] = false;
+        }
+    for (int k = 0; k < KeyCount; ++k)
+        if (KeyUpWaiting[k] && !KeyUnseen[k]) {
+            io.KeysDown[k] = false;
+            KeyUpWaiting[k] = false;
+        }
     ImGui_ImplSDLRenderer_NewFrame();
     ImGui::NewFrame();
+    std::fill(std::begin(ButtonUnseen), std::end(ButtonUnseen), false);
+    std::fill(std::begin(KeyUnseen), std::end(KeyUnseen), false);
 }
 
 void TImGuiLayer::Render() {

@@ -41,6 +41,15 @@ class TImGuiLayer {
     SDL_Renderer* Renderer() const { return TheRenderer; }
 
   private:
+    // A press and its release in the same pass of the loop would never be
+    // seen by a frame: the release waits for the frame after the press.
+    static constexpr int ButtonCount = 3;
+    static constexpr int KeyCount = 512;
+    bool ButtonUnseen[ButtonCount] = {};
+    bool ButtonUpWaiting[ButtonCount] = {};
+    bool KeyUnseen[KeyCount] = {};
+    bool KeyUpWaiting[KeyCount] = {};
+
     ImGuiContext* Context = nullptr;
     SDL_Renderer* TheRenderer = nullptr;
 };

@@ -250,3 +250,25 @@ TEST(StartScreenGui, StartPlaysEscContinuesAndF12SavesTheUntouchedFile) {
     EXPECT_TRUE(rig.Program->App.Terminated);
     EXPECT_EQ(rig.Folder.Read(SettingsFileName), rig.Folder.Read(DefaultSettingsFileName));
 }
+
+TEST(StartScreenGui, APressAndReleaseBetweenTwoFramesStillClicks) {
+    GuiRig rig;
+    const SDL_Rect r = rig.Screen->Places.at("OptionsBtn");
+    SDL_Event e{};
+    e.type = SDL_MOUSEMOTION;
+    e.motion.x = r.x + r.w / 2;
+    e.motion.y = r.y + r.h / 2;
+    rig.Screen->HandleEvent(e);
+    e = {};
+    e.type = SDL_MOUSEBUTTONDOWN;
+    e.button.button = SDL_BUTTON_LEFT;
+    e.button.x = r.x + r.w / 2;
+    e.button.y = r.y + r.h / 2;
+    rig.Screen->HandleEvent(e);
+    e.type = SDL_MOUSEBUTTONUP;
+    rig.Screen->HandleEvent(e);
+    rig.Frame();
+    rig.Frame();
+    rig.Frame();
+    EXPECT_TRUE(rig.Form().OptionsShown);
+}
