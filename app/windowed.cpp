@@ -215,6 +215,9 @@ int RunWindowed(const TOptions& o, const std::string& folder) {
                 start.FormActivate();
             }
             TMainLoop loop(clock);
+            // Something happened in the start screen's window: draw it again
+            // even while the game window is in front.
+            bool menuDirty = true;
             // Esc in the game: back to the start screen, the match kept.
             auto backToMenu = [&] {
                 if (form.Visible) form.Hide();
@@ -234,6 +237,7 @@ int RunWindowed(const TOptions& o, const std::string& folder) {
                 }
                 const Uint32 id = EventWindow(e);
                 if (menu && id != 0 && id == menuWindow.Id()) {
+                    menuDirty = true;
                     if (e.type == SDL_WINDOWEVENT && e.window.event == SDL_WINDOWEVENT_CLOSE)
                         start.Close();
                     else
@@ -272,12 +276,16 @@ int RunWindowed(const TOptions& o, const std::string& folder) {
                 // shown, a few times a second is enough for a window behind.
                 int frames = 0;
                 const int menuTimer = loop.Timers.Add(16, [&] {
+                    // Behind a running match the menu rests until it is touched.
+                    if (form.Visible && !menuDirty) return;
+                    menuDirty = false;
                     const bool shot = o.Screenshot && ++frames == 5;
                     startScreen.Frame(clock.TickCount(), !shot);
                     if (shot) {
                         if (!SaveMenuShot(menuWindow.Renderer, *o.Screenshot)) status = 1;
                         SDL_RenderPresent(menuWindow.Renderer);
-                        start.Close();
+                        // A picture for people to look at: the settings stay as they were.
+                        program.App.Terminate();
                     }
                     if (start.KeyDialogRequested) {
                         // The key dialog comes with the key settings.
