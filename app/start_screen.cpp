@@ -632,4 +632,9 @@ void TStartScreen::Frame(int32_t nowMs, bool present) {
     case TAction::None:
         break;
     }
+    if (Form.KeyDialogRequested) {
+        // The key dialog comes with the key settings; until then, say so.
+        Form.KeyDialogRequested = false;
+        Messages.push_back("The key configuration dialog is not in this build yet.");
+    }
 }

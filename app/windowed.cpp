@@ -287,12 +287,6 @@ int RunWindowed(const TOptions& o, const std::string& folder) {
                         // A picture for people to look at: the settings stay as they were.
                         program.App.Terminate();
                     }
-                    if (start.KeyDialogRequested) {
-                        // The key dialog comes with the key settings.
-                        start.KeyDialogRequested = false;
-                        startScreen.Messages.push_back(
-                            "The key configuration dialog is not in this build yet.");
-                    }
                     // A start that could not begin its level leaves the game window.
                     if (form.Visible && !form.SurfaceReady) backToMenu();
                 });

@@ -573,6 +573,7 @@ void TStartForm::HandOver() {
 void TStartForm::ShowGameWindow() {
     Windowed = !Fullscreen;
     // The game window draws now; the menu's preview rests.
+    FormDeactivate();
     TimerEnabled = false;
     if (!GameWindow) return;
     // A start while a match is shown begins afresh on a new surface.

@@ -224,6 +224,21 @@ TEST(StartScreenGui, ANetworkStartSaysItIsNotInThisBuild) {
     EXPECT_FALSE(rig.Shown("MessageOK"));
 }
 
+TEST(StartScreenGui, F1AndConfigureControlsSayTheKeyDialogIsToCome) {
+    GuiRig rig;
+    rig.Key(SDLK_F1, SDL_SCANCODE_F1);
+    rig.Frame();
+    ASSERT_EQ(rig.Screen->Messages.size(), 1u);
+    EXPECT_TRUE(rig.Shown("MessageOK"));
+    // Keys wait while a message is up.
+    rig.Key(SDLK_F12, SDL_SCANCODE_F12);
+    EXPECT_FALSE(rig.Program->App.Terminated);
+    rig.Click("MessageOK");
+    rig.Click("OptionsBtn");
+    rig.Click("SetControlsBtn");
+    EXPECT_EQ(rig.Screen->Messages.size(), 1u);
+}
+
 TEST(StartScreenGui, StartPlaysEscContinuesAndF12SavesTheUntouchedFile) {
     GuiRig rig;
     rig.Click("StartBtn");
