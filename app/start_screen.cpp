@@ -162,6 +162,8 @@ void TStartScreen::Theme() {
     c[ImGuiCol_ScrollbarGrab] = Vec(r * 0.5, g * 0.5, b * 0.5, 0.9);
     c[ImGuiCol_Separator] = c[ImGuiCol_Border];
     c[ImGuiCol_ModalWindowDimBg] = Vec(0, 0, 0, 0.55);
+    c[ImGuiCol_TitleBg] = Vec(r * 0.35, g * 0.35, b * 0.35, 1);
+    c[ImGuiCol_TitleBgActive] = Vec(r * 0.45, g * 0.45, b * 0.45, 1);
 }
 
 void TStartScreen::DrawBackground() {

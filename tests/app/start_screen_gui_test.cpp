@@ -218,6 +218,7 @@ TEST(StartScreenGui, ANetworkStartSaysItIsNotInThisBuild) {
     ASSERT_TRUE(rig.Shown("MessageOK"));
     EXPECT_EQ(rig.Screen->Messages.front(), "Network play is not in this build yet.");
     EXPECT_FALSE(rig.Form().GameStarted);
+    rig.Frame(); // a box that sizes itself shows from its second frame
     rig.Save("start_message.png");
     rig.Click("MessageOK");
     EXPECT_TRUE(rig.Screen->Messages.empty());
