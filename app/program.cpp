@@ -46,14 +46,21 @@ void ApplyQuickStart(Game& g, const TOptions& o) {
     s.NewGameRequested = true;
 }
 
-std::string StartProgram(TProgram& p, const TOptions& o) {
+std::string CreateWindows(TProgram& p, const TOptions& o) {
     p.Start.FormCreate();
+    p.Start.SetGameWindow(&p.Form);
     const bool playable = p.Form.FormCreate();
     p.Keys.FormCreate();
     LoadKeyMapAtStart(*p.G);
     p.Form.DeveloperSwitch = o.Developer;
     p.Network.FormCreate();
     if (!playable) return "The game cannot be played without its texture list (TextureList.txt).";
+    return {};
+}
+
+std::string StartProgram(TProgram& p, const TOptions& o) {
+    const std::string unplayable = CreateWindows(p, o);
+    if (!unplayable.empty()) return unplayable;
     // The start screen's choices come from the settings file; the command
     // line wins over them. Nothing here writes the file.
     Game& g = *p.G;

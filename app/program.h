@@ -45,6 +45,10 @@ struct TProgram {
 // Fills the start screen's choices from the quick-start options.
 void ApplyQuickStart(Game& g, const TOptions& o);
 
+// Creates the windows in their order (loading the match data). Empty when
+// the game can be played, else why not.
+std::string CreateWindows(TProgram& p, const TOptions& o);
+
 // Creates the windows in their order (loading the match data), takes the
 // quick-start options and shows the game window, which starts the match.
 // Empty on success, else why the match could not start.

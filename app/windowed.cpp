@@ -6,10 +6,12 @@
 
 #include "app/program.h"
 #include "app/run.h"
+#include "app/start_screen.h"
 #include "platform/bitmap_file.h"
 #include "platform/display.h"
 #include "platform/game_assets.h"
 #include "platform/gamepads.h"
+#include "platform/imgui_layer.h"
 #include "platform/keys.h"
 #include "platform/main_loop.h"
 #include "platform/sound_device.h"
@@ -17,18 +19,78 @@
 
 namespace {
 
-// Message boxes never stop the game: they go to stderr.
+// Message boxes never stop the game: they go to stderr, and wait on the
+// start screen for the player to read them there.
 class WindowUi : public Ui {
   public:
     explicit WindowUi(TDisplay& d) : Display(d) {}
     void MessageBox(const std::string& t) override {
         std::fprintf(stderr, "moorclash: %s\n", t.c_str());
+        if (Menu) Menu->Messages.push_back(t);
     }
-    void DebugLine(const std::string&) override {}
-    void SetCaption(const std::string& t) override { Display.SetCaption(t); }
+    void DebugLine(const std::string& t) override {
+        if (Menu) Menu->Form.AddDebugLine(t);
+    }
+    // The captions the game sets are the start screen's.
+    void SetCaption(const std::string& t) override {
+        if (MenuWindow)
+            SDL_SetWindowTitle(MenuWindow, t.c_str());
+        else
+            Display.SetCaption(t);
+    }
     void ConsoleLine(const std::string&) override {}
     TDisplay& Display;
+    TStartScreen* Menu = nullptr;
+    SDL_Window* MenuWindow = nullptr;
 };
+
+// The start screen's own window: fixed size, centred, drawn by ImGui.
+struct TMenuWindow {
+    ~TMenuWindow() {
+        Gui.Finalise();
+        if (Renderer) SDL_DestroyRenderer(Renderer);
+        if (Window) SDL_DestroyWindow(Window);
+    }
+    std::string Open() {
+        Window = SDL_CreateWindow("Moorclash", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                  StartFormWidth, StartFormHeight, SDL_WINDOW_SHOWN);
+        if (!Window) return std::string("Cannot open the start screen: ") + SDL_GetError();
+        // Synced to the monitor: the menu never spins the processor.
+        Renderer =
+            SDL_CreateRenderer(Window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
+        if (!Renderer) Renderer = SDL_CreateRenderer(Window, -1, SDL_RENDERER_SOFTWARE);
+        if (!Renderer) return std::string("Cannot draw the start screen: ") + SDL_GetError();
+        SDL_StartTextInput();
+        return Gui.Initialise(Renderer);
+    }
+    Uint32 Id() const { return Window ? SDL_GetWindowID(Window) : 0; }
+
+    SDL_Window* Window = nullptr;
+    SDL_Renderer* Renderer = nullptr;
+    TImGuiLayer Gui;
+};
+
+// The window an event belongs to (0: none in particular).
+Uint32 EventWindow(const SDL_Event& e) {
+    switch (e.type) {
+    case SDL_WINDOWEVENT:
+        return e.window.windowID;
+    case SDL_KEYDOWN:
+    case SDL_KEYUP:
+        return e.key.windowID;
+    case SDL_TEXTINPUT:
+        return e.text.windowID;
+    case SDL_MOUSEMOTION:
+        return e.motion.windowID;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+        return e.button.windowID;
+    case SDL_MOUSEWHEEL:
+        return e.wheel.windowID;
+    default:
+        return 0;
+    }
+}
 
 // The game window's screen side on the real display.
 class WindowDisplay : public IGameDisplay {
@@ -58,7 +120,7 @@ class WindowDisplay : public IGameDisplay {
         if (!Program) return;
         const Game& g = *Program->G;
         DrawView(Display.Canvas(), g, {Sprites, Program->Pictures.Ground}, g.Player1);
-        if (Options.Screenshot && !ShotTaken) {
+        if (Options.Screenshot && !ShotTaken && !NoShot) {
             std::string why;
             if (!Display.SaveScreenshot(*Options.Screenshot, &why)) {
                 std::fprintf(stderr, "moorclash: %s\n", why.c_str());
@@ -73,6 +135,7 @@ class WindowDisplay : public IGameDisplay {
     TProgram* Program = nullptr;
     TImageList Sprites;
     bool Failed = false;
+    bool NoShot = false;
 
   private:
     TDisplay& Display;
@@ -81,11 +144,33 @@ class WindowDisplay : public IGameDisplay {
     bool ShotTaken = false;
 };
 
+// The start screen as a picture (read back before it is presented).
+bool SaveMenuShot(SDL_Renderer* renderer, const std::string& path) {
+    TImage image(StartFormWidth, StartFormHeight);
+    if (SDL_RenderReadPixels(renderer, nullptr, SDL_PIXELFORMAT_XBGR8888, image.Pixels.data(),
+                             image.Width * 4) != 0)
+        return false;
+    for (uint32_t& p : image.Pixels)
+        p &= 0xFFFFFF;
+    std::string why;
+    if (SaveImageFile(image, path, &why)) return true;
+    std::fprintf(stderr, "moorclash: %s\n", why.c_str());
+    return false;
+}
+
 } // namespace
 
 int RunWindowed(const TOptions& o, const std::string& folder) {
     if (SDL_Init(SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0) {
         std::fprintf(stderr, "moorclash: cannot start SDL: %s\n", SDL_GetError());
+        return 1;
+    }
+    // Without match options the program opens on the start screen, which
+    // needs the display from the start.
+    const bool menu = !o.QuickStart() && !o.ScreenSaver;
+    if (menu && SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        std::fprintf(stderr, "moorclash: cannot open the display: %s\n", SDL_GetError());
+        SDL_Quit();
         return 1;
     }
     int status = 0;
@@ -99,31 +184,83 @@ int RunWindowed(const TOptions& o, const std::string& folder) {
         TKeyboard keyboard;
         SdlBitmapReader reader;
         WindowDisplay screen(display, keyboard, o);
+        TMenuWindow menuWindow;
         const uint32_t seed =
             o.Seed ? *o.Seed : static_cast<uint32_t>(SDL_GetTicks() ^ time(nullptr));
         TProgram program(clock, mixer, ui, net, screen, reader, seed, folder);
+        TStartScreen startScreen(program.Start, menuWindow.Gui);
         screen.Program = &program;
+        TForm1& form = program.Form;
+        TStartForm& start = program.Start;
+        std::string menuError;
 
         if (!LoadGameSprites(reader, folder, screen.Sprites, ui) ||
             !LoadGameSounds(folder, mixer, ui)) {
             status = 1;
-        } else if (!StartProgram(program, o).empty()) {
+        } else if (menu && !(menuError = menuWindow.Open()).empty()) {
+            std::fprintf(stderr, "moorclash: %s\n", menuError.c_str());
+            status = 1;
+        } else if (menu && !CreateWindows(program, o).empty()) {
+            status = 2; // the reason has been said as a message already
+        } else if (!menu && !StartProgram(program, o).empty()) {
             status = screen.Failed ? 1 : 2; // the reason has been said as a message already
-        } else if (!program.Form.SurfaceReady) {
+        } else if (!menu && !form.SurfaceReady) {
             status = 1; // the display said why
         } else {
             speakers.Open();
-            TForm1& form = program.Form;
             // Pads are welcome, never required.
             TGamepads pads;
             pads.Open();
+            if (menu) {
+                ui.Menu = &startScreen;
+                ui.MenuWindow = menuWindow.Window;
+                startScreen.Developer = o.Developer;
+                // The screenshot is of the start screen; the game draws no shot.
+                screen.NoShot = true;
+                start.FormActivate();
+            }
             TMainLoop loop(clock);
+            // Something happened in the start screen's window: draw it again
+            // even while the game window is in front.
+            bool menuDirty = true;
+            // Esc in the game: back to the start screen, the match kept.
+            auto backToMenu = [&] {
+                if (form.Visible) form.Hide();
+                SDL_ShowWindow(menuWindow.Window);
+                SDL_RaiseWindow(menuWindow.Window);
+                start.FormActivate();
+            };
             loop.OnEvent = [&](const SDL_Event& e) {
                 display.HandleEvent(e);
                 pads.HandleEvent(e);
-                if (e.type == SDL_QUIT) program.App.Terminate();
+                if (e.type == SDL_QUIT) {
+                    // Closing ends the program the way EXIT does.
+                    if (menu)
+                        start.Close();
+                    else
+                        program.App.Terminate();
+                    return;
+                }
+                const Uint32 id = EventWindow(e);
+                if (menu && id != 0 && id == menuWindow.Id()) {
+                    menuDirty = true;
+                    if (e.type == SDL_WINDOWEVENT && e.window.event == SDL_WINDOWEVENT_CLOSE)
+                        start.Close();
+                    else
+                        startScreen.HandleEvent(e);
+                    return;
+                }
+                // The game window's events.
                 if (e.type == SDL_WINDOWEVENT && e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED)
                     form.FormActivate();
+                if (e.type == SDL_WINDOWEVENT && e.window.event == SDL_WINDOWEVENT_CLOSE) {
+                    // Closing the game window closes the start screen too.
+                    if (menu)
+                        form.FormClose();
+                    else
+                        program.App.Terminate();
+                    return;
+                }
                 TKeyEvent key;
                 if (KeyEventFromSdl(e, key)) {
                     keyboard.OnKey(key);
@@ -132,8 +269,15 @@ int RunWindowed(const TOptions& o, const std::string& folder) {
                         form.FormKeyDown(key.Key, key.Shift, key.Repeat);
                     else
                         form.FormKeyUp(key.Key);
-                    // Until the start screen is in, leaving the game ends the program.
-                    if (!form.Visible) program.App.Terminate();
+                    // Esc hid the game window: back to the start screen, the
+                    // match kept; a quick start has no menu to go to.
+                    if (!form.Visible) {
+                        if (menu)
+                            backToMenu();
+                        else
+                            program.App.Terminate();
+                    }
+                    return;
                 }
                 if (!form.Visible) return;
                 if (e.type == SDL_MOUSEMOTION) {
@@ -159,6 +303,28 @@ int RunWindowed(const TOptions& o, const std::string& folder) {
                         form.PadInput(slot, pads.Read(slot));
                 form.TimerTimer();
             });
+            if (menu) {
+                // The menu redraws about 60 times a second; while a match is
+                // shown, a few times a second is enough for a window behind.
+                int frames = 0;
+                const int menuTimer = loop.Timers.Add(16, [&] {
+                    // Behind a running match the menu rests until it is touched.
+                    if (form.Visible && !menuDirty) return;
+                    menuDirty = false;
+                    const bool shot = o.Screenshot && ++frames == 5;
+                    startScreen.Frame(clock.TickCount(), !shot);
+                    if (shot) {
+                        if (!SaveMenuShot(menuWindow.Renderer, *o.Screenshot)) status = 1;
+                        SDL_RenderPresent(menuWindow.Renderer);
+                        // A picture for people to look at: the settings stay as they were.
+                        program.App.Terminate();
+                    }
+                    // A start that could not begin its level leaves the game window.
+                    if (form.Visible && !form.SurfaceReady) backToMenu();
+                });
+                loop.Timers.Add(
+                    250, [&] { loop.Timers.SetInterval(menuTimer, form.Visible ? 200 : 16); });
+            }
             loop.Run();
             if (form.Visible) form.Hide();
             if (screen.Failed) status = 1;

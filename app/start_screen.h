@@ -1,0 +1,60 @@
+// The start screen on the display: the start form's controls drawn with
+// Dear ImGui over the tinted moor, in the game's own colours. The window
+// itself (real, or a software surface in tests) belongs to the caller.
+#pragma once
+
+#include <SDL2/SDL.h>
+
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <string>
+
+#include "frontend/start_form.h"
+#include "platform/imgui_layer.h"
+
+class TStartScreen {
+  public:
+    TStartScreen(TStartForm& form, TImGuiLayer& gui) : Form(form), Gui(gui) {}
+    ~TStartScreen();
+    TStartScreen(const TStartScreen&) = delete;
+    TStartScreen& operator=(const TStartScreen&) = delete;
+
+    // An event of the start screen's window. Keys reach the form first
+    // (Esc, F1, F12), then the controls.
+    void HandleEvent(const SDL_Event& event);
+    // Lays out, draws and presents one frame at tick count nowMs; what the
+    // clicks asked for (starting, closing) runs after the frame is drawn.
+    void Frame(int32_t nowMs, bool present = true);
+
+    // Message boxes waiting to be shown, first one on top.
+    std::deque<std::string> Messages;
+    // Developer mode: the trace list is shown.
+    bool Developer = false;
+    // Where each named control was drawn in the last frame (its caption or
+    // its name in the form), so tests and tools can find it.
+    std::map<std::string, SDL_Rect> Places;
+
+    TStartForm& Form;
+
+  private:
+    enum class TAction { None, Start, Continue, Exit };
+
+    void Theme();
+    void DrawBackground();
+    void PlayerPanel();
+    void MatchPanel();
+    void OptionsPanel();
+    void StartButtons(int32_t nowMs);
+    void BottomButtons();
+    void HelpAndDebug();
+    void MessagePopup();
+    void Place(const std::string& name);
+
+    TImGuiLayer& Gui;
+    SDL_Texture* BackgroundTexture = nullptr;
+    int32_t LastFrameMs = -1;
+    int ListScrolledTo = -1;
+    TAction Pending = TAction::None;
+    TStartKind PendingStart = startLocal;
+};
