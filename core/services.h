@@ -106,6 +106,8 @@ class NetOut {
     virtual void SendGameSetup() = 0;
     virtual void SendBaseList() = 0;
     virtual void SendTankList() = 0;
+    // The team scores changed (a cow was scored).
+    virtual void SendScore() = 0;
 };
 
 class NullNetOut : public NetOut {
@@ -131,4 +133,5 @@ class NullNetOut : public NetOut {
     void SendGameSetup() override {}
     void SendBaseList() override {}
     void SendTankList() override {}
+    void SendScore() override {}
 };

@@ -84,6 +84,7 @@ class FakeNet : public NullNetOut {
     void SendGameSetup() override { Say("game setup"); }
     void SendBaseList() override { Say("base list"); }
     void SendTankList() override { Say("tank list"); }
+    void SendScore() override { Say("score"); }
 
   private:
     void Say(const std::string& e) { Events.push_back(e); }
