@@ -9,6 +9,7 @@
 #include "app/program.h"
 #include "app/run.h"
 #include "core/silent_sound.h"
+#include "match/bot_census.h"
 #include "platform/bitmap_file.h"
 
 namespace {
@@ -71,11 +72,16 @@ int RunHeadless(const TOptions& o, const std::string& programFolder) {
     if (o.Seconds) {
         const int64_t endMs = static_cast<int64_t>(*o.Seconds * 1000);
         int64_t elapsed = 0;
+        // A timed run ends with what the bots did: scores by minute, the
+        // time they spent stuck, and whether every invariant held.
+        TBotCensus census;
         while (elapsed < endMs && !StopRequested && !program.App.Terminated) {
             simClock.Now += SimulatedStepMs;
             elapsed += SimulatedStepMs;
             form.TimerTimer();
+            census.Sample(*program.G);
         }
+        std::printf("%s\n", census.Report(*program.G).c_str());
     } else {
         while (!StopRequested && !program.App.Terminated) {
             form.TimerTimer();

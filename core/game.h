@@ -16,6 +16,8 @@
 
 constexpr int MaxTanks = 64;
 
+class TMazeSolver;
+
 enum TVehicleSort : int32_t { sortTank = 0, sortHovercraft = 5, sortHummer = 10 };
 
 enum TWeapon : int32_t {
@@ -119,6 +121,8 @@ struct TBotState {
     int32_t SavedMission = msFreelance;
     int32_t MissionTarget = -1;
     int32_t SavedMissionTarget = -1;
+    // This tick's step found nothing to do (the bot stands still on purpose).
+    bool BotIdle = false;
 };
 
 // What the host last said about this vehicle (clients predict from it).
@@ -308,6 +312,10 @@ struct TMatchFlags {
     // Bullets find the vehicles they may hit through a coarse grid; off
     // only to measure what the grid saves.
     bool BulletBroadPhase = true;
+    // The credits show's formation: pattern 0..2 and direction +1 / -1; a
+    // kill in the show picks new ones.
+    int32_t FormationPattern = 0;
+    int32_t FormationDirection = 1;
     // Where each local player's view looks (centre, world px) and its size
     // (screen px), as the last frame drew it: positional sound hears by it.
     std::array<TVector, 2> ViewCentres{};
@@ -432,6 +440,10 @@ struct Game : TGameClock, TMatchFlags, TMapState, TTerrainTables, TTeamTable {
     TStartChoices Start;
     // Source of AppearanceStamp values.
     uint64_t AppearanceSerial = 0;
+
+    // The bots' path finder over this game's map, made on first use (its
+    // working grids are large and only bots need them).
+    std::shared_ptr<TMazeSolver> PathFinder;
 
     SoundOut& Sound;
     Ui& TheUi;

@@ -113,6 +113,8 @@ class NetOut {
     virtual void SendPing() = 0;
     // The developers' key: ends the program on every machine.
     virtual void SendRemoteShutdown() = 0;
+    // The team scores changed (a cow was scored).
+    virtual void SendScore() = 0;
 };
 
 class NullNetOut : public NetOut {
@@ -141,4 +143,5 @@ class NullNetOut : public NetOut {
     void SendControl(int, int, bool) override {}
     void SendPing() override {}
     void SendRemoteShutdown() override {}
+    void SendScore() override {}
 };

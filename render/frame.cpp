@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <numbers>
 
+#include "core/asset_names.h"
 #include "core/terrain.h"
 
 namespace {
@@ -60,6 +61,27 @@ void DrawVehicle(ICanvas& c, const Game& g, const TImageList& sprites, const TTa
     c.TextOut(x - w / 2, y - 30, t.Name, name);
 }
 
+// Capture The Cow: every cow with its shadow, and a light flashing over
+// each base whose cow has been taken.
+void DrawCows(ICanvas& c, const Game& g, const TImageList& sprites, double left, double top) {
+    if (!g.CaptureTheCow) return;
+    for (int t = 0; t < g.TeamCount; ++t) {
+        const TTeam& team = g.Teams[t];
+        int x, y;
+        WorldToScreen(left, top, team.CowPosition, x, y);
+        const int angle = DrawAngle(team.CowHeading);
+        if (g.ShowShadows)
+            c.DrawRotated(sprites, spCowShadow, x + 3, y + 3, 0.5, 0.5, angle, TBlend::Alpha, 96);
+        c.DrawRotated(sprites, spCow, x, y, 0.5, 0.5, angle);
+        const int b = team.Base;
+        if (team.CowAtHome || b < 0 || b >= g.BaseCount) continue;
+        // On for half of each alarm period.
+        if ((g.GameTime - team.CowLeftTime) % 900 > 450) continue;
+        WorldToScreen(left, top, CellCentre(g, g.Bases[b].X, g.Bases[b].Y), x, y);
+        c.DrawRotated(sprites, spAlarmLight, x, y, 0.5, 0.5, 0, TBlend::Additive, 255);
+    }
+}
+
 } // namespace
 
 void DrawView(ICanvas& c, const Game& g, const TFramePictures& pics, int follow) {
@@ -80,5 +102,6 @@ void DrawView(ICanvas& c, const Game& g, const TFramePictures& pics, int follow)
         if (!g.Tanks[i].Alive) DrawVehicle(c, g, pics.Sprites, g.Tanks[i], left, top);
     for (int i = 0; i < g.TankCount; ++i)
         if (g.Tanks[i].Alive) DrawVehicle(c, g, pics.Sprites, g.Tanks[i], left, top);
+    DrawCows(c, g, pics.Sprites, left, top);
     DrawGround(c, g, pics.Ground, left, top, true);
 }

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "core/asset_names.h"
+#include "sim/bots.h"
 #include "sim/cows.h"
 #include "sim/explosions.h"
 #include "sim/messages.h"
@@ -84,7 +85,7 @@ void ApplyDamage(Game& g, int victim, int attacker, double amount) {
             --k.Frags;
         } else {
             if (g.LevelRunning) ++k.Frags;
-            // Credits level: the bots' synchronized driving takes a new pattern here.
+            if (g.CreditsLevel) NewFormation(g);
             CountMultiKill(g, attacker);
         }
     }

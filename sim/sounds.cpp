@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "core/asset_names.h"
+#include "sim/cows.h"
 
 namespace {
 
@@ -172,7 +173,7 @@ void RemoteGunSounds(Game& g) {
 void SoundUpdate(Game& g) {
     if (g.ScreenSaverMode) return;
     UpdateEngines(g);
-    // The cows' alarms go here, with the cows.
+    if (g.CaptureTheCow) CowAlarms(g);
     UpdateHorn(g);
     if (g.ClientMode && g.LevelRunning) RemoteGunSounds(g);
 }

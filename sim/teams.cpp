@@ -143,3 +143,27 @@ void TeamsAtLevelStart(Game& g) {
         }
     }
 }
+
+std::vector<TBaseListEntry> HostBaseList(const Game& g) {
+    std::vector<TBaseListEntry> list;
+    for (int t = 0; t < g.TeamCount && t < MaxTeams; ++t)
+        list.push_back({g.Teams[t].Colour, g.Teams[t].Base});
+    return list;
+}
+
+void ApplyReceivedBaseList(Game& g, const std::vector<TBaseListEntry>& list) {
+    if (g.BaseCount < g.TeamCount) {
+        for (int t = 0; t < g.TeamCount; ++t)
+            g.Teams[t].Base = -1;
+        return;
+    }
+    for (int t = 0; t < g.TeamCount; ++t)
+        g.Teams[t].Base = 0;
+    const size_t n = list.size() < MaxTeams ? list.size() : MaxTeams;
+    for (size_t k = 0; k < n; ++k) {
+        const int t = FindTeamByColour(g, list[k].Colour);
+        const int b = list[k].Base;
+        if (t < 0 || b < -1 || b >= g.BaseCount) continue;
+        g.Teams[t].Base = b;
+    }
+}

@@ -2,6 +2,8 @@
 // with the first vehicle of a colour and go with the last.
 #pragma once
 
+#include <vector>
+
 #include "core/game.h"
 
 // The first team of named colour c, -1 none.
@@ -29,3 +31,14 @@ void RebuildMateLists(Game& g);
 // vehicles without a team join one, bases are handed out from a random
 // start, and the team scores start over.
 void TeamsAtLevelStart(Game& g);
+
+// One team's entry of the base list the host sends its clients.
+struct TBaseListEntry {
+    int32_t Colour = 0; // the team, by its named colour
+    int32_t Base = -1;
+};
+// The host's base list: every team's colour and base, in table order.
+std::vector<TBaseListEntry> HostBaseList(const Game& g);
+// A client takes the host's base list. At most eleven entries count;
+// one naming no team here, or a base the map does not have, is skipped.
+void ApplyReceivedBaseList(Game& g, const std::vector<TBaseListEntry>& list);

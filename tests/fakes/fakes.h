@@ -89,6 +89,7 @@ class FakeNet : public NullNetOut {
     }
     void SendPing() override { Say("ping"); }
     void SendRemoteShutdown() override { Say("remote shutdown"); }
+    void SendScore() override { Say("score"); }
 
   private:
     void Say(const std::string& e) { Events.push_back(e); }

@@ -402,3 +402,53 @@ TEST(Teams, LevelStartHandsOutBasesInTurnFromARandomOne) {
     for (int t = 0; t < 3; ++t)
         EXPECT_EQ(g.Teams[t].Base, -1);
 }
+
+TEST(Teams, ClientsTakeTheHostsBaseList) {
+    TestRig host, client;
+    for (Game* g : {&host.g(), &client.g()}) {
+        g->TeamGame = true;
+        Join(*g, Red);
+        Join(*g, Blue);
+        g->BaseCount = 3;
+    }
+    host.g().Teams[0].Base = 2;
+    host.g().Teams[1].Base = 0;
+    const std::vector<TBaseListEntry> sent = HostBaseList(host.g());
+    ASSERT_EQ(sent.size(), 2u);
+    EXPECT_EQ(sent[0].Colour, 1);
+    EXPECT_EQ(sent[1].Colour, 7);
+    // The client's table lists the teams the other way round.
+    Game& c = client.g();
+    std::swap(c.Teams[0], c.Teams[1]);
+    ApplyReceivedBaseList(c, sent);
+    EXPECT_EQ(c.Teams[0].Base, 0); // blue
+    EXPECT_EQ(c.Teams[1].Base, 2); // red
+
+    // Unknown colours and bases the map lacks are skipped; the rest get 0.
+    ApplyReceivedBaseList(c, {{1, 7}, {4, 1}, {7, 1}});
+    EXPECT_EQ(c.Teams[0].Base, 1);
+    EXPECT_EQ(c.Teams[1].Base, 0);
+    // More teams than bases: nobody has one.
+    c.BaseCount = 1;
+    ApplyReceivedBaseList(c, sent);
+    EXPECT_EQ(c.Teams[0].Base, -1);
+    EXPECT_EQ(c.Teams[1].Base, -1);
+}
+
+TEST(Teams, RemovingTheLastTeamLeavesItsMembersWithoutOne) {
+    TestRig rig;
+    Game& g = rig.g();
+    g.TeamGame = true;
+    const int a = Join(g, Red);
+    RemoveTeam(g, 0);
+    EXPECT_EQ(g.TeamCount, 0);
+    EXPECT_EQ(g.Tanks[a].TeamIndex, -1);
+    EXPECT_EQ(SmallestTeam(g), -1);
+    RemoveTeam(g, 0);
+    EXPECT_EQ(g.TeamCount, 0);
+    EXPECT_TRUE(rig.TheUi.Boxes.empty());
+    // It joins again by its colour.
+    JoinByColour(g, a, 1);
+    EXPECT_EQ(g.TeamCount, 1);
+    EXPECT_EQ(g.Tanks[a].TeamIndex, 0);
+}
