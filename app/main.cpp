@@ -43,6 +43,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "moorclash: %s\n", problem.c_str());
         return 2;
     }
+    if (o.Screenshot) return RunScreenshot(o, folder);
     if (o.Headless) return RunHeadless(o, folder);
     return RunWindowed(o, folder);
 }

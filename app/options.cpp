@@ -27,8 +27,9 @@ std::string UsageText() {
            "  --seed N            seed of the random generator\n"
            "  --two-players       two players on one keyboard, split screen\n"
            "  --headless          no window, no sound: run the match on the console\n"
-           "  --seconds N         with --headless: run N seconds of game time as fast as possible\n"
-           "  --screenshot FILE   save the first drawn frame of the match as a picture\n"
+           "  --seconds N         with --headless or --screenshot: run N seconds of game time\n"
+           "                      as fast as possible\n"
+           "  --screenshot FILE   draw the match off screen (after --seconds) and save it as PNG\n"
            "  --platform-demo     show the drawing and sound demo\n"
            "  --help              this text\n";
 }
@@ -102,7 +103,7 @@ TParseResult ParseOptions(const std::vector<std::string>& args, const std::strin
             return fail("unknown option: " + a);
         }
     }
-    if (o.Seconds && !o.Headless && !o.PlatformDemo)
-        return fail("--seconds goes with --headless or --platform-demo");
+    if (o.Seconds && !o.Headless && !o.PlatformDemo && !o.Screenshot)
+        return fail("--seconds goes with --headless, --screenshot or --platform-demo");
     return r;
 }

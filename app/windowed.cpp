@@ -6,13 +6,13 @@
 
 #include "app/program.h"
 #include "app/run.h"
+#include "app/screen_frame.h"
 #include "platform/bitmap_file.h"
 #include "platform/display.h"
 #include "platform/game_assets.h"
 #include "platform/keys.h"
 #include "platform/main_loop.h"
 #include "platform/sound_device.h"
-#include "render/frame.h"
 
 namespace {
 
@@ -32,8 +32,8 @@ class WindowUi : public Ui {
 // The game window's screen side on the real display.
 class WindowDisplay : public IGameDisplay {
   public:
-    WindowDisplay(TDisplay& display, TKeyboard& keyboard, const TOptions& options)
-        : Display(display), Keyboard(keyboard), Options(options) {}
+    WindowDisplay(TDisplay& display, TKeyboard& keyboard, Clock& clock)
+        : Display(display), Keyboard(keyboard), TheClock(clock) {}
 
     bool InitSurface(const TDisplayMode& mode) override {
         const std::string error = Display.Initialise("Moorclash", mode, mode.Width, mode.Height);
@@ -54,29 +54,23 @@ class WindowDisplay : public IGameDisplay {
     void HideCursor() override { Display.ShowPointer(false); }
     void DrawFrame() override {
         if (!Program) return;
-        const Game& g = *Program->G;
-        DrawView(Display.Canvas(), g, {Sprites, Program->Pictures.Ground}, g.Player1);
-        if (Options.Screenshot && !ShotTaken) {
-            std::string why;
-            if (!Display.SaveScreenshot(*Options.Screenshot, &why)) {
-                std::fprintf(stderr, "moorclash: %s\n", why.c_str());
-                Failed = true;
-            }
-            ShotTaken = true;
-            Program->App.Terminate();
-        }
+        const int32_t now = TheClock.TickCount();
+        // The tick runs every millisecond; without vsync pacing the frames
+        // a few hundred a second are plenty, and the rest of the time the
+        // loop sleeps.
+        if (!Display.Mode().VSync && !Cap.Due(now)) return;
+        Frame.Draw(Display.Canvas(), *Program, now);
         Display.Present();
     }
-
     TProgram* Program = nullptr;
-    TImageList Sprites;
+    TScreenFrame Frame;
     bool Failed = false;
 
   private:
     TDisplay& Display;
     TKeyboard& Keyboard;
-    const TOptions& Options;
-    bool ShotTaken = false;
+    Clock& TheClock;
+    TFrameCap Cap;
 };
 
 } // namespace
@@ -96,14 +90,13 @@ int RunWindowed(const TOptions& o, const std::string& folder) {
         NullNetOut net;
         TKeyboard keyboard;
         SdlBitmapReader reader;
-        WindowDisplay screen(display, keyboard, o);
+        WindowDisplay screen(display, keyboard, clock);
         const uint32_t seed =
             o.Seed ? *o.Seed : static_cast<uint32_t>(SDL_GetTicks() ^ time(nullptr));
         TProgram program(clock, mixer, ui, net, screen, reader, seed, folder);
         screen.Program = &program;
 
-        if (!LoadGameSprites(reader, folder, screen.Sprites, ui) ||
-            !LoadGameSounds(folder, mixer, ui)) {
+        if (!screen.Frame.Load(reader, folder, ui) || !LoadGameSounds(folder, mixer, ui)) {
             status = 1;
         } else if (!StartProgram(program, o).empty()) {
             status = screen.Failed ? 1 : 2; // the reason has been said as a message already

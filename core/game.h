@@ -277,6 +277,7 @@ struct TMatchFlags {
     int32_t ArmourTank = 160;
     bool ShowShadows = true;
     bool TankIndicators = false;
+    bool ShowNames = false; // names under the vehicles
     bool TwoPlayers = false;
     bool SplitScreen = false;
     int32_t Player1 = 0;
@@ -342,6 +343,7 @@ struct TStartChoices {
     bool UseBasesBox = false;      // "Use bases"
     bool NoShadowsBox = false;     // "No shadows"
     bool TankIndicatorsBox = false;
+    bool ShowNamesBox = false; // "Show names"
     int32_t FragLimitSpin = 50;
     int32_t ArmourSlider = 100;
     int32_t ServerRate = 20;

@@ -70,6 +70,7 @@ void SetupStep(Game& g, int32_t nowMs) {
         g.UseBases = st.UseBasesBox || g.CaptureTheCow;
     }
     g.ShowShadows = !st.NoShadowsBox;
+    g.ShowNames = st.ShowNamesBox;
     // The game divides by the rate: a rate below one would stop the broadcasts.
     g.StatusInterval = RoundEven(1000.0 / std::max(1, st.ServerRate));
     g.SplitScreen = g.TwoPlayers;

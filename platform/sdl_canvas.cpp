@@ -196,6 +196,43 @@ void TSdlCanvas::Line(int x1, int y1, int x2, int y2, const TPen& pen) {
     SDL_RenderDrawPoints(ctx->Renderer, points.data(), int(points.size()));
 }
 
+void TSdlCanvas::Pixels(const TPixel* p, int n) {
+    auto ctx = Begin();
+    if (!ctx || n <= 0) return;
+    const int w = Width(), h = Height();
+    // One call per colour: particles come in a handful of colours.
+    std::vector<TPixel> sorted;
+    sorted.reserve(size_t(n));
+    for (int i = 0; i < n; ++i)
+        if (p[i].X >= 0 && p[i].Y >= 0 && p[i].X < w && p[i].Y < h) sorted.push_back(p[i]);
+    std::sort(sorted.begin(), sorted.end(),
+              [](const TPixel& a, const TPixel& b) { return a.Colour < b.Colour; });
+    std::vector<SDL_Point> points;
+    for (size_t i = 0; i < sorted.size();) {
+        size_t j = i;
+        points.clear();
+        for (; j < sorted.size() && sorted[j].Colour == sorted[i].Colour; ++j)
+            points.push_back({sorted[j].X, sorted[j].Y});
+        SetColour(ctx->Renderer, sorted[i].Colour);
+        SDL_RenderDrawPoints(ctx->Renderer, points.data(), int(points.size()));
+        i = j;
+    }
+}
+
+void TSdlCanvas::Lines(const TSegment* s, int n, const TPen& pen) {
+    if (pen.Style == TPenStyle::Clear || n <= 0) return;
+    auto ctx = Begin();
+    if (!ctx) return;
+    std::vector<SDL_Point> points;
+    const TRect bounds = Bounds();
+    for (int i = 0; i < n; ++i)
+        RasterLine(s[i].X1, s[i].Y1, s[i].X2, s[i].Y2, pen.Width, pen.Style == TPenStyle::Dotted,
+                   bounds, points);
+    if (points.empty()) return;
+    SetColour(ctx->Renderer, pen.Colour);
+    SDL_RenderDrawPoints(ctx->Renderer, points.data(), int(points.size()));
+}
+
 void TSdlCanvas::Ellipse(const TRect& box, const TPen& pen, const TBrush& brush) {
     auto ctx = Begin();
     if (!ctx) return;

@@ -60,6 +60,8 @@ class TSdlCanvas : public ICanvas {
                      double cy, int angle, TBlend blend = TBlend::Plain, int alpha = 255) override;
     void SetPixel(int x, int y, int32_t colour) override;
     void Line(int x1, int y1, int x2, int y2, const TPen& pen) override;
+    void Pixels(const TPixel* p, int n) override;
+    void Lines(const TSegment* s, int n, const TPen& pen) override;
     void Ellipse(const TRect& box, const TPen& pen, const TBrush& brush) override;
     void Rectangle(const TRect& r, const TPen& pen, const TBrush& brush) override;
     void TextOut(int x, int y, const std::string& text, const TFont& font) override;
