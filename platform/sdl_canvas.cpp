@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/raster.h"
+#include "platform/soft_blit.h"
 
 namespace {
 
@@ -157,7 +158,9 @@ void TSdlCanvas::DrawStretched(const TImageList& list, int index, const TRect& d
     if (!ctx || dst.Width() <= 0 || dst.Height() <= 0) return;
     SDL_Texture* t = ctx->TextureFor(list, index);
     if (!t) return;
-    SDL_SetTextureBlendMode(t, SDL_BLENDMODE_BLEND);
+    // An opaque picture is a plain copy, much cheaper than a blend.
+    const bool opaque = list.Entry(index)->Transparent < 0;
+    SDL_SetTextureBlendMode(t, opaque ? SDL_BLENDMODE_NONE : SDL_BLENDMODE_BLEND);
     SDL_SetTextureAlphaMod(t, 255);
     SDL_Rect rect{dst.Left, dst.Top, dst.Width(), dst.Height()};
     SDL_RenderCopy(ctx->Renderer, t, nullptr, &rect);
@@ -167,6 +170,12 @@ void TSdlCanvas::DrawRotated(const TImageList& list, int index, int x, int y, in
                              double cx, double cy, int angle, TBlend blend, int alpha) {
     auto ctx = Begin();
     if (!ctx || w <= 0 || h <= 0) return;
+    if (FlushForDirect(ctx->Renderer)) {
+        if (const TImageEntry* e = list.Entry(index))
+            BlitRotated(Direct, Bounds(), e->Image, e->Transparent, x, y, w, h, cx, cy, angle,
+                        blend, alpha);
+        return;
+    }
     SDL_Texture* t = ctx->TextureFor(list, index);
     if (!t) return;
     SDL_SetTextureBlendMode(t, blend == TBlend::Additive ? SDL_BLENDMODE_ADD : SDL_BLENDMODE_BLEND);
@@ -213,8 +222,12 @@ void TSdlCanvas::Pixels(const TPixel* p, int n) {
         points.clear();
         for (; j < sorted.size() && sorted[j].Colour == sorted[i].Colour; ++j)
             points.push_back({sorted[j].X, sorted[j].Y});
-        SetColour(ctx->Renderer, sorted[i].Colour);
-        SDL_RenderDrawPoints(ctx->Renderer, points.data(), int(points.size()));
+        if (FlushForDirect(ctx->Renderer)) {
+            PutPoints(Direct, points.data(), int(points.size()), sorted[i].Colour);
+        } else {
+            SetColour(ctx->Renderer, sorted[i].Colour);
+            SDL_RenderDrawPoints(ctx->Renderer, points.data(), int(points.size()));
+        }
         i = j;
     }
 }
@@ -229,6 +242,10 @@ void TSdlCanvas::Lines(const TSegment* s, int n, const TPen& pen) {
         RasterLine(s[i].X1, s[i].Y1, s[i].X2, s[i].Y2, pen.Width, pen.Style == TPenStyle::Dotted,
                    bounds, points);
     if (points.empty()) return;
+    if (FlushForDirect(ctx->Renderer)) {
+        PutPoints(Direct, points.data(), int(points.size()), pen.Colour);
+        return;
+    }
     SetColour(ctx->Renderer, pen.Colour);
     SDL_RenderDrawPoints(ctx->Renderer, points.data(), int(points.size()));
 }

@@ -72,7 +72,14 @@ class TSdlCanvas : public ICanvas {
     void Upload(const TImageList& list) override;
     bool ReadPixels(TImage& out) override;
 
+  protected:
+    // The surface the software renderer draws on, when this canvas is one:
+    // turned pictures, pixels and lines are then written straight into it.
+    SDL_Surface* Direct = nullptr;
+
   private:
+    // Everything queued is drawn, so the surface can be written directly.
+    bool FlushForDirect(SDL_Renderer* r) const { return Direct && SDL_RenderFlush(r) == 0; }
     // The context with this canvas as the target, or null when its display is gone.
     std::shared_ptr<TRenderContext> Begin() const;
     void SetColour(SDL_Renderer* r, int32_t colour) const;
