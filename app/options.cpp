@@ -26,6 +26,7 @@ std::string UsageText() {
            "  --fraglimit N       frag limit (cow limit in Capture The Cow), 1 to 1000\n"
            "  --seed N            seed of the random generator\n"
            "  --two-players       two players on one keyboard, split screen\n"
+           "  --no-vsync          do not wait for the screen's refresh between frames\n"
            "  --headless          no window, no sound: run the match on the console\n"
            "  --seconds N         with --headless or --screenshot: run N seconds of game time\n"
            "                      as fast as possible\n"
@@ -65,6 +66,8 @@ TParseResult ParseOptions(const std::vector<std::string>& args, const std::strin
             o.Headless = true;
         } else if (a == "--two-players") {
             o.TwoPlayers = true;
+        } else if (a == "--no-vsync") {
+            o.NoVsync = true;
         } else if (a == "--platform-demo") {
             o.PlatformDemo = true;
         } else if (a == "--map") {

@@ -17,6 +17,8 @@ void TScreenFrame::Draw(ICanvas& screen, TProgram& program, int32_t nowMs) {
         Counting = true;
     }
     ++Frames;
+    if (TotalFrames++ == 0) FirstFrameMs = nowMs;
+    LastFrameMs = nowMs;
     PrepareFrame(g, screen.Width(), screen.Height());
     Vehicles.Refresh(g, Sprites, Masks);
     TFrameInfo info;

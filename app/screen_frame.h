@@ -23,6 +23,9 @@ class TScreenFrame {
     TVehiclePictures Vehicles;
     TFrameRenderer Renderer;
     int DevData = 0;
+    // Frames drawn so far, and the clock at the first and the last.
+    int64_t TotalFrames = 0;
+    int32_t FirstFrameMs = 0, LastFrameMs = 0;
 
   private:
     int Frames = 0;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/offscreen.h"
 #include "platform/raster.h"
 #include "platform/soft_blit.h"
 
@@ -298,6 +299,11 @@ int TSdlCanvas::TextHeight(const std::string& text, const TFont& font) {
 std::unique_ptr<ICanvas> TSdlCanvas::CreateSurface(int width, int height) {
     auto ctx = Context.lock();
     if (!ctx || width <= 0 || height <= 0) return nullptr;
+    // Drawn in software: a surface of its own is written directly as well.
+    if (Direct) {
+        auto surface = std::make_unique<TOffscreenCanvas>(width, height);
+        if (surface->Error().empty()) return surface;
+    }
     SDL_Texture* t = SDL_CreateTexture(ctx->Renderer, SDL_PIXELFORMAT_ARGB8888,
                                        SDL_TEXTUREACCESS_TARGET, width, height);
     if (!t) return nullptr;
@@ -309,6 +315,14 @@ std::unique_ptr<ICanvas> TSdlCanvas::CreateSurface(int width, int height) {
 void TSdlCanvas::CopyFrom(ICanvas& surface, const TRect& src, int x, int y) {
     auto* from = dynamic_cast<TSdlCanvas*>(&surface);
     auto ctx = Begin();
+    if (ctx && from && from != this && Direct && from->Direct && FlushForDirect(ctx->Renderer)) {
+        if (auto* off = dynamic_cast<TOffscreenCanvas*>(from)) off->Finish();
+        SDL_Rect a{src.Left, src.Top, src.Width(), src.Height()};
+        SDL_Rect b{x, y, src.Width(), src.Height()};
+        SDL_SetSurfaceBlendMode(from->Direct, SDL_BLENDMODE_NONE);
+        SDL_BlitSurface(from->Direct, &a, Direct, &b);
+        return;
+    }
     // Only a surface of this renderer can be copied.
     if (!ctx || !from || !from->Target || from == this || from->Context.lock() != ctx) return;
     TRect s;

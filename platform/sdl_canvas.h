@@ -72,6 +72,12 @@ class TSdlCanvas : public ICanvas {
     void Upload(const TImageList& list) override;
     bool ReadPixels(TImage& out) override;
 
+    // The surface a software renderer draws on (null: none, or not one).
+    void SetDirect(SDL_Surface* surface) {
+        Direct = surface && surface->format->BytesPerPixel == 4 ? surface : nullptr;
+    }
+    SDL_Surface* DirectSurface() const { return Direct; }
+
   protected:
     // The surface the software renderer draws on, when this canvas is one:
     // turned pictures, pixels and lines are then written straight into it.
