@@ -115,6 +115,9 @@ void DrawFrame(benchmark::State& state, bool split) {
         return;
     }
     battle.Frame1(); // pictures uploaded, tints painted
+    // The scene, for people to look at.
+    battle.Canvas.SaveScreenshot(std::string(MOOR_BIN_DIR) +
+                                 (split ? "/../battle_split.png" : "/../battle.png"));
     for (auto _ : state)
         battle.Frame1();
 }
