@@ -29,12 +29,13 @@ inline uint32_t AddLight(uint32_t below, uint32_t above, int a) {
 
 // Narrows [first, last] (pixel columns) to those where
 // t0 + step * (X - left) lies in [0, limit). False when none do.
-bool Span(int64_t t0, int64_t step, int64_t limit, int left, int& first, int& last) {
+bool Span(int64_t t0, int64_t step, double inverse, int64_t limit, int left, int& first,
+          int& last) {
     auto at = [&](int X) { return t0 + step * int64_t(X - left); };
     if (step == 0) return t0 >= 0 && t0 < limit;
     // A first guess from the division, then nudged to the exact edge.
     auto inside = [&](int X) { return at(X) >= 0 && at(X) < limit; };
-    double a = -double(t0) / double(step), b = double(limit - 1 - t0) / double(step);
+    double a = -double(t0) * inverse, b = double(limit - 1 - t0) * inverse;
     if (a > b) std::swap(a, b);
     int lo = std::max(first, int(std::max(-1e9, std::floor(a))) + left);
     int hi = std::min(last, int(std::min(1e9, std::ceil(b))) + left);
@@ -83,6 +84,7 @@ void BlitRotated(SDL_Surface* dst, const TRect& clip, const TImage& image, int32
     const bool keyed = transparent >= 0;
     const uint32_t key = uint32_t(transparent) & 0xFFFFFF;
     const int64_t maxU = int64_t(image.Width) << 16, maxV = int64_t(image.Height) << 16;
+    const double invU = duX ? 1.0 / double(duX) : 0, invV = dvX ? 1.0 / double(dvX) : 0;
     auto* base = static_cast<uint8_t*>(dst->pixels);
     for (int Y = top; Y < bottom; ++Y) {
         const double dy = Y + 0.5 - y, dx = left + 0.5 - x;
@@ -90,7 +92,8 @@ void BlitRotated(SDL_Surface* dst, const TRect& clip, const TImage& image, int32
         int64_t v = int64_t(std::llround(((-dx * sn + dy * cs) + py) * scaleY * one));
         // Only the run of pixels whose texel lies inside the picture.
         int first = left, last = right - 1;
-        if (!Span(u, duX, maxU, left, first, last) || !Span(v, dvX, maxV, left, first, last))
+        if (!Span(u, duX, invU, maxU, left, first, last) ||
+            !Span(v, dvX, invV, maxV, left, first, last))
             continue;
         u += duX * (first - left);
         v += dvX * (first - left);
