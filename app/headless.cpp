@@ -8,9 +8,12 @@
 
 #include "app/program.h"
 #include "app/run.h"
+#include "app/screen_frame.h"
 #include "core/silent_sound.h"
 #include "match/bot_census.h"
 #include "platform/bitmap_file.h"
+#include "platform/offscreen.h"
+#include "render/frame.h"
 
 namespace {
 
@@ -47,6 +50,21 @@ class ConsoleUi : public Ui {
 
 constexpr int32_t SimulatedStepMs = 5;
 
+// Runs seconds of game time in simulated steps as fast as the machine allows.
+void RunSimulated(TProgram& program, SimulatedClock& clock, double seconds,
+                  TBotCensus* census = nullptr) {
+    const int64_t endMs = static_cast<int64_t>(seconds * 1000);
+    int64_t elapsed = 0;
+    while (elapsed < endMs && !StopRequested && !program.App.Terminated) {
+        clock.Now += SimulatedStepMs;
+        elapsed += SimulatedStepMs;
+        program.Form.TimerTimer();
+        // Nothing draws here, so played-out explosions are cleared as a frame would.
+        ExpireExplosions(*program.G);
+        if (census) census->Sample(*program.G);
+    }
+}
+
 } // namespace
 
 int RunHeadless(const TOptions& o, const std::string& programFolder) {
@@ -70,26 +88,49 @@ int RunHeadless(const TOptions& o, const std::string& programFolder) {
     std::signal(SIGTERM, OnSignal);
     TForm1& form = program.Form;
     if (o.Seconds) {
-        const int64_t endMs = static_cast<int64_t>(*o.Seconds * 1000);
-        int64_t elapsed = 0;
         // A timed run ends with what the bots did: scores by minute, the
         // time they spent stuck, and whether every invariant held.
         TBotCensus census;
-        while (elapsed < endMs && !StopRequested && !program.App.Terminated) {
-            simClock.Now += SimulatedStepMs;
-            elapsed += SimulatedStepMs;
-            form.TimerTimer();
-            census.Sample(*program.G);
-        }
+        RunSimulated(program, simClock, *o.Seconds, &census);
         std::printf("%s\n", census.Report(*program.G).c_str());
     } else {
         while (!StopRequested && !program.App.Terminated) {
             form.TimerTimer();
+            ExpireExplosions(*program.G);
             // A server has nothing to draw: one tick a millisecond is plenty.
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
     }
     form.Hide();
     std::fflush(stdout);
+    return 0;
+}
+
+int RunScreenshot(const TOptions& o, const std::string& programFolder) {
+    SimulatedClock clock;
+    SilentSound sound;
+    ConsoleUi ui;
+    NullNetOut net;
+    NoDisplay display;
+    SdlBitmapReader reader;
+    TProgram program(clock, sound, ui, net, display, reader, o.Seed.value_or(1), programFolder);
+    TScreenFrame frame;
+    if (!frame.Load(reader, programFolder, ui)) return 1;
+    if (!StartProgram(program, o).empty()) return 2;
+    RunSimulated(program, clock, o.Seconds.value_or(0));
+
+    const TDisplayMode& mode = program.Form.Mode;
+    TOffscreenCanvas canvas(mode.Width, mode.Height);
+    if (!canvas.Error().empty()) {
+        std::fprintf(stderr, "moorclash: %s\n", canvas.Error().c_str());
+        return 1;
+    }
+    frame.Draw(canvas, program, clock.Now);
+    std::string why;
+    if (!canvas.SaveScreenshot(*o.Screenshot, &why)) {
+        std::fprintf(stderr, "moorclash: %s\n", why.c_str());
+        return 1;
+    }
+    program.Form.Hide();
     return 0;
 }

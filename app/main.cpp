@@ -43,6 +43,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "moorclash: %s\n", problem.c_str());
         return 2;
     }
+    // A match is pictured off screen; the start screen in its own window.
+    if (o.Screenshot && o.QuickStart()) return RunScreenshot(o, folder);
     if (o.Headless) return RunHeadless(o, folder);
     return RunWindowed(o, folder);
 }

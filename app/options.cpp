@@ -29,9 +29,11 @@ std::string UsageText() {
            "  --fraglimit N       frag limit (cow limit in Capture The Cow), 1 to 1000\n"
            "  --seed N            seed of the random generator\n"
            "  --two-players       two players on one keyboard, split screen\n"
+           "  --no-vsync          do not wait for the screen's refresh between frames\n"
            "  --headless          no window, no sound: run the match on the console\n"
-           "  --seconds N         with --headless: run N seconds of game time as fast as possible\n"
-           "  --screenshot FILE   save the first drawn frame of the match as a picture\n"
+           "  --seconds N         with --headless or --screenshot: run N seconds of game time\n"
+           "                      as fast as possible\n"
+           "  --screenshot FILE   draw the match off screen (after --seconds) and save it as PNG\n"
            "  --platform-demo     show the drawing and sound demo\n"
            "  --help              this text\n";
 }
@@ -72,6 +74,8 @@ TParseResult ParseOptions(const std::vector<std::string>& args, const std::strin
             o.Headless = true;
         } else if (a == "--two-players") {
             o.TwoPlayers = true;
+        } else if (a == "--no-vsync") {
+            o.NoVsync = true;
         } else if (a == "--platform-demo") {
             o.PlatformDemo = true;
         } else if (a == "--map") {
@@ -110,7 +114,7 @@ TParseResult ParseOptions(const std::vector<std::string>& args, const std::strin
             return fail("unknown option: " + a);
         }
     }
-    if (o.Seconds && !o.Headless && !o.PlatformDemo)
-        return fail("--seconds goes with --headless or --platform-demo");
+    if (o.Seconds && !o.Headless && !o.PlatformDemo && !o.Screenshot)
+        return fail("--seconds goes with --headless, --screenshot or --platform-demo");
     return r;
 }

@@ -18,6 +18,7 @@ struct TOptions {
     std::optional<int> FragLimit;
     std::optional<uint32_t> Seed;
     bool TwoPlayers = false;
+    bool NoVsync = false; // "Screen sync" off: frames paced by the game alone
     bool PlatformDemo = false;
     std::optional<std::string> Screenshot;
     bool Help = false;

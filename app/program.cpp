@@ -72,6 +72,7 @@ std::string StartProgram(TProgram& p, const TOptions& o) {
     // A style chosen on the command line shows its own limit from the file.
     if (o.Style && !o.FragLimit)
         g.Start.FragLimitSpin = SettingsLimit(settings, g.Start.CaptureTheCowBox);
+    if (o.NoVsync) p.Start.ScreenSync = false;
     p.Form.Show();
     return p.Form.StartError;
 }

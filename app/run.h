@@ -9,4 +9,7 @@
 std::string CheckOptionsAgainstFolder(const TOptions& o, const std::string& programFolder);
 
 int RunHeadless(const TOptions& o, const std::string& programFolder);
+// The quick-started match after --seconds of game time (none: its first
+// tick), drawn off screen and saved to --screenshot. Needs no display.
+int RunScreenshot(const TOptions& o, const std::string& programFolder);
 int RunWindowed(const TOptions& o, const std::string& programFolder);

@@ -6,6 +6,7 @@
 
 #include "app/program.h"
 #include "app/run.h"
+#include "app/screen_frame.h"
 #include "app/start_screen.h"
 #include "platform/bitmap_file.h"
 #include "platform/display.h"
@@ -95,8 +96,8 @@ Uint32 EventWindow(const SDL_Event& e) {
 // The game window's screen side on the real display.
 class WindowDisplay : public IGameDisplay {
   public:
-    WindowDisplay(TDisplay& display, TKeyboard& keyboard, const TOptions& options)
-        : Display(display), Keyboard(keyboard), Options(options) {}
+    WindowDisplay(TDisplay& display, TKeyboard& keyboard, Clock& clock)
+        : Display(display), Keyboard(keyboard), TheClock(clock) {}
 
     bool InitSurface(const TDisplayMode& mode) override {
         const std::string error = Display.Initialise("Moorclash", mode, mode.Width, mode.Height);
@@ -118,30 +119,25 @@ class WindowDisplay : public IGameDisplay {
     void MovePointer(int x, int y) override { Display.MoveMouse(x, y); }
     void DrawFrame() override {
         if (!Program) return;
-        const Game& g = *Program->G;
-        DrawView(Display.Canvas(), g, {Sprites, Program->Pictures.Ground}, g.Player1);
-        if (Options.Screenshot && !ShotTaken && !NoShot) {
-            std::string why;
-            if (!Display.SaveScreenshot(*Options.Screenshot, &why)) {
-                std::fprintf(stderr, "moorclash: %s\n", why.c_str());
-                Failed = true;
-            }
-            ShotTaken = true;
-            Program->App.Terminate();
-        }
+        const int32_t now = TheClock.TickCount();
+        // The tick runs every millisecond; a few hundred frames a second are
+        // plenty, and the rest of the time the loop sleeps. (Vsync alone
+        // does not pace: a software renderer ignores it.)
+        if (!Cap.Due(now)) return;
+        Frame.Draw(Display.Canvas(), *Program, now);
+        const std::string note = Display.TakeModeNote();
+        if (!note.empty()) ConsoleLine(*Program->G, note);
         Display.Present();
     }
-
     TProgram* Program = nullptr;
-    TImageList Sprites;
+    TScreenFrame Frame;
     bool Failed = false;
-    bool NoShot = false;
 
   private:
     TDisplay& Display;
     TKeyboard& Keyboard;
-    const TOptions& Options;
-    bool ShotTaken = false;
+    Clock& TheClock;
+    TFrameCap Cap;
 };
 
 // The start screen as a picture (read back before it is presented).
@@ -183,7 +179,7 @@ int RunWindowed(const TOptions& o, const std::string& folder) {
         NullNetOut net;
         TKeyboard keyboard;
         SdlBitmapReader reader;
-        WindowDisplay screen(display, keyboard, o);
+        WindowDisplay screen(display, keyboard, clock);
         TMenuWindow menuWindow;
         const uint32_t seed =
             o.Seed ? *o.Seed : static_cast<uint32_t>(SDL_GetTicks() ^ time(nullptr));
@@ -194,8 +190,7 @@ int RunWindowed(const TOptions& o, const std::string& folder) {
         TStartForm& start = program.Start;
         std::string menuError;
 
-        if (!LoadGameSprites(reader, folder, screen.Sprites, ui) ||
-            !LoadGameSounds(folder, mixer, ui)) {
+        if (!screen.Frame.Load(reader, folder, ui) || !LoadGameSounds(folder, mixer, ui)) {
             status = 1;
         } else if (menu && !(menuError = menuWindow.Open()).empty()) {
             std::fprintf(stderr, "moorclash: %s\n", menuError.c_str());
@@ -215,8 +210,6 @@ int RunWindowed(const TOptions& o, const std::string& folder) {
                 ui.Menu = &startScreen;
                 ui.MenuWindow = menuWindow.Window;
                 startScreen.Developer = o.Developer;
-                // The screenshot is of the start screen; the game draws no shot.
-                screen.NoShot = true;
                 start.FormActivate();
             }
             TMainLoop loop(clock);
@@ -327,6 +320,14 @@ int RunWindowed(const TOptions& o, const std::string& folder) {
             }
             loop.Run();
             if (form.Visible) form.Hide();
+            // Developers get the frame rate of the whole run.
+            const TScreenFrame& f = screen.Frame;
+            if (o.Developer && f.TotalFrames > 1) {
+                const double seconds = (f.LastFrameMs - f.FirstFrameMs) / 1000.0;
+                std::fprintf(stderr, "moorclash: %lld frames in %.1f s, %.0f per second\n",
+                             static_cast<long long>(f.TotalFrames), seconds,
+                             seconds > 0 ? (f.TotalFrames - 1) / seconds : 0.0);
+            }
             if (screen.Failed) status = 1;
         }
     }

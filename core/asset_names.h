@@ -64,6 +64,18 @@ enum TSpriteIndex : int {
     spAlarmLight = 30,
 };
 
+// Paint-pattern masks, seven per sort in the pattern box's order: set
+// pixels take a vehicle's first colour, clear ones its second.
+constexpr int PaintMaskCount = 21;
+
+constexpr std::array<std::string_view, PaintMaskCount> PaintMaskList = {
+    "TankStripes",    "TankTwoStripes", "TankCamo",        "TankTribal",       "TankSides",
+    "TankTiger",      "TankFire",       "HoverTwoStripes", "HoverTwoStripes2", "HoverCamo",
+    "HoverTribal",    "HoverSides",     "HoverTiger",      "HoverFire",        "HummerStripes",
+    "HummerStripes2", "HummerCamo",     "HummerTribal",    "HummerSides",      "HummerTiger",
+    "HummerFire",
+};
+
 constexpr int SoundCountInList = 18;
 
 constexpr std::array<std::string_view, SoundCountInList> SoundList = {

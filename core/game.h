@@ -350,6 +350,7 @@ struct TStartChoices {
     bool UseBasesBox = false;      // "Use bases"
     bool NoShadowsBox = false;     // "No shadows"
     bool TankIndicatorsBox = false;
+    bool ShowNamesBox = false; // "Show names"
     int32_t FragLimitSpin = 50;
     int32_t ArmourSlider = 100;
     int32_t ServerRate = 20;
@@ -361,7 +362,6 @@ struct TStartChoices {
     bool CycleLevelsBox = false;
     // What players and bots say: slots 0-3 player 1, 4-7 player 2, 8-11 bots.
     std::array<std::string, 12> TauntTable{};
-    bool ShowNamesBox = false; // "Show names"
 };
 
 constexpr int MaxTeams = 11;

@@ -261,6 +261,7 @@ void ApplySettingsToStart(const TSettings& s, Game& g) {
     st.Player2LeftSide = s.Player2LeftSide;
     st.NoShadowsBox = s.NoShadows;
     st.TankIndicatorsBox = s.TankIndicators;
+    st.ShowNamesBox = s.ShowNames;
     st.CycleLevelsBox = s.CycleLevels;
     st.FragLimitSpin = SettingsLimit(s, st.CaptureTheCowBox);
     st.ArmourSlider = std::clamp(s.Armour, 1, MaxArmour);

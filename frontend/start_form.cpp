@@ -156,6 +156,8 @@ void TStartForm::FormActivate() {
         ApplyStyle();
         LoadSettingsIntoControls();
     } else {
+        // N in the game may have switched the names.
+        ShowNames = G.Start.ShowNamesBox;
         // "Cycle levels" may have moved on while the match ran.
         const int at = IndexOf(Levels.Shown(), G.Start.SelectedLevel);
         if (at >= 0) LevelIndex = at;
@@ -562,6 +564,7 @@ void TStartForm::HandOver() {
     st.ArmourSlider = Armour;
     st.TankIndicatorsBox = TankIndicators;
     st.NoShadowsBox = NoShadows;
+    st.ShowNamesBox = ShowNames;
     st.ServerRate = ServerRate;
     st.BotCount = BotCount;
     st.CycleLevelsBox = CycleLevels;

@@ -12,6 +12,20 @@ class TNoCanvas : public TSdlCanvas {
     TNoCanvas() : TSdlCanvas({}, nullptr, 0, 0) {}
 };
 
+// OpenGL drawn by the processor (a virtual X server, a machine without a
+// graphics driver) is slower than drawing in software ourselves.
+bool RendersOnTheProcessor(SDL_Renderer* r) {
+    SDL_RendererInfo info;
+    if (SDL_GetRendererInfo(r, &info) != 0 || std::string(info.name).rfind("opengl", 0) != 0)
+        return false;
+    using TGetString = const unsigned char* (*)(unsigned);
+    auto getString = reinterpret_cast<TGetString>(SDL_GL_GetProcAddress("glGetString"));
+    const unsigned char* name = getString ? getString(0x1F01 /* GL_RENDERER */) : nullptr;
+    const std::string renderer = name ? reinterpret_cast<const char*>(name) : "";
+    return renderer.find("llvmpipe") != std::string::npos ||
+           renderer.find("softpipe") != std::string::npos;
+}
+
 bool ValidFullScreenSize(int w, int h) {
     return (w == 640 && h == 480) || (w == 800 && h == 600) || (w == 1024 && h == 768);
 }
@@ -52,6 +66,12 @@ std::string TDisplay::Initialise(const std::string& title, const TDisplayMode& m
     }
     const Uint32 flags = SDL_RENDERER_TARGETTEXTURE | (mode.VSync ? SDL_RENDERER_PRESENTVSYNC : 0);
     Renderer = SDL_CreateRenderer(Win, -1, flags | SDL_RENDERER_ACCELERATED);
+    if (Renderer && RendersOnTheProcessor(Renderer)) {
+        SDL_DestroyRenderer(Renderer);
+        Renderer = nullptr;
+        // The window's own surface must not go through OpenGL either.
+        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    }
     // No graphics acceleration (a dummy or remote display): draw in software.
     if (!Renderer) Renderer = SDL_CreateRenderer(Win, -1, flags | SDL_RENDERER_SOFTWARE);
     if (!Renderer) {
@@ -164,8 +184,16 @@ std::string TDisplay::TakeModeNote() {
 
 ICanvas& TDisplay::Canvas() {
     static TNoCanvas none;
-    if (BackBuffer) return *BackBuffer;
-    return none;
+    if (!BackBuffer) return none;
+    // A software renderer in a window draws on the window's own surface:
+    // the canvas may write into it too, unless a full screen scales it.
+    SDL_RendererInfo info;
+    int lw = 0, lh = 0;
+    SDL_RenderGetLogicalSize(Renderer, &lw, &lh);
+    const bool software = SDL_GetRendererInfo(Renderer, &info) == 0 &&
+                          (info.flags & SDL_RENDERER_SOFTWARE) && lw == 0;
+    BackBuffer->SetDirect(software ? SDL_GetWindowSurface(Win) : nullptr);
+    return *BackBuffer;
 }
 
 void TDisplay::Present() {

@@ -18,6 +18,21 @@ bool LoadGameSprites(BitmapReader& reader, const std::string& folder, TImageList
     return true;
 }
 
+bool LoadPatternMasks(BitmapReader& reader, const std::string& folder, TImageList& list, Ui& ui) {
+    list.Clear();
+    for (std::string_view n : PaintMaskList) {
+        const std::string name(n);
+        TImage image;
+        std::string error = reader.ReadBitmap(folder + name + ".bmp", image);
+        if (!error.empty()) {
+            ui.MessageBox(error);
+            return false;
+        }
+        list.Add(std::move(image), name, NoTransparency);
+    }
+    return true;
+}
+
 bool LoadGameSounds(const std::string& folder, TMixer& mixer, Ui& ui) {
     mixer.Clear();
     for (int i = 0; i < SoundCountInList; ++i) {

@@ -13,5 +13,7 @@
 // A file that cannot be read is reported through ui and ends the loading
 // there; false then.
 bool LoadGameSprites(BitmapReader& reader, const std::string& folder, TImageList& list, Ui& ui);
+// The paint-pattern masks, in the same way.
+bool LoadPatternMasks(BitmapReader& reader, const std::string& folder, TImageList& list, Ui& ui);
 // The same for the sounds, looped where the game loops them.
 bool LoadGameSounds(const std::string& folder, TMixer& mixer, Ui& ui);

@@ -47,6 +47,25 @@ class TTimerList {
     std::vector<TTimer> Timers;
 };
 
+// Paces frames drawn without vsync: a frame is due once the interval since
+// the last one has passed.
+class TFrameCap {
+  public:
+    explicit TFrameCap(int intervalMs = 4) : Interval(intervalMs) {}
+    // True (and the frame counted as drawn) when a frame is due at now.
+    bool Due(int32_t now) {
+        if (Drawn && now - Last < Interval && now >= Last) return false;
+        Drawn = true;
+        Last = now;
+        return true;
+    }
+
+  private:
+    int Interval;
+    int32_t Last = 0;
+    bool Drawn = false;
+};
+
 class TMainLoop {
   public:
     explicit TMainLoop(Clock& clock) : TheClock(clock), Timers(clock) {}

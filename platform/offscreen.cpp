@@ -28,7 +28,31 @@ TOffscreenTarget::~TOffscreenTarget() {
 TOffscreenCanvas::TOffscreenCanvas(int width, int height)
     : TOffscreenTarget(width, height),
       TSdlCanvas(TOffscreenTarget::Context, nullptr, width, height) {
+    Direct = TOffscreenTarget::Surface;
     Fill(0);
+}
+
+std::unique_ptr<ICanvas> TOffscreenCanvas::CreateSurface(int width, int height) {
+    if (width <= 0 || height <= 0) return nullptr;
+    auto surface = std::make_unique<TOffscreenCanvas>(width, height);
+    if (!surface->Error().empty()) return nullptr;
+    return surface;
+}
+
+void TOffscreenCanvas::CopyFrom(ICanvas& surface, const TRect& src, int x, int y) {
+    auto* from = dynamic_cast<TOffscreenCanvas*>(&surface);
+    if (!from) return TSdlCanvas::CopyFrom(surface, src, x, y);
+    if (from == this || !Renderer || !from->Renderer) return;
+    from->Finish();
+    Finish();
+    SDL_Rect a{src.Left, src.Top, src.Width(), src.Height()};
+    SDL_Rect b{x, y, src.Width(), src.Height()};
+    SDL_SetSurfaceBlendMode(from->TOffscreenTarget::Surface, SDL_BLENDMODE_NONE);
+    SDL_BlitSurface(from->TOffscreenTarget::Surface, &a, TOffscreenTarget::Surface, &b);
+}
+
+void TOffscreenCanvas::Finish() {
+    if (Renderer) SDL_RenderFlush(Renderer);
 }
 
 TImage TOffscreenCanvas::Snapshot() {

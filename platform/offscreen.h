@@ -30,6 +30,11 @@ class TOffscreenCanvas : private TOffscreenTarget, public TSdlCanvas {
 
     // Empty when the canvas can be drawn on (the fonts were found too).
     const std::string& Error() const { return Failure; }
+    // Another off-screen canvas, copied by blitting surface to surface.
+    std::unique_ptr<ICanvas> CreateSurface(int width, int height) override;
+    void CopyFrom(ICanvas& surface, const TRect& src, int x, int y) override;
+    // Waits until everything asked for has been drawn.
+    void Finish();
     // The frame as drawn so far; empty when nothing can be read.
     TImage Snapshot();
     // PNG, or BMP for a name ending in ".bmp".

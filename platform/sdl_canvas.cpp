@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/offscreen.h"
 #include "platform/raster.h"
+#include "platform/soft_blit.h"
 
 namespace {
 
@@ -157,7 +159,9 @@ void TSdlCanvas::DrawStretched(const TImageList& list, int index, const TRect& d
     if (!ctx || dst.Width() <= 0 || dst.Height() <= 0) return;
     SDL_Texture* t = ctx->TextureFor(list, index);
     if (!t) return;
-    SDL_SetTextureBlendMode(t, SDL_BLENDMODE_BLEND);
+    // An opaque picture is a plain copy, much cheaper than a blend.
+    const bool opaque = list.Entry(index)->Transparent < 0;
+    SDL_SetTextureBlendMode(t, opaque ? SDL_BLENDMODE_NONE : SDL_BLENDMODE_BLEND);
     SDL_SetTextureAlphaMod(t, 255);
     SDL_Rect rect{dst.Left, dst.Top, dst.Width(), dst.Height()};
     SDL_RenderCopy(ctx->Renderer, t, nullptr, &rect);
@@ -167,6 +171,12 @@ void TSdlCanvas::DrawRotated(const TImageList& list, int index, int x, int y, in
                              double cx, double cy, int angle, TBlend blend, int alpha) {
     auto ctx = Begin();
     if (!ctx || w <= 0 || h <= 0) return;
+    if (FlushForDirect(ctx->Renderer)) {
+        if (const TImageEntry* e = list.Entry(index))
+            BlitRotated(Direct, Bounds(), e->Image, e->Transparent, x, y, w, h, cx, cy, angle,
+                        blend, alpha);
+        return;
+    }
     SDL_Texture* t = ctx->TextureFor(list, index);
     if (!t) return;
     SDL_SetTextureBlendMode(t, blend == TBlend::Additive ? SDL_BLENDMODE_ADD : SDL_BLENDMODE_BLEND);
@@ -192,6 +202,51 @@ void TSdlCanvas::Line(int x1, int y1, int x2, int y2, const TPen& pen) {
     std::vector<SDL_Point> points;
     RasterLine(x1, y1, x2, y2, pen.Width, pen.Style == TPenStyle::Dotted, Bounds(), points);
     if (points.empty()) return;
+    SetColour(ctx->Renderer, pen.Colour);
+    SDL_RenderDrawPoints(ctx->Renderer, points.data(), int(points.size()));
+}
+
+void TSdlCanvas::Pixels(const TPixel* p, int n) {
+    auto ctx = Begin();
+    if (!ctx || n <= 0) return;
+    const int w = Width(), h = Height();
+    // One call per colour: particles come in a handful of colours.
+    std::vector<TPixel> sorted;
+    sorted.reserve(size_t(n));
+    for (int i = 0; i < n; ++i)
+        if (p[i].X >= 0 && p[i].Y >= 0 && p[i].X < w && p[i].Y < h) sorted.push_back(p[i]);
+    std::sort(sorted.begin(), sorted.end(),
+              [](const TPixel& a, const TPixel& b) { return a.Colour < b.Colour; });
+    std::vector<SDL_Point> points;
+    for (size_t i = 0; i < sorted.size();) {
+        size_t j = i;
+        points.clear();
+        for (; j < sorted.size() && sorted[j].Colour == sorted[i].Colour; ++j)
+            points.push_back({sorted[j].X, sorted[j].Y});
+        if (FlushForDirect(ctx->Renderer)) {
+            PutPoints(Direct, points.data(), int(points.size()), sorted[i].Colour);
+        } else {
+            SetColour(ctx->Renderer, sorted[i].Colour);
+            SDL_RenderDrawPoints(ctx->Renderer, points.data(), int(points.size()));
+        }
+        i = j;
+    }
+}
+
+void TSdlCanvas::Lines(const TSegment* s, int n, const TPen& pen) {
+    if (pen.Style == TPenStyle::Clear || n <= 0) return;
+    auto ctx = Begin();
+    if (!ctx) return;
+    std::vector<SDL_Point> points;
+    const TRect bounds = Bounds();
+    for (int i = 0; i < n; ++i)
+        RasterLine(s[i].X1, s[i].Y1, s[i].X2, s[i].Y2, pen.Width, pen.Style == TPenStyle::Dotted,
+                   bounds, points);
+    if (points.empty()) return;
+    if (FlushForDirect(ctx->Renderer)) {
+        PutPoints(Direct, points.data(), int(points.size()), pen.Colour);
+        return;
+    }
     SetColour(ctx->Renderer, pen.Colour);
     SDL_RenderDrawPoints(ctx->Renderer, points.data(), int(points.size()));
 }
@@ -244,6 +299,11 @@ int TSdlCanvas::TextHeight(const std::string& text, const TFont& font) {
 std::unique_ptr<ICanvas> TSdlCanvas::CreateSurface(int width, int height) {
     auto ctx = Context.lock();
     if (!ctx || width <= 0 || height <= 0) return nullptr;
+    // Drawn in software: a surface of its own is written directly as well.
+    if (Direct) {
+        auto surface = std::make_unique<TOffscreenCanvas>(width, height);
+        if (surface->Error().empty()) return surface;
+    }
     SDL_Texture* t = SDL_CreateTexture(ctx->Renderer, SDL_PIXELFORMAT_ARGB8888,
                                        SDL_TEXTUREACCESS_TARGET, width, height);
     if (!t) return nullptr;
@@ -255,6 +315,14 @@ std::unique_ptr<ICanvas> TSdlCanvas::CreateSurface(int width, int height) {
 void TSdlCanvas::CopyFrom(ICanvas& surface, const TRect& src, int x, int y) {
     auto* from = dynamic_cast<TSdlCanvas*>(&surface);
     auto ctx = Begin();
+    if (ctx && from && from != this && Direct && from->Direct && FlushForDirect(ctx->Renderer)) {
+        if (auto* off = dynamic_cast<TOffscreenCanvas*>(from)) off->Finish();
+        SDL_Rect a{src.Left, src.Top, src.Width(), src.Height()};
+        SDL_Rect b{x, y, src.Width(), src.Height()};
+        SDL_SetSurfaceBlendMode(from->Direct, SDL_BLENDMODE_NONE);
+        SDL_BlitSurface(from->Direct, &a, Direct, &b);
+        return;
+    }
     // Only a surface of this renderer can be copied.
     if (!ctx || !from || !from->Target || from == this || from->Context.lock() != ctx) return;
     TRect s;

@@ -60,6 +60,8 @@ class TSdlCanvas : public ICanvas {
                      double cy, int angle, TBlend blend = TBlend::Plain, int alpha = 255) override;
     void SetPixel(int x, int y, int32_t colour) override;
     void Line(int x1, int y1, int x2, int y2, const TPen& pen) override;
+    void Pixels(const TPixel* p, int n) override;
+    void Lines(const TSegment* s, int n, const TPen& pen) override;
     void Ellipse(const TRect& box, const TPen& pen, const TBrush& brush) override;
     void Rectangle(const TRect& r, const TPen& pen, const TBrush& brush) override;
     void TextOut(int x, int y, const std::string& text, const TFont& font) override;
@@ -70,7 +72,20 @@ class TSdlCanvas : public ICanvas {
     void Upload(const TImageList& list) override;
     bool ReadPixels(TImage& out) override;
 
+    // The surface a software renderer draws on (null: none, or not one).
+    void SetDirect(SDL_Surface* surface) {
+        Direct = surface && surface->format->BytesPerPixel == 4 ? surface : nullptr;
+    }
+    SDL_Surface* DirectSurface() const { return Direct; }
+
+  protected:
+    // The surface the software renderer draws on, when this canvas is one:
+    // turned pictures, pixels and lines are then written straight into it.
+    SDL_Surface* Direct = nullptr;
+
   private:
+    // Everything queued is drawn, so the surface can be written directly.
+    bool FlushForDirect(SDL_Renderer* r) const { return Direct && SDL_RenderFlush(r) == 0; }
     // The context with this canvas as the target, or null when its display is gone.
     std::shared_ptr<TRenderContext> Begin() const;
     void SetColour(SDL_Renderer* r, int32_t colour) const;

@@ -36,6 +36,15 @@ struct TFont {
     int32_t Background = -1; // -1: clear background
 };
 
+// One pixel of a batch, and one line of a batch.
+struct TPixel {
+    int X = 0, Y = 0;
+    int32_t Colour = 0;
+};
+struct TSegment {
+    int X1 = 0, Y1 = 0, X2 = 0, Y2 = 0;
+};
+
 enum class TBlend {
     Plain,    // transparent colour left out, everything else opaque
     Alpha,    // mixed with what lies below by Alpha/255
@@ -69,6 +78,16 @@ class ICanvas {
     virtual void SetPixel(int x, int y, int32_t colour) = 0;
     // From (x1, y1) up to but not including (x2, y2).
     virtual void Line(int x1, int y1, int x2, int y2, const TPen& pen) = 0;
+    // Many pixels or lines at once: a frame has thousands of each, and a
+    // canvas can send them to the screen together.
+    virtual void Pixels(const TPixel* p, int n) {
+        for (int i = 0; i < n; ++i)
+            SetPixel(p[i].X, p[i].Y, p[i].Colour);
+    }
+    virtual void Lines(const TSegment* s, int n, const TPen& pen) {
+        for (int i = 0; i < n; ++i)
+            Line(s[i].X1, s[i].Y1, s[i].X2, s[i].Y2, pen);
+    }
     virtual void Ellipse(const TRect& box, const TPen& pen, const TBrush& brush) = 0;
     virtual void Rectangle(const TRect& r, const TPen& pen, const TBrush& brush) = 0;
 

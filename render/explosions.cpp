@@ -36,16 +36,16 @@ bool BuildExplosionPictures(const TImage& sheet, TImageList& list) {
     if (w <= 0) return false;
     list.Clear();
     for (int i = 0; i < ExplosionFrames; ++i)
-        list.Add(Crop(sheet, i * w, w), {}, NoTransparency);
+        list.Add(Crop(sheet, i * w, w), {}, clBlack);
     const int halfW = std::max(1, w / 2);
     const int halfH = std::max(1, sheet.Height / 2);
     for (int i = 0; i < ExplosionFrames; ++i)
-        list.Add(Stretch(list.Image(i), halfW, halfH), {}, NoTransparency);
+        list.Add(Stretch(list.Image(i), halfW, halfH), {}, clBlack);
     for (int i = 0; i < ExplosionFrames; ++i) {
         TImage p = list.Image(ExplosionFrames - 1 - i);
         for (uint32_t& c : p.Pixels)
             c = Greened(c);
-        list.Add(std::move(p), {}, NoTransparency);
+        list.Add(std::move(p), {}, clBlack);
     }
     return true;
 }

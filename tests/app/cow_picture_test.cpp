@@ -5,11 +5,11 @@
 
 #include <vector>
 
+#include "app/screen_frame.h"
 #include "core/terrain.h"
 #include "platform/game_assets.h"
 #include "platform/offscreen.h"
 #include "program_run.h"
-#include "render/frame.h"
 
 TEST(CowPicture, AStolenCowAndTheAlarmLight) {
     ProgramRun run(5);
@@ -35,8 +35,8 @@ TEST(CowPicture, AStolenCowAndTheAlarmLight) {
 
     TOffscreenCanvas canvas(1024, 768);
     ASSERT_EQ(canvas.Error(), "");
-    TImageList sprites;
-    ASSERT_TRUE(LoadGameSprites(run.Reader, MOOR_BIN_DIR "/", sprites, run.TheUi))
+    TScreenFrame frame;
+    ASSERT_TRUE(frame.Load(run.Reader, MOOR_BIN_DIR "/", run.TheUi))
         << (run.TheUi.Boxes.empty() ? "" : run.TheUi.Boxes.back());
     // Between the carrier and the robbed base.
     const TTeam& team = g.Teams[robbed];
@@ -44,6 +44,6 @@ TEST(CowPicture, AStolenCowAndTheAlarmLight) {
     const TVector b = CellCentre(g, base.X, base.Y);
     const TVector carrier = g.Tanks[team.CowCarrier].Position;
     g.Tanks[g.Player1].Position = Vectors2D::Scale(Vectors2D::Add(b, carrier), 0.5);
-    DrawView(canvas, g, {sprites, run.Program.Pictures.Ground}, g.Player1);
+    frame.Draw(canvas, run.Program, run.TheClock.Now);
     EXPECT_TRUE(canvas.SaveScreenshot(std::string(MOOR_BIN_DIR) + "/../stolen_cow.png"));
 }

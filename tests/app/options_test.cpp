@@ -35,12 +35,17 @@ TEST(Options, NonsenseIsRefusedWithAReason) {
     EXPECT_NE(Parse({"--fraglimit", "0"}).Error, "");
     EXPECT_NE(Parse({"--style", "ffa"}).Error, "");
     EXPECT_NE(Parse({"--seed", "-5"}).Error, "");
-    EXPECT_NE(Parse({"--seconds", "10"}).Error, ""); // only with --headless
+    EXPECT_NE(Parse({"--seconds", "10"}).Error, ""); // only with --headless or a screenshot
     EXPECT_NE(Parse({"--headless", "--seconds", "nan"}).Error, "");
     EXPECT_NE(Parse({"--headless", "--seconds", "0"}).Error, "");
     EXPECT_NE(Parse({"--frobnicate"}).Error, "");
     EXPECT_NE(Parse({"--map", ""}).Error, "");
     EXPECT_EQ(Parse({"--headless", "--seconds", "2.5"}).Error, "");
+    // A screenshot is taken after that much game time.
+    const TParseResult shot = Parse({"--screenshot", "a.png", "--seconds", "4", "--no-vsync"});
+    EXPECT_EQ(shot.Error, "");
+    EXPECT_EQ(*shot.Options.Seconds, 4);
+    EXPECT_TRUE(shot.Options.NoVsync);
 }
 
 TEST(Options, DeveloperOnlyAsFirstArgumentAndScreenSaverOnlyAsScr) {

@@ -1,0 +1,24 @@
+// The head-up display of a view and the lines over the whole screen.
+#pragma once
+
+#include <string>
+
+#include "core/game.h"
+#include "render/camera.h"
+#include "render/canvas.h"
+#include "render/frame.h"
+
+// Health bar, reload bar, cow alarm, timed lines, score table, score line,
+// order menu, pause and level-end notices, weapon icon.
+void DrawHud(ICanvas& c, const Game& g, const TFramePictures& pics, const TView& v,
+             const TFrameInfo& info);
+// Console lines, and in developer mode the developer data and bot routes.
+void DrawOverlays(ICanvas& c, const Game& g, const TFrameInfo& info, const TView& first);
+
+// Health bar length (0..100) and colour; length -1 draws none.
+int HealthBarLength(const Game& g, const TTank& t);
+int32_t HealthBarColour(int length);
+// "(+3)", "(0)", "(-2)".
+std::string ScoreDifference(int d);
+// What a bot is doing, for the order menu and the developer lines.
+std::string MissionText(const Game& g, int vehicle);
