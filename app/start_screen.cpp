@@ -302,6 +302,10 @@ void TStartScreen::PlayerPanel() {
     if (ImGui::IsItemHovered()) ImGui::SetTooltip("Paint pattern");
     Place("PatternBox");
 
+    // The look of the vehicle, set apart under the rest.
+    ImGui::Spacing();
+    ImGui::Separator();
+    ImGui::Spacing();
     ImGui::Spacing();
     AppearanceEditor(width);
     ImGui::End();
