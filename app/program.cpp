@@ -28,7 +28,7 @@ std::string TProgramPictures::LoadExplosions(const std::string& path) {
 TProgram::TProgram(Clock& clock, SoundOut& sound, Ui& ui, NetOut& net, IGameDisplay& display,
                    BitmapReader& reader, uint32_t seed, const std::string& programFolder)
     : G(MakeGame(sound, ui, net, seed)), Pictures(reader), Start(App, *G),
-      Form(App, *G, Start, display, Pictures, clock) {
+      Form(App, *G, Start, display, Pictures, clock), Keys(*G) {
     G->ProgramFolder = programFolder;
 }
 

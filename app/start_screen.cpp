@@ -13,11 +13,25 @@ namespace {
 
 // Panels and their places on the 661 x 480 screen.
 constexpr float Margin = 16;
-const ImVec2 PlayerPos{Margin, 74}, PlayerSize{306, 212};
-const ImVec2 MatchPos{336, 74}, MatchSize{309, 326};
-const ImVec2 StartPos{Margin, 298};
-const ImVec2 StartSize{64, 38};
-constexpr float StartGap = 4;
+const ImVec2 PlayerPos{Margin, 74}, PlayerSize{306, 324};
+const ImVec2 MatchPos{336, 74}, MatchSize{309, 324};
+// The start buttons in a row along the bottom, each as wide as its pictures.
+const ImVec2 StartPos{Margin, 408};
+constexpr float StartHeight = 56;
+constexpr float StartGap = 6;
+constexpr float PicturePad = (StartHeight - ButtonPictureSize) / 2;
+constexpr int StartSquares[4] = {1, 2, 2, 3};
+
+float StartWidth(int k) {
+    return StartSquares[k] * float(ButtonPictureSize) + 2 * PicturePad;
+}
+
+float StartX(int k) {
+    float x = StartPos.x;
+    for (int i = 0; i < k; ++i)
+        x += StartWidth(i) + StartGap;
+    return x;
+}
 
 ImVec4 Vec(double r, double g, double b, double a = 1) {
     return ImVec4(float(r), float(g), float(b), float(a));
@@ -42,21 +56,43 @@ ImU32 RgbCol(const TRgb& c) {
     return IM_COL32(c.R, c.G, c.B, 255);
 }
 
-// A little vehicle seen from above, nose to the right.
-void DrawVehicle(ImDrawList* d, ImVec2 c, float s, ImU32 body, ImU32 dark) {
-    d->AddRectFilled({c.x - 11 * s, c.y - 8 * s}, {c.x + 11 * s, c.y - 5 * s}, dark, 1);
-    d->AddRectFilled({c.x - 11 * s, c.y + 5 * s}, {c.x + 11 * s, c.y + 8 * s}, dark, 1);
-    d->AddRectFilled({c.x - 10 * s, c.y - 6 * s}, {c.x + 10 * s, c.y + 6 * s}, body, 2 * s);
-    d->AddRectFilled({c.x, c.y - 1.2f * s}, {c.x + 14 * s, c.y + 1.2f * s}, dark);
-    d->AddCircleFilled(c, 4.2f * s, dark);
-    d->AddCircleFilled(c, 3.0f * s, body);
+// The network square: two screens on their stands joined by a cable, in
+// a 32 x 32 picture centred in a black square of 48.
+void DrawNetworkSquare(ImDrawList* d, ImVec2 at, ImU32 col) {
+    const float s = ButtonPictureSize;
+    d->AddRectFilled(at, {at.x + s, at.y + s}, IM_COL32(0, 0, 0, 255));
+    const ImVec2 o{at.x + 8, at.y + 8}; // the 32 x 32 picture
+    for (int k = 0; k < 2; ++k) {
+        const float x = o.x + (k ? 18 : 0), y = o.y + (k ? 12 : 2);
+        d->AddRect({x, y}, {x + 14, y + 11}, col, 1.5f, 0, 2);
+        d->AddRectFilled({x + 3, y + 3}, {x + 11, y + 8}, IM_COL32(60, 120, 200, 255));
+        d->AddLine({x + 7, y + 11}, {x + 7, y + 14}, col, 2);
+        d->AddLine({x + 3, y + 14}, {x + 11, y + 14}, col, 2);
+    }
+    d->AddBezierCubic({o.x + 7, o.y + 16}, {o.x + 7, o.y + 30}, {o.x + 25, o.y + 10},
+                      {o.x + 25, o.y + 26}, col, 1.5f);
 }
 
-// Two machines joined by a line: a network game.
-void DrawNetwork(ImDrawList* d, ImVec2 at, ImU32 col) {
-    d->AddLine({at.x, at.y}, {at.x + 12, at.y}, col, 1.5f);
-    d->AddRectFilled({at.x - 4, at.y - 3}, {at.x + 1, at.y + 3}, col);
-    d->AddRectFilled({at.x + 11, at.y - 3}, {at.x + 16, at.y + 3}, col);
+ImU32 LabelColour(TKeyConfigForm::TLabelColour c) {
+    switch (c) {
+    case TKeyConfigForm::lcRed:
+        return IM_COL32(200, 0, 0, 255);
+    case TKeyConfigForm::lcGreen:
+        return IM_COL32(0, 140, 0, 255);
+    default:
+        return IM_COL32(0, 0, 0, 255);
+    }
+}
+
+// A box's picture into its texture (made on first use).
+void UploadPicture(SDL_Renderer* renderer, const TImage& pic, SDL_Texture*& texture) {
+    if (!renderer) return;
+    if (!texture) {
+        texture = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_XBGR8888, SDL_TEXTUREACCESS_STATIC,
+                                    pic.Width, pic.Height);
+        if (!texture) return;
+    }
+    SDL_UpdateTexture(texture, nullptr, pic.Pixels.data(), pic.Width * 4);
 }
 
 void DrawStyleIcon(ImDrawList* d, TGameStyle style, ImVec2 c, ImU32 col, ImU32 dark) {
@@ -102,6 +138,8 @@ SDL_Rect RectOf(ImVec2 a, ImVec2 b) {
 
 TStartScreen::~TStartScreen() {
     if (BackgroundTexture) SDL_DestroyTexture(BackgroundTexture);
+    for (SDL_Texture* t : BoxTextures)
+        if (t) SDL_DestroyTexture(t);
 }
 
 void TStartScreen::Place(const std::string& name) {
@@ -109,12 +147,20 @@ void TStartScreen::Place(const std::string& name) {
 }
 
 void TStartScreen::HandleEvent(const SDL_Event& e) {
-    if (e.type == SDL_KEYDOWN && Messages.empty()) {
-        TKeyEvent key;
-        if (KeyEventFromSdl(e, key) && key.Key != vk::Escape && Form.KeyDown(key.Key)) return;
+    TKeyEvent key;
+    const bool keyDown = e.type == SDL_KEYDOWN && KeyEventFromSdl(e, key);
+    if (Keys && Keys->Visible) {
+        // The key dialog sees every key first: a label waiting for one takes
+        // whatever comes (a key the game has no code for is not one).
+        if (keyDown && Messages.empty() && key.Key > 0 && Keys->KeyDown(key.Key)) return;
+        Gui.HandleEvent(e);
+        return;
+    }
+    if (keyDown && Messages.empty()) {
+        if (key.Key != vk::Escape && Form.KeyDown(key.Key)) return;
         // Esc waits for the frame: it must not start the game window from
         // inside the event loop of the screen it hides.
-        if (KeyEventFromSdl(e, key) && key.Key == vk::Escape && Form.GameStarted) {
+        if (key.Key == vk::Escape && Form.GameStarted) {
             Pending = TAction::Continue;
             return;
         }
@@ -236,45 +282,114 @@ void TStartScreen::PlayerPanel() {
     if (ImGui::InputText("##NameBox", &name, ImGuiInputTextFlags_AutoSelectAll))
         Form.NameChange(name);
     Place("NameBox");
-
-    label("Vehicle");
-    int sort = Form.SortIndex;
-    if (ImGui::Combo("##SortBox", &sort, SortNames, 3)) Form.SortChange(sort);
-    Place("SortBox");
-
-    label("Paint");
-    int pattern = Form.PatternIndex;
-    if (ImGui::Combo("##PatternBox", &pattern, PatternNames, 8)) Form.PatternChange(pattern);
-    Place("PatternBox");
-
-    // The colours as they are; editing them comes with the appearance editor.
-    label("Colours");
-    const TTankSetup& setup =
-        Form.G.Start.TankSetups[std::clamp(Form.EditedSetup, 0, MaxTanks - 1)];
-    ImDrawList* d = ImGui::GetWindowDrawList();
-    const ImVec2 at = ImGui::GetCursorScreenPos();
-    const float h = ImGui::GetFrameHeight();
-    d->AddRectFilled(at, {at.x + 26, at.y + h}, RgbCol(HsbToRgb(setup.Colour1)), 3);
-    d->AddRectFilled({at.x + 30, at.y}, {at.x + 56, at.y + h}, RgbCol(HsbToRgb(setup.Colour2)), 3);
-    d->AddRect(at, {at.x + 56, at.y + h}, IM_COL32(255, 255, 255, 60), 3);
-    ImGui::Dummy(ImVec2(60, h));
-    Place("Panel1");
-    ImGui::SameLine();
-    ImGui::AlignTextToFramePadding();
-    ImGui::TextUnformatted(ColourName(Form.ColourSelect));
-    ImGui::SameLine(width - 70);
-    ImGui::BeginDisabled();
-    ImGui::Button("Random", ImVec2(78, 0));
-    ImGui::EndDisabled();
-    Place("Button1");
-
     if (Form.WeaponVisible()) {
         label("Weapon");
         int weapon = Form.WeaponIndex;
         if (ImGui::Combo("##WeaponBox", &weapon, WeaponNames, 8)) Form.WeaponChange(weapon);
         Place("WeaponBox");
     }
+
+    label("Vehicle");
+    const float half = (ImGui::GetContentRegionAvail().x - 8) / 2;
+    ImGui::SetNextItemWidth(half);
+    int sort = Form.SortIndex;
+    if (ImGui::Combo("##SortBox", &sort, SortNames, 3)) Form.SortChange(sort);
+    Place("SortBox");
+    ImGui::SameLine(0, 8);
+    ImGui::SetNextItemWidth(-1);
+    int pattern = Form.PatternIndex;
+    if (ImGui::Combo("##PatternBox", &pattern, PatternNames, 8)) Form.PatternChange(pattern);
+    if (ImGui::IsItemHovered()) ImGui::SetTooltip("Paint pattern");
+    Place("PatternBox");
+
+    // The look of the vehicle, set apart under the rest.
+    ImGui::Spacing();
+    ImGui::Separator();
+    ImGui::Spacing();
+    ImGui::Spacing();
+    AppearanceEditor(width);
     ImGui::End();
+}
+
+void TStartScreen::ColourBox(const char* id, TColourBox box, const TImage& picture,
+                             SDL_Texture*& texture, const char* hint) {
+    UploadPicture(Gui.Renderer(), picture, texture);
+    const ImVec2 at = ImGui::GetCursorScreenPos();
+    const ImVec2 size{float(picture.Width), float(picture.Height)};
+    ImGui::InvisibleButton(id, size,
+                           ImGuiButtonFlags_MouseButtonLeft | ImGuiButtonFlags_MouseButtonRight);
+    if (ImGui::IsItemActivated()) {
+        const ImVec2 m = ImGui::GetIO().MousePos;
+        DragX = at.x;
+        DragY = at.y;
+        Editor.BoxMouseDown(box, int(std::floor(m.x - at.x)), int(std::floor(m.y - at.y)));
+    }
+    if (hint && ImGui::IsItemHovered() && !Editor.Dragging()) ImGui::SetTooltip("%s", hint);
+    ImDrawList* d = ImGui::GetWindowDrawList();
+    if (texture) d->AddImage(texture, at, {at.x + size.x, at.y + size.y});
+    d->AddRect({at.x - 1, at.y - 1}, {at.x + size.x + 1, at.y + size.y + 1},
+               IM_COL32(0, 0, 0, 255));
+    Place(id + 2);
+}
+
+void TStartScreen::AppearanceEditor(float width) {
+    const ImU32 text = TextColour(Form.Tint);
+    const ImVec2 top = ImGui::GetCursorScreenPos();
+    ImDrawList* d = ImGui::GetWindowDrawList();
+
+    // The turning preview, framed.
+    ImGui::Dummy(ImVec2(PreviewWidth, PreviewHeight));
+    PreviewLook.DrawPreview(d, top, LastFrameMs);
+    d->AddRect({top.x - 1, top.y - 1}, {top.x + PreviewWidth + 1, top.y + PreviewHeight + 1},
+               ImGui::GetColorU32(ImGuiCol_Border));
+    Place("Preview");
+
+    // Saturation and brightness stand beside it, the hue strip under both.
+    const float boxesX = top.x + PreviewWidth + 10;
+    ImGui::SetCursorScreenPos({boxesX, top.y});
+    ColourBox("##SaturationBox", boxSaturation,
+              PaintLevelBox(boxSaturation, Editor.BoxColour1, Editor.BoxColour2), BoxTextures[0],
+              "Saturation: left the first colour, right the second");
+    ImGui::SetCursorScreenPos({boxesX + LevelBoxWidth + 8, top.y});
+    ColourBox("##BrightnessBox", boxBrightness,
+              PaintLevelBox(boxBrightness, Editor.BoxColour1, Editor.BoxColour2), BoxTextures[1],
+              "Brightness: left the first colour, right the second");
+    ImGui::SetCursorScreenPos({top.x, top.y + LevelBoxHeight + 8});
+    ColourBox("##HueBox", boxHue, PaintHueBox(Editor.BoxColour1, Editor.BoxColour2), BoxTextures[2],
+              "Colour: the upper half the first colour, the lower the second");
+
+    // The named colours, the swatch, and "Random" to the right.
+    const float right = boxesX + 2 * LevelBoxWidth + 8 + 14;
+    const float rightWidth = top.x + width - right;
+    ImGui::SetCursorScreenPos({right, top.y});
+    ImGui::PushStyleColor(ImGuiCol_Text, text);
+    ImGui::TextUnformatted("Colour");
+    ImGui::PopStyleColor();
+    ImGui::SetCursorScreenPos({right, ImGui::GetCursorScreenPos().y});
+    if (ImGui::ArrowButton("##ColourDown", ImGuiDir_Left))
+        Editor.ColourSelectChange(Form.ColourSelect - 1);
+    Place("ColorSelectDown");
+    ImGui::SameLine(0, 4);
+    const float h = ImGui::GetFrameHeight();
+    const float swatchWidth = rightWidth - 2 * (h + 4);
+    const ImVec2 sw = ImGui::GetCursorScreenPos();
+    ImGui::Dummy(ImVec2(swatchWidth, h));
+    d->AddRectFilled(sw, {sw.x + swatchWidth, sw.y + h}, RgbCol(TeamRgb(Form.ColourSelect)), 3);
+    d->AddRect(sw, {sw.x + swatchWidth, sw.y + h}, IM_COL32(255, 255, 255, 90), 3);
+    Place("Panel1");
+    ImGui::SameLine(0, 4);
+    if (ImGui::ArrowButton("##ColourUp", ImGuiDir_Right))
+        Editor.ColourSelectChange(Form.ColourSelect + 1);
+    Place("ColorSelectUp");
+    ImGui::SetCursorScreenPos({right, ImGui::GetCursorScreenPos().y});
+    const char* name = ColourName(Form.ColourSelect);
+    ImGui::SetCursorPosX(ImGui::GetCursorPosX() + (rightWidth - ImGui::CalcTextSize(name).x) / 2);
+    ImGui::TextUnformatted(name);
+    Place("ColorSelect");
+
+    ImGui::SetCursorScreenPos({right, top.y + LevelBoxHeight + 8 + HueBoxHeight - h});
+    if (ImGui::Button("Random", ImVec2(rightWidth, 0))) Editor.RandomClick();
+    Place("Button1");
 }
 
 void TStartScreen::MatchPanel() {
@@ -358,8 +473,8 @@ void TStartScreen::MatchPanel() {
 
 void TStartScreen::OptionsPanel() {
     const ImU32 text = TextColour(Form.Tint);
-    // Beside the start buttons, over the player's and the match's panels.
-    const float left = StartPos.x + StartSize.x + 10;
+    // Over the player's and the match's panels.
+    const float left = PlayerPos.x;
     ImGui::SetNextWindowPos({left, PlayerPos.y});
     ImGui::SetNextWindowSize({MatchPos.x + MatchSize.x - left, MatchSize.y});
     ImGui::Begin("##options", nullptr,
@@ -476,39 +591,40 @@ void TStartScreen::OptionsPanel() {
     ImGui::End();
 }
 
+void TStartScreen::StartPicture(int kind, ImVec2 at) {
+    ImDrawList* d = ImGui::GetWindowDrawList();
+    const float step = ButtonPictureSize;
+    const bool two = kind == startSplitScreen || kind == startSplitScreenNetwork;
+    // Player 2 drawn on the left when the split screen puts them there.
+    const int first = two && Form.SwitchSides ? 1 : 0;
+    ButtonLook[first].DrawButtonPicture(d, at);
+    if (two) ButtonLook[1 - first].DrawButtonPicture(d, {at.x + step, at.y});
+    if (kind >= startNetwork)
+        DrawNetworkSquare(d, {at.x + step * (two ? 2 : 1), at.y}, IM_COL32(235, 235, 225, 255));
+}
+
 void TStartScreen::StartButtons(int32_t nowMs) {
-    const ImU32 text = TextColour(Form.Tint);
     ImGui::SetNextWindowPos(StartPos);
-    ImGui::SetNextWindowSize({StartSize.x, 4 * StartSize.y + 3 * StartGap});
+    ImGui::SetNextWindowSize({StartX(4) - StartGap - StartPos.x, StartHeight});
     ImGui::PushStyleVar(ImGuiStyleVar_WindowPadding, ImVec2(0, 0));
-    ImGui::PushStyleVar(ImGuiStyleVar_ItemSpacing, ImVec2(0, StartGap));
+    ImGui::PushStyleVar(ImGuiStyleVar_ItemSpacing, ImVec2(StartGap, 0));
     ImGui::Begin("##start", nullptr,
                  ImGuiWindowFlags_NoDecoration | ImGuiWindowFlags_NoMove |
                      ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoBackground);
     const char* ids[] = {"StartBtn", "Start2P", "Start1PN", "Start2PN"};
     int hovered = -1;
     for (int k = 0; k < 4; ++k) {
+        if (k > 0) ImGui::SameLine();
         ImGui::PushID(k);
-        if (ImGui::Button("##go", StartSize)) {
+        if (ImGui::Button("##go", {StartWidth(k), StartHeight})) {
             Pending = TAction::Start;
             PendingStart = TStartKind(k);
         }
         if (ImGui::IsItemHovered()) hovered = k;
         ImGui::PopID();
         Place(ids[k]);
-        ImDrawList* d = ImGui::GetWindowDrawList();
         const ImVec2 a = ImGui::GetItemRectMin();
-        const bool two = k == startSplitScreen || k == startSplitScreenNetwork;
-        const bool net = k >= startNetwork;
-        const ImU32 dark = IM_COL32(0, 0, 0, 230);
-        const float cx = a.x + (net ? 24 : 32), cy = a.y + StartSize.y / 2;
-        if (two) {
-            DrawVehicle(d, {cx - 8, cy - 7}, 0.7f, text, dark);
-            DrawVehicle(d, {cx + 6, cy + 7}, 0.7f, IM_COL32(240, 240, 230, 255), dark);
-        } else {
-            DrawVehicle(d, {cx, cy}, 0.9f, text, dark);
-        }
-        if (net) DrawNetwork(d, {a.x + 44, a.y + 8}, IM_COL32(240, 240, 230, 255));
+        StartPicture(k, {a.x + PicturePad, a.y + PicturePad});
     }
     ImGui::End();
     ImGui::PopStyleVar(2);
@@ -518,33 +634,36 @@ void TStartScreen::StartButtons(int32_t nowMs) {
 }
 
 void TStartScreen::BottomButtons() {
-    ImGui::SetNextWindowPos({MatchPos.x, 410});
-    ImGui::SetNextWindowSize({MatchSize.x, 56});
-    ImGui::PushStyleVar(ImGuiStyleVar_WindowPadding, ImVec2(0, 4));
+    // OPTIONS above EXIT, right of the start buttons.
+    const float left = StartX(4) + 4;
+    const float width = MatchPos.x + MatchSize.x - left;
+    ImGui::SetNextWindowPos({left, StartPos.y - 4});
+    ImGui::SetNextWindowSize({width, StartHeight + 12});
+    ImGui::PushStyleVar(ImGuiStyleVar_WindowPadding, ImVec2(0, 0));
+    ImGui::PushStyleVar(ImGuiStyleVar_ItemSpacing, ImVec2(0, 4));
     ImGui::Begin("##bottom", nullptr,
                  ImGuiWindowFlags_NoDecoration | ImGuiWindowFlags_NoMove |
                      ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoBackground);
     ImGui::PushFont(Form.OptionsShown ? Gui.Small : Gui.Large);
-    if (ImGui::Button(Form.OptionsCaption.c_str(), ImVec2(190, 44))) Form.OptionsBtnClick();
+    if (ImGui::Button(Form.OptionsCaption.c_str(), ImVec2(width, 32))) Form.OptionsBtnClick();
     Place("OptionsBtn");
     ImGui::PopFont();
-    ImGui::SameLine(0, 9);
-    ImGui::PushFont(Gui.Large);
-    if (ImGui::Button("EXIT", ImVec2(110, 44))) Pending = TAction::Exit;
+    ImGui::PushFont(Gui.Small);
+    if (ImGui::Button("EXIT", ImVec2(width, 28))) Pending = TAction::Exit;
     Place("Button2");
     ImGui::PopFont();
     ImGui::End();
-    ImGui::PopStyleVar();
+    ImGui::PopStyleVar(2);
 }
 
 void TStartScreen::HelpAndDebug() {
     ImDrawList* d = ImGui::GetForegroundDrawList();
-    if (Form.HelpVisible && !Form.OptionsShown && Form.HelpButton >= 0) {
-        const float y = StartPos.y + Form.HelpButton * (StartSize.y + StartGap) + StartSize.y / 2;
+    if (Form.HelpVisible && !Form.OptionsShown && Form.HelpButton >= 0 && Form.HelpButton < 4) {
+        // Just above its button, where the row leaves room.
         ImFont* font = Gui.Normal;
         const float size = font ? font->FontSize : 15;
         const ImVec2 t = ImGui::CalcTextSize(Form.HelpText.c_str());
-        const ImVec2 at{StartPos.x + StartSize.x + 12, y - size / 2};
+        const ImVec2 at{StartX(Form.HelpButton) + 4, StartPos.y - size - 10};
         d->AddRectFilled({at.x - 6, at.y - 4}, {at.x + t.x + 6, at.y + size + 4},
                          IM_COL32(0, 0, 0, 190), 4);
         d->AddText(font, size, at, TextColour(Form.Tint), Form.HelpText.c_str());
@@ -592,11 +711,108 @@ void TStartScreen::MessagePopup() {
     }
 }
 
+void TStartScreen::KeyDialog() {
+    const char* title = "Configure keyboard";
+    if (!ImGui::IsPopupOpen(title)) ImGui::OpenPopup(title);
+    // Wider than the window it replaces: the fixed keys beside the
+    // bindings need the room at this font size.
+    const ImVec2 size{560, float(KeyDialogHeight)};
+    ImGui::SetNextWindowPos({StartFormWidth / 2.0f, StartFormHeight / 2.0f}, ImGuiCond_Always,
+                            {0.5f, 0.5f});
+    ImGui::SetNextWindowSize(size);
+    ImGui::PushStyleColor(ImGuiCol_PopupBg, ImVec4(0.08f, 0.08f, 0.08f, 0.98f));
+    const bool open =
+        ImGui::BeginPopupModal(title, nullptr,
+                               ImGuiWindowFlags_NoResize | ImGuiWindowFlags_NoMove |
+                                   ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoScrollbar);
+    ImGui::PopStyleColor();
+    if (!open) return;
+    TKeyConfigForm& k = *Keys;
+    ImDrawList* d = ImGui::GetWindowDrawList();
+    const ImVec2 origin = ImGui::GetCursorScreenPos();
+    const ImU32 text = TextColour(Form.Tint);
+    constexpr float RowStep = 24, KeyX = 140, KeyWidth = 80;
+    int hovered = -1;
+    for (int i = 0; i < KeyActionCount; ++i) {
+        const float y = origin.y + i * RowStep;
+        ImGui::SetCursorScreenPos({origin.x, y + 3});
+        ImGui::PushStyleColor(ImGuiCol_Text, text);
+        ImGui::TextUnformatted(KeyActionLabels[i]);
+        ImGui::PopStyleColor();
+        // The key on a light card, so black, red and green all read.
+        const ImVec2 a{origin.x + KeyX, y}, b{a.x + KeyWidth, y + RowStep - 3};
+        ImGui::SetCursorScreenPos(a);
+        ImGui::PushID(i);
+        if (ImGui::InvisibleButton("##key", {KeyWidth, RowStep - 3})) k.LabelClick(i);
+        ImGui::PopID();
+        if (ImGui::IsItemHovered()) hovered = i;
+        Places["key " + std::to_string(i)] = RectOf(a, b);
+        const bool waiting = k.WaitingRow == i;
+        d->AddRectFilled(a, b,
+                         waiting ? IM_COL32(255, 240, 160, 255) : IM_COL32(225, 222, 210, 255), 3);
+        ImFont* font = Gui.Bold ? Gui.Bold : ImGui::GetFont();
+        const float fs = font->FontSize;
+        const char* label = k.Labels[i].c_str();
+        const ImVec2 t = font->CalcTextSizeA(fs, 1e9f, 0, label);
+        d->AddText(font, fs, {a.x + (KeyWidth - t.x) / 2, a.y + (RowStep - 3 - fs) / 2},
+                   LabelColour(k.LabelColour(i)), label);
+    }
+    // Hovering a key card greens it; anything else puts the colours back.
+    k.Hover(ImGui::IsWindowHovered(ImGuiHoveredFlags_AllowWhenBlockedByActiveItem) ? hovered : -1);
+
+    // The fixed keys, in small print on the right.
+    const float helpX = origin.x + KeyX + KeyWidth + 18;
+    ImFont* tiny = Gui.Tiny ? Gui.Tiny : ImGui::GetFont();
+    float y = origin.y;
+    const float line = tiny->FontSize + 2;
+    d->AddRectFilled({helpX - 8, origin.y - 4},
+                     {origin.x + ImGui::GetContentRegionMax().x - ImGui::GetCursorStartPos().x + 4,
+                      origin.y + KeyActionCount * RowStep - 3},
+                     IM_COL32(0, 0, 0, 120), 4);
+    for (const char* l : KeyDialogHelpLines) {
+        d->AddText(tiny, tiny->FontSize, {helpX, y}, IM_COL32(225, 225, 215, 255), l);
+        y += line;
+    }
+    Places["KeyHelp"] = RectOf({helpX, origin.y}, {helpX + 1, y});
+
+    // The buttons along the bottom; they wait while a key is awaited.
+    ImGui::SetCursorScreenPos({origin.x, origin.y + KeyActionCount * RowStep + 6});
+    ImGui::BeginDisabled(!k.ButtonsEnabled());
+    if (ImGui::Button(k.SelectPlayerCaption.c_str(), {120, 0})) k.SelectPlayerClick();
+    Place("KeySelectPlayer");
+    ImGui::SameLine();
+    if (ImGui::Button("Reset to default", {140, 0})) k.ResetClick();
+    Place("KeyReset");
+    ImGui::SameLine(ImGui::GetContentRegionMax().x - 2 * 90 - 8);
+    if (ImGui::Button("OK", {90, 0})) k.OkClick();
+    Place("KeyOK");
+    ImGui::SameLine();
+    if (ImGui::Button("Cancel", {90, 0})) k.CancelClick();
+    Place("KeyCancel");
+    ImGui::EndDisabled();
+    Places["KeyDialog"] = RectOf(ImGui::GetWindowPos(), {ImGui::GetWindowPos().x + size.x,
+                                                         ImGui::GetWindowPos().y + size.y});
+    // A message over the dialog (OK's checks) is the dialog's own child.
+    MessagePopup();
+    if (!k.Visible) ImGui::CloseCurrentPopup();
+    ImGui::EndPopup();
+}
+
 void TStartScreen::Frame(int32_t nowMs, bool present) {
     const double dt = LastFrameMs < 0 ? 1.0 / 60 : std::max(1, nowMs - LastFrameMs) / 1000.0;
     LastFrameMs = nowMs;
     Places.clear();
     Form.PreviewTimer(nowMs);
+    // The boxes and the start buttons follow the table except while a box
+    // is dragged; the preview always does.
+    Editor.Repaint();
+    if (Sprites && Masks) {
+        SDL_Renderer* r = Gui.Renderer();
+        const int k = std::clamp(Form.EditedSetup, 0, MaxTanks - 1);
+        PreviewLook.Update(r, *Sprites, *Masks, Form.G.Start.TankSetups[k]);
+        for (int p = 0; p < 2; ++p)
+            ButtonLook[p].Update(r, *Sprites, *Masks, Editor.ButtonLooks[p]);
+    }
     Gui.NewFrame(StartFormWidth, StartFormHeight, dt);
     Theme();
     DrawBackground();
@@ -609,7 +825,20 @@ void TStartScreen::Frame(int32_t nowMs, bool present) {
     StartButtons(nowMs);
     BottomButtons();
     HelpAndDebug();
-    MessagePopup();
+    if (Keys && Keys->Visible)
+        KeyDialog();
+    else
+        MessagePopup();
+
+    // A drag follows the mouse wherever it goes, and ends when no button is
+    // held any more, wherever it was let go.
+    if (Editor.Dragging()) {
+        const ImVec2 m = ImGui::GetIO().MousePos;
+        if (ImGui::IsMouseDown(ImGuiMouseButton_Left) || ImGui::IsMouseDown(ImGuiMouseButton_Right))
+            Editor.MouseMove(int(std::floor(m.x - DragX)), int(std::floor(m.y - DragY)));
+        else
+            Editor.MouseUp();
+    }
 
     SDL_Renderer* renderer = Gui.Renderer();
     if (renderer) {
@@ -635,8 +864,10 @@ void TStartScreen::Frame(int32_t nowMs, bool present) {
         break;
     }
     if (Form.KeyDialogRequested) {
-        // The key dialog comes with the key settings; until then, say so.
         Form.KeyDialogRequested = false;
-        Messages.push_back("The key configuration dialog is not in this build yet.");
+        if (Keys)
+            Keys->Show();
+        else
+            Messages.push_back("The key configuration dialog is not in this build yet.");
     }
 }

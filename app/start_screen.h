@@ -8,14 +8,19 @@
 #include <cstdint>
 #include <deque>
 #include <map>
+
+struct ImVec2;
 #include <string>
 
+#include "app/vehicle_look.h"
+#include "frontend/appearance_editor.h"
+#include "frontend/key_config_form.h"
 #include "frontend/start_form.h"
 #include "platform/imgui_layer.h"
 
 class TStartScreen {
   public:
-    TStartScreen(TStartForm& form, TImGuiLayer& gui) : Form(form), Gui(gui) {}
+    TStartScreen(TStartForm& form, TImGuiLayer& gui) : Form(form), Editor(form), Gui(gui) {}
     ~TStartScreen();
     TStartScreen(const TStartScreen&) = delete;
     TStartScreen& operator=(const TStartScreen&) = delete;
@@ -36,6 +41,16 @@ class TStartScreen {
     std::map<std::string, SDL_Rect> Places;
 
     TStartForm& Form;
+    // The key dialog F1 and "Configure controls" open (none: they say it is
+    // missing).
+    TKeyConfigForm* Keys = nullptr;
+    // The vehicles' master pictures and paint masks the editor tints.
+    const TImageList* Sprites = nullptr;
+    const TImageList* Masks = nullptr;
+    TAppearanceEditor Editor;
+    // The edited set-up in the preview; players 1 and 2 on the start buttons.
+    TVehicleLook PreviewLook;
+    TVehicleLook ButtonLook[2];
 
   private:
     enum class TAction { None, Start, Continue, Exit };
@@ -49,10 +64,18 @@ class TStartScreen {
     void BottomButtons();
     void HelpAndDebug();
     void MessagePopup();
+    void KeyDialog();
+    void AppearanceEditor(float width);
+    void ColourBox(const char* id, TColourBox box, const TImage& picture, SDL_Texture*& texture,
+                   const char* hint);
+    void StartPicture(int kind, ImVec2 at);
     void Place(const std::string& name);
 
     TImGuiLayer& Gui;
     SDL_Texture* BackgroundTexture = nullptr;
+    SDL_Texture* BoxTextures[3] = {};
+    // Where the colour box being dragged lies on the screen.
+    float DragX = 0, DragY = 0;
     int32_t LastFrameMs = -1;
     int ListScrolledTo = -1;
     TAction Pending = TAction::None;

@@ -210,6 +210,9 @@ int RunWindowed(const TOptions& o, const std::string& folder) {
                 ui.Menu = &startScreen;
                 ui.MenuWindow = menuWindow.Window;
                 startScreen.Developer = o.Developer;
+                startScreen.Keys = &program.Keys;
+                startScreen.Sprites = &screen.Frame.Sprites;
+                startScreen.Masks = &screen.Frame.Masks;
                 start.FormActivate();
             }
             TMainLoop loop(clock);

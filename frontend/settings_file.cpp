@@ -19,7 +19,7 @@ constexpr int MaxBots = MaxTanks - 2;
 constexpr int MaxLimit = 1000;
 constexpr int MaxServerRate = 100;
 constexpr int MaxArmour = 500;
-constexpr int MaxHue = 1535;
+constexpr int MaxHue = 1536; // the colour boxes reach 1536: no hue, black or grey
 constexpr int MaxSaturation = 255;
 constexpr int MaxBrightness = 512; // "White" is stored as 512
 

@@ -257,7 +257,7 @@ void TStartForm::SettingsToControls(const TSettings& s, bool fullLoad) {
         setup.Pattern = from.Pattern >= -1 && from.Pattern <= 6 ? from.Pattern : -1;
         for (auto [to, c] :
              {std::pair{&setup.Colour1, from.Colour1}, {&setup.Colour2, from.Colour2}}) {
-            to->Hue = std::clamp(c.Hue, 0, 1535);
+            to->Hue = std::clamp(c.Hue, 0, 1536); // 1536: dragged past the last hue
             to->Saturation = std::clamp(c.Saturation, 0, 255);
             to->Brightness = std::clamp(c.Brightness, 0, 512);
         }
@@ -345,15 +345,18 @@ void TStartForm::NameChange(const std::string& text) {
 void TStartForm::SortChange(int index) {
     SortIndex = std::clamp(index, 0, 2);
     if (Showing || EditedSetup < 0) return;
+    // A running match keeps its vehicles' sorts: the new one waits for the
+    // next start, so it is not a change to hand over.
     StoreSetup(EditedSetup);
-    G.Start.TankSetups[EditedSetup].Changed = true;
 }
 
 void TStartForm::PatternChange(int index) {
     PatternIndex = std::clamp(index, 0, 7);
-    if (Showing || EditedSetup < 0) return;
+    if (Showing || EditedSetup < 0 || EditedSetup >= MaxTanks) return;
+    const int32_t before = G.Start.TankSetups[EditedSetup].Pattern;
     StoreSetup(EditedSetup);
-    G.Start.TankSetups[EditedSetup].Changed = true;
+    if (G.Start.TankSetups[EditedSetup].Pattern != before)
+        G.Start.TankSetups[EditedSetup].Changed = true;
 }
 
 void TStartForm::WeaponChange(int index) {

@@ -67,6 +67,8 @@ std::string TImGuiLayer::Initialise(SDL_Renderer* renderer) {
     Small = AddFont(io, bold, 16.0f); // 12 pt
     Large = AddFont(io, bold, 24.0f); // 18 pt
     Title = AddFont(io, bold, 40.0f);
+    Bold = AddFont(io, bold, 14.0f);
+    Tiny = AddFont(io, regular, 11.0f);
     io.FontDefault = Normal;
 
     if (!ImGui_ImplSDLRenderer_Init(renderer)) {

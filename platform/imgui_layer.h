@@ -37,6 +37,8 @@ class TImGuiLayer {
     ImFont* Small = nullptr;  // 12 pt
     ImFont* Large = nullptr;  // 18 pt
     ImFont* Title = nullptr;  // the big heading
+    ImFont* Bold = nullptr;   // 14 px bold: keys in the key dialog
+    ImFont* Tiny = nullptr;   // 11 px: the key dialog's list of fixed keys
 
     SDL_Renderer* Renderer() const { return TheRenderer; }
 

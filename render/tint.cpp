@@ -10,9 +10,7 @@ namespace {
 // Where the turret sits on the body, per sort: along the body's length (as
 // a fraction), along the turret's (as a fraction), then offsets in px along
 // and across the body.
-struct TMount {
-    double L, M, O, T;
-};
+using TMount = TTurretMount;
 constexpr TMount Mounts[3] = {{0.4, 0.25, 0, 0}, {0.5, 0.15, -10, -5}, {0.5, 0.5, -13, 0}};
 
 int SortNumber(int sort) {
@@ -30,6 +28,11 @@ uint8_t Shade(double a, uint8_t c) {
 }
 
 } // namespace
+
+TTurretMount TurretMount(int sort) {
+    const int s = SortNumber(sort);
+    return Mounts[s < 0 ? 0 : s];
+}
 
 int PatternMaskIndex(int sort, int pattern) {
     const int s = SortNumber(sort);

@@ -12,6 +12,14 @@
 
 constexpr int PatternCount = 7; // per sort, in the pattern box's order
 
+// Where the turret sits on the body of a sort: its pivot lies at L of the
+// body's length and at M of the turret's own, moved O px along the body and
+// T px across it.
+struct TTurretMount {
+    double L, M, O, T;
+};
+TTurretMount TurretMount(int sort);
+
 // The pattern mask of a sort (0, 5, 10) and pattern (0..6) in the mask
 // list; -1 for none.
 int PatternMaskIndex(int sort, int pattern);

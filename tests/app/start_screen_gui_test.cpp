@@ -9,8 +9,11 @@
 #include <string>
 
 #include "app/program.h"
+#include "app/screen_frame.h"
 #include "app/start_screen.h"
+#include "core/vkeys.h"
 #include "fakes/fakes.h"
+#include "frontend/key_settings.h"
 #include "frontend/settings_file.h"
 #include "platform/bitmap_file.h"
 #include "world/world_support.h"
@@ -39,6 +42,7 @@ struct GuiRig {
     SDL_Surface* Surface = nullptr;
     SDL_Renderer* Renderer = nullptr;
     TImGuiLayer Gui;
+    TScreenFrame Pictures;
     std::unique_ptr<TStartScreen> Screen;
 
     GuiRig() {
@@ -55,7 +59,11 @@ struct GuiRig {
                                                  SDL_PIXELFORMAT_XBGR8888);
         Renderer = SDL_CreateSoftwareRenderer(Surface);
         EXPECT_EQ(Gui.Initialise(Renderer), "");
+        EXPECT_TRUE(Pictures.Load(Reader, Folder.Path.string() + "/", TheUi));
         Screen = std::make_unique<TStartScreen>(Program->Start, Gui);
+        Screen->Keys = &Program->Keys;
+        Screen->Sprites = &Pictures.Sprites;
+        Screen->Masks = &Pictures.Masks;
         TheUi.Menu = Screen.get();
         Form().FormActivate();
         Frame();
@@ -100,6 +108,40 @@ struct GuiRig {
         Screen->HandleEvent(e);
         Frame();
         e.type = SDL_MOUSEBUTTONUP;
+        Screen->HandleEvent(e);
+        Frame();
+        Frame();
+    }
+    // The mouse pressed at (x, y) inside a named control, moved to (toX,
+    // toY) relative to the same corner, and let go there.
+    void Drag(const std::string& name, int x, int y, int toX, int toY,
+              Uint8 button = SDL_BUTTON_LEFT) {
+        ASSERT_TRUE(Shown(name)) << name;
+        const SDL_Rect r = Screen->Places.at(name);
+        SDL_Event e{};
+        e.type = SDL_MOUSEMOTION;
+        e.motion.x = r.x + x;
+        e.motion.y = r.y + y;
+        Screen->HandleEvent(e);
+        Frame();
+        e = {};
+        e.type = SDL_MOUSEBUTTONDOWN;
+        e.button.button = button;
+        e.button.x = r.x + x;
+        e.button.y = r.y + y;
+        Screen->HandleEvent(e);
+        Frame();
+        e = {};
+        e.type = SDL_MOUSEMOTION;
+        e.motion.x = r.x + toX;
+        e.motion.y = r.y + toY;
+        Screen->HandleEvent(e);
+        Frame();
+        e = {};
+        e.type = SDL_MOUSEBUTTONUP;
+        e.button.button = button;
+        e.button.x = r.x + toX;
+        e.button.y = r.y + toY;
         Screen->HandleEvent(e);
         Frame();
         Frame();
@@ -207,8 +249,10 @@ TEST(StartScreenGui, HelpTextAppearsBesideTheHoveredStartButton) {
     EXPECT_EQ(rig.Form().HelpText, "Start network game");
     const SDL_Rect help = rig.Screen->Places.at("HelpText");
     const SDL_Rect button = rig.Screen->Places.at("Start1PN");
-    EXPECT_GT(help.x, button.x + button.w);
-    EXPECT_NEAR(help.y + help.h / 2, button.y + button.h / 2, 2);
+    // Just above its own button, clear of it.
+    EXPECT_NEAR(help.x, button.x, 8);
+    EXPECT_LT(help.y + help.h, button.y);
+    EXPECT_GT(help.y + help.h, button.y - 20);
 }
 
 TEST(StartScreenGui, ANetworkStartSaysItIsNotInThisBuild) {
@@ -225,19 +269,125 @@ TEST(StartScreenGui, ANetworkStartSaysItIsNotInThisBuild) {
     EXPECT_FALSE(rig.Shown("MessageOK"));
 }
 
-TEST(StartScreenGui, F1AndConfigureControlsSayTheKeyDialogIsToCome) {
+TEST(StartScreenGui, TheKeyDialogBindsChecksAndSavesOnlyOnOk) {
     GuiRig rig;
+    TKeyConfigForm& keys = rig.Program->Keys;
+    const std::string before = rig.Folder.Read(KeySettingsFileName);
     rig.Key(SDLK_F1, SDL_SCANCODE_F1);
     rig.Frame();
-    ASSERT_EQ(rig.Screen->Messages.size(), 1u);
-    EXPECT_TRUE(rig.Shown("MessageOK"));
-    // Keys wait while a message is up.
+    ASSERT_TRUE(keys.Visible);
+    ASSERT_TRUE(rig.Shown("key 4"));
+    EXPECT_EQ(keys.Labels[4], "[Ctrl]");
+    rig.Frame();
+    rig.Save("key_dialog.png");
+    // F12 is a key to bind here, not the end of the program.
+    rig.Click("key 4");
+    EXPECT_EQ(keys.Labels[4], "press key");
     rig.Key(SDLK_F12, SDL_SCANCODE_F12);
     EXPECT_FALSE(rig.Program->App.Terminated);
+    EXPECT_EQ(keys.Labels[4], "[F12]");
+    // Player 1's Fire on Z takes it from player 2.
+    rig.Click("key 4");
+    rig.Key(SDLK_z, SDL_SCANCODE_Z);
+    EXPECT_EQ(keys.Labels[4], "[Z]");
+    rig.Click("KeyOK");
+    ASSERT_EQ(rig.Screen->Messages.size(), 1u);
+    EXPECT_EQ(rig.Screen->Messages.front(), "Please assign a key");
+    EXPECT_TRUE(keys.Visible);
+    EXPECT_EQ(keys.SelectPlayerCaption, "Set Player 1");
+    EXPECT_EQ(keys.Labels[4], "[NO KEY]");
+    rig.Frame();
+    rig.Save("key_dialog_message.png");
     rig.Click("MessageOK");
+    EXPECT_TRUE(keys.Visible);
+    EXPECT_EQ(rig.Folder.Read(KeySettingsFileName), before) << "nothing saved before OK";
+
+    // Cancel drops the edits: opened again from "Configure controls".
+    rig.Click("KeyCancel");
+    EXPECT_FALSE(keys.Visible);
     rig.Click("OptionsBtn");
     rig.Click("SetControlsBtn");
-    EXPECT_EQ(rig.Screen->Messages.size(), 1u);
+    ASSERT_TRUE(keys.Visible);
+    EXPECT_EQ(keys.Labels[4], "[Z]") << "player 2's list is still the one shown";
+    rig.Click("KeySelectPlayer");
+    EXPECT_EQ(keys.Labels[4], "[Ctrl]");
+
+    rig.Click("key 9");
+    rig.Key(SDLK_SPACE, SDL_SCANCODE_SPACE);
+    rig.Click("KeyOK");
+    EXPECT_TRUE(rig.Screen->Messages.empty());
+    EXPECT_FALSE(keys.Visible);
+    EXPECT_EQ(rig.g().KeyMap[vk::Space], 9);
+    EXPECT_EQ(rig.Folder.Read(KeySettingsFileName),
+              "38 40 37 39 17 16 188 190 220 32 13\r\n69 68 83 70 90 65 87 82 67 81 88");
+}
+
+TEST(StartScreenGui, ColourBoxesKeepTheirValuesInsideTheirRanges) {
+    GuiRig rig;
+    TTankSetup& p1 = rig.g().Start.TankSetups[0];
+    p1.Changed = false;
+    ASSERT_TRUE(rig.Shown("SaturationBox"));
+    ASSERT_TRUE(rig.Shown("Preview"));
+    // Left half of the saturation box, dragged far above it: the first
+    // colour at full saturation; far below with the right button: none.
+    rig.Drag("SaturationBox", 3, 40, 3, -200);
+    EXPECT_EQ(p1.Colour1.Saturation, 255);
+    EXPECT_TRUE(p1.Changed);
+    rig.Drag("SaturationBox", 3, 40, 3, 400, SDL_BUTTON_RIGHT);
+    EXPECT_EQ(p1.Colour1.Saturation, 0);
+    // The right half is the second colour; brightness stops at 511.
+    rig.Drag("BrightnessBox", 12, 40, 12, -90);
+    EXPECT_EQ(p1.Colour2.Brightness, 511);
+    // The hue's lower half, dragged past its end: 1536, no hue at all.
+    rig.Drag("HueBox", 20, 12, 600, 12);
+    EXPECT_EQ(p1.Colour2.Hue, 1536);
+    rig.Drag("HueBox", 20, 2, -50, 2);
+    EXPECT_EQ(p1.Colour1.Hue, 0);
+    // The chooser puts White into the first colour and wraps round.
+    p1.Changed = false;
+    rig.Form().ColourSelect = 0;
+    rig.Click("ColorSelectDown");
+    EXPECT_EQ(rig.Form().ColourSelect, 10);
+    rig.Click("ColorSelectDown");
+    EXPECT_EQ(rig.Form().ColourSelect, 9);
+    EXPECT_EQ(p1.Colour1.Brightness, 512);
+    EXPECT_TRUE(p1.Changed);
+    rig.Click("Button1");
+    rig.Save("start_editor.png");
+    EXPECT_TRUE(p1.Changed);
+}
+
+TEST(StartScreenGui, ThePreviewTurnsAndTheButtonsShowThePlayersColours) {
+    GuiRig rig;
+    // Pure red Colour1 without a pattern: the button picture shows red.
+    TTankSetup& p1 = rig.g().Start.TankSetups[0];
+    p1.Colour1 = {0, 255, 255};
+    p1.Pattern = -1;
+    rig.Frame();
+    rig.Frame();
+    auto countRed = [&](const SDL_Rect& r) {
+        TImage image(rig.Surface->w, rig.Surface->h);
+        SDL_RenderReadPixels(rig.Renderer, nullptr, SDL_PIXELFORMAT_XBGR8888, image.Pixels.data(),
+                             image.Width * 4);
+        int n = 0;
+        for (int y = r.y; y < r.y + r.h; ++y)
+            for (int x = r.x; x < r.x + r.w; ++x) {
+                const uint32_t p = image.At(x, y);
+                n += RedOf(p) > 60 && GreenOf(p) < RedOf(p) / 3 && BlueOf(p) < RedOf(p) / 3;
+            }
+        return n;
+    };
+    // The software renderer keeps the last frame until the next one.
+    const SDL_Rect start = rig.Screen->Places.at("StartBtn");
+    EXPECT_GT(countRed(start), 50);
+    const SDL_Rect preview = rig.Screen->Places.at("Preview");
+    EXPECT_GT(countRed(preview), 50);
+    // A look that stays the same is tinted once, however many frames.
+    const int tinted = rig.Screen->PreviewLook.Tinted;
+    for (int i = 0; i < 5; ++i)
+        rig.Frame(500);
+    EXPECT_EQ(rig.Screen->PreviewLook.Tinted, tinted);
+    rig.Save("start_preview.png");
 }
 
 TEST(StartScreenGui, StartPlaysEscContinuesAndF12SavesTheUntouchedFile) {

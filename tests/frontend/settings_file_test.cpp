@@ -289,7 +289,7 @@ TEST(SettingsFile, TheGameGetsOnlyValuesItCanUse) {
     EXPECT_EQ(bot.Sort, sortTank);
     EXPECT_EQ(bot.Pattern, -1);
     EXPECT_EQ(bot.Weapon, wpMachineGun);
-    EXPECT_EQ(bot.Colour1.Hue, 1535);
+    EXPECT_EQ(bot.Colour1.Hue, 1536); // the last the colour boxes reach
     EXPECT_EQ(bot.Colour1.Saturation, 0);
     EXPECT_EQ(bot.Colour1.Brightness, 512);
 

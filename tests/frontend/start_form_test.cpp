@@ -344,7 +344,7 @@ TEST(StartForm, OutOfRangeFileValuesAreKeptToWhatTheGameCanRun) {
     const TTankSetup& bot = rig.g().Start.TankSetups[4];
     EXPECT_EQ(bot.Sort, sortTank);
     EXPECT_EQ(bot.Pattern, -1);
-    EXPECT_EQ(bot.Colour1.Hue, 1535);
+    EXPECT_EQ(bot.Colour1.Hue, 1536);
 }
 
 TEST(StartForm, AnInvalidNumberKeepsTheRestOfTheControlsAsTheyWere) {
