@@ -337,3 +337,59 @@ TEST(Bots, InTheCreditsShowNobodyFiresAndTheFormationHoldsForAnyCount) {
         EXPECT_TRUE(std::isfinite(q.x) && std::isfinite(q.y));
     }
 }
+
+namespace {
+
+// Two walled farmyards with a way out towards each other, like the shipped
+// farm map in small: the bases lie inside, behind the walls.
+const std::vector<std::string> TwoYards = {
+    "....................", ".#####........#####.", ".#...#........#...#.", ".#.B..........B...#.",
+    ".#...#........#...#.", ".#####........#####.", "....................",
+};
+
+void FetchAndScore(int sort) {
+    CowField f(Picture(TwoYards));
+    const int red = f.Team(1, f.BaseAt(3, 3)), blue = f.Team(7, f.BaseAt(14, 3));
+    f.g.LevelRunning = true;
+    const int thief = f.Put(red, f.BaseCentreOf(f.g.Teams[red].Base), 0, sort);
+    TTank& t = f.g.Tanks[thief];
+    t.Mission = t.SavedMission = msCaptureCow;
+    t.TargetTeam = blue;
+    t.Weapon = wpMachineGun;
+    // Blue's defender is out of the game: it only shows the mission switches.
+    const int guard = f.Put(blue, f.Centre(10, 6), 0);
+    TTank& d = f.g.Tanks[guard];
+    d.Mission = d.SavedMission = msDefendBase;
+    d.Alive = false;
+    d.DeathTime = 1 << 30;
+
+    bool taken = false, guardRetrieved = false;
+    for (int n = 0; n < 6000 && f.g.Teams[red].Cows == 0; ++n) {
+        f.g.GameTime += f.g.DeltaMs;
+        BotStep(f.g, thief);
+        MoveVehicles(f.g);
+        WallCollisions(f.g);
+        CowsAndBases(f.g);
+        taken = taken || f.g.Teams[blue].CowCarrier == thief;
+        guardRetrieved = guardRetrieved || d.Mission == msRetrieveCow;
+    }
+    EXPECT_TRUE(taken);
+    EXPECT_TRUE(guardRetrieved);
+    EXPECT_EQ(f.g.Teams[red].Cows, 1) << "the thief ended at " << t.Position.x << ", "
+                                      << t.Position.y << " on mission " << t.Mission;
+    EXPECT_TRUE(f.g.Teams[blue].CowAtHome);
+    EXPECT_EQ(t.Mission, msCaptureCow);
+    EXPECT_EQ(d.Mission, msDefendBase);
+}
+
+} // namespace
+
+// A thief driven by its own controls fetches the cow from the other yard,
+// brings it home and scores; the robbed team's bots go after their cow
+// while it is away and take up their own mission again once it is home.
+TEST(Bots, ACowThiefFetchesTheCowFromAWalledYardAndScoresAtHome) {
+    for (const int sort : {sortTank, sortHovercraft, sortHummer}) {
+        SCOPED_TRACE(sort);
+        FetchAndScore(sort);
+    }
+}
