@@ -105,6 +105,20 @@ void TDisplay::Finalise() {
     VideoStarted = false;
 }
 
+void TDisplay::Show() {
+    if (!Win) return;
+    SDL_ShowWindow(Win);
+    SDL_RaiseWindow(Win);
+}
+
+void TDisplay::Hide() {
+    if (Win) SDL_HideWindow(Win);
+}
+
+bool TDisplay::Shown() const {
+    return Win && (SDL_GetWindowFlags(Win) & SDL_WINDOW_SHOWN);
+}
+
 void TDisplay::SetMode(const TDisplayMode& mode) {
     const TDisplayMode old = CurrentMode;
     CurrentMode = mode;
