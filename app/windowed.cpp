@@ -239,11 +239,13 @@ int RunWindowed(const TOptions& o, const std::string& folder) {
                 }
                 if (!form.Visible) return;
                 if (e.type == SDL_MOUSEMOTION && program.G->ScreenSaverMode) {
-                    // Where the pointer is on the screen: the window's own
-                    // coordinates shift while it settles into full screen.
-                    int x = 0, y = 0;
-                    SDL_GetGlobalMouseState(&x, &y);
-                    form.ScreenSaverMouseMove(x, y);
+                    // Where the pointer is on the screen, to the pixel: the
+                    // event's own place is scaled to the drawing surface, and
+                    // the window may still be settling into full screen.
+                    int x = 0, y = 0, wx = 0, wy = 0;
+                    SDL_GetMouseState(&x, &y);
+                    if (display.Window()) SDL_GetWindowPosition(display.Window(), &wx, &wy);
+                    form.ScreenSaverMouseMove(wx + x, wy + y);
                     if (!form.Visible) backToMenu();
                 } else if (e.type == SDL_MOUSEMOTION) {
                     const TMouseState m = display.Mouse();
