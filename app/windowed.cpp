@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <ctime>
 
+#include "app/game_display.h"
 #include "app/program.h"
 #include "app/run.h"
 #include "app/screen_frame.h"
@@ -52,9 +53,11 @@ struct TMenuWindow {
         if (Renderer) SDL_DestroyRenderer(Renderer);
         if (Window) SDL_DestroyWindow(Window);
     }
-    std::string Open() {
+    // A screen saver keeps it off the screen: its match comes up by itself.
+    std::string Open(bool shown) {
         Window = SDL_CreateWindow("Moorclash", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                  StartFormWidth, StartFormHeight, SDL_WINDOW_SHOWN);
+                                  StartFormWidth, StartFormHeight,
+                                  shown ? SDL_WINDOW_SHOWN : SDL_WINDOW_HIDDEN);
         if (!Window) return std::string("Cannot open the start screen: ") + SDL_GetError();
         // Synced to the monitor: the menu never spins the processor.
         Renderer =
@@ -93,53 +96,6 @@ Uint32 EventWindow(const SDL_Event& e) {
     }
 }
 
-// The game window's screen side on the real display.
-class WindowDisplay : public IGameDisplay {
-  public:
-    WindowDisplay(TDisplay& display, TKeyboard& keyboard, Clock& clock)
-        : Display(display), Keyboard(keyboard), TheClock(clock) {}
-
-    bool InitSurface(const TDisplayMode& mode) override {
-        const std::string error = Display.Initialise("Moorclash", mode, mode.Width, mode.Height);
-        if (!error.empty()) {
-            std::fprintf(stderr, "moorclash: %s\n", error.c_str());
-            Failed = true;
-            return false;
-        }
-        Display.ShowPointer(false);
-        return true;
-    }
-    void FinalizeSurface() override { Display.Finalise(); }
-    void SetNumLockOn() override {
-        TKeyboard::TState s = Keyboard.Read();
-        s[vk::NumLock] = 1;
-        Keyboard.Write(s);
-    }
-    void HideCursor() override { Display.ShowPointer(false); }
-    void MovePointer(int x, int y) override { Display.MoveMouse(x, y); }
-    void DrawFrame() override {
-        if (!Program) return;
-        const int32_t now = TheClock.TickCount();
-        // The tick runs every millisecond; a few hundred frames a second are
-        // plenty, and the rest of the time the loop sleeps. (Vsync alone
-        // does not pace: a software renderer ignores it.)
-        if (!Cap.Due(now)) return;
-        Frame.Draw(Display.Canvas(), *Program, now);
-        const std::string note = Display.TakeModeNote();
-        if (!note.empty()) ConsoleLine(*Program->G, note);
-        Display.Present();
-    }
-    TProgram* Program = nullptr;
-    TScreenFrame Frame;
-    bool Failed = false;
-
-  private:
-    TDisplay& Display;
-    TKeyboard& Keyboard;
-    Clock& TheClock;
-    TFrameCap Cap;
-};
-
 // The start screen as a picture (read back before it is presented).
 bool SaveMenuShot(SDL_Renderer* renderer, const std::string& path) {
     TImage image(StartFormWidth, StartFormHeight);
@@ -162,8 +118,9 @@ int RunWindowed(const TOptions& o, const std::string& folder) {
         return 1;
     }
     // Without match options the program opens on the start screen, which
-    // needs the display from the start.
-    const bool menu = !o.QuickStart() && !o.ScreenSaver;
+    // needs the display from the start; so does the screen saver, whose
+    // start screen starts the show.
+    const bool menu = !o.QuickStart();
     if (menu && SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "moorclash: cannot open the display: %s\n", SDL_GetError());
         SDL_Quit();
@@ -192,7 +149,7 @@ int RunWindowed(const TOptions& o, const std::string& folder) {
 
         if (!screen.Frame.Load(reader, folder, ui) || !LoadGameSounds(folder, mixer, ui)) {
             status = 1;
-        } else if (menu && !(menuError = menuWindow.Open()).empty()) {
+        } else if (menu && !(menuError = menuWindow.Open(!o.ScreenSaver)).empty()) {
             std::fprintf(stderr, "moorclash: %s\n", menuError.c_str());
             status = 1;
         } else if (menu && !CreateWindows(program, o).empty()) {
@@ -213,6 +170,7 @@ int RunWindowed(const TOptions& o, const std::string& folder) {
                 startScreen.Keys = &program.Keys;
                 startScreen.Sprites = &screen.Frame.Sprites;
                 startScreen.Masks = &screen.Frame.Masks;
+                start.ScreenSaverCommand = o.ScreenSaver;
                 start.FormActivate();
             }
             TMainLoop loop(clock);
@@ -222,6 +180,13 @@ int RunWindowed(const TOptions& o, const std::string& folder) {
             // Esc in the game: back to the start screen, the match kept.
             auto backToMenu = [&] {
                 if (form.Visible) form.Hide();
+                // Closing the game window ends the program; so does anything
+                // that would bring a screen saver's start screen up.
+                if (program.App.Terminated) return;
+                if (program.G->ScreenSaverMode) {
+                    start.Close();
+                    return;
+                }
                 SDL_ShowWindow(menuWindow.Window);
                 SDL_RaiseWindow(menuWindow.Window);
                 start.FormActivate();
@@ -276,7 +241,16 @@ int RunWindowed(const TOptions& o, const std::string& folder) {
                     return;
                 }
                 if (!form.Visible) return;
-                if (e.type == SDL_MOUSEMOTION) {
+                if (e.type == SDL_MOUSEMOTION && program.G->ScreenSaverMode) {
+                    // Where the pointer is on the screen, to the pixel: the
+                    // event's own place is scaled to the drawing surface, and
+                    // the window may still be settling into full screen.
+                    int x = 0, y = 0, wx = 0, wy = 0;
+                    SDL_GetMouseState(&x, &y);
+                    if (display.Window()) SDL_GetWindowPosition(display.Window(), &wx, &wy);
+                    form.ScreenSaverMouseMove(wx + x, wy + y);
+                    if (!form.Visible) backToMenu();
+                } else if (e.type == SDL_MOUSEMOTION) {
                     const TMouseState m = display.Mouse();
                     form.DXDrawMouseMove(m.X, m.Y);
                 } else if (e.type == SDL_MOUSEBUTTONDOWN || e.type == SDL_MOUSEBUTTONUP) {
@@ -287,6 +261,7 @@ int RunWindowed(const TOptions& o, const std::string& folder) {
                         form.DXDrawMouseDown(b);
                     else
                         form.DXDrawMouseUp(b);
+                    if (!form.Visible) backToMenu();
                 }
             };
             loop.OnPass = [&] {
@@ -304,6 +279,7 @@ int RunWindowed(const TOptions& o, const std::string& folder) {
                 // shown, a few times a second is enough for a window behind.
                 int frames = 0;
                 const int menuTimer = loop.Timers.Add(16, [&] {
+                    start.ScreenSaverTimer(clock.TickCount());
                     // Behind a running match the menu rests until it is touched.
                     if (form.Visible && !menuDirty) return;
                     menuDirty = false;

@@ -155,7 +155,28 @@ void TForm1::DXDrawMouseMove(int x, int y) {
     Display.MovePointer(cx, Mode.Height / 2);
 }
 
+void TForm1::ScreenSaverMouseMove(int x, int y) {
+    if (!G.ScreenSaverMode || !Visible) return;
+    // The pointer's first report is where it happened to rest when the
+    // window came up; any other place means somebody moved it.
+    if (!SaverMouseSeen) {
+        SaverMouseSeen = true;
+        SaverMouseX = x;
+        SaverMouseY = y;
+        return;
+    }
+    if (x == SaverMouseX && y == SaverMouseY) return;
+    Hide();
+    FormClose();
+}
+
 void TForm1::DXDrawMouseDown(int button) {
+    if (G.ScreenSaverMode) {
+        // A click is somebody at the machine as much as a key is.
+        Hide();
+        FormClose();
+        return;
+    }
     if (!G.DeveloperMode) return;
     // The left button fires on this machine only; the right or middle one
     // changes the weapon like the key does.

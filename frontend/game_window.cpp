@@ -30,15 +30,17 @@ void TForm1::FormShow() {
         ApplyChangedSetups(G);
         SetPause(false);
     }
-    const int r =
-        Start.ResolutionIndex >= 0 && Start.ResolutionIndex < 3 ? Start.ResolutionIndex : 2;
-    const int d =
-        Start.ColourDepthIndex >= 0 && Start.ColourDepthIndex < 3 ? Start.ColourDepthIndex : 2;
-    Mode.Width = ResolutionWidths[r];
-    Mode.Height = ResolutionHeights[r];
-    Mode.Depth = Depths[d];
-    Mode.FullScreen = !Start.Windowed;
+    // Nothing chosen keeps the mode there was (at first 1024x768, 16 bits).
+    const int r = Start.ResolutionIndex;
+    if (r >= 0 && r < 3) {
+        Mode.Width = ResolutionWidths[r];
+        Mode.Height = ResolutionHeights[r];
+    }
+    const int d = Start.ColourDepthIndex;
+    if (d >= 0 && d < 3) Mode.Depth = Depths[d];
+    Mode.FullScreen = !Start.Windowed || G.ScreenSaverMode;
     Mode.VSync = Start.ScreenSync;
+    SaverMouseSeen = false;
     Start.TimerEnabled = false;
     Start.ReleaseSurface();
     SurfaceReady = Display.InitSurface(Mode);

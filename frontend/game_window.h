@@ -76,6 +76,9 @@ class TForm1 {
     void DXDrawMouseMove(int x, int y);
     void DXDrawMouseDown(int button);
     void DXDrawMouseUp(int button);
+    // The pointer moved over the window, in screen pixels: the screen
+    // saver's second position ends it (the first is only recorded).
+    void ScreenSaverMouseMove(int x, int y);
     // Game controller slot 0 drives player 1, slot 1 player 2 in split
     // screen; called once a pass while the window is shown.
     void PadInput(int slot, const TPadState& pad);
@@ -96,6 +99,10 @@ class TForm1 {
     bool Visible = false;
     bool SurfaceReady = false;
     TDisplayMode Mode;
+    // The screen saver's first pointer position (screens left of the main
+    // one have negative places, so a flag says whether it was seen).
+    bool SaverMouseSeen = false;
+    int SaverMouseX = 0, SaverMouseY = 0;
     // Why the last new game could not start; empty when it did.
     std::string StartError;
 

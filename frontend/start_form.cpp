@@ -170,6 +170,7 @@ void TStartForm::FormActivate() {
     TimerEnabled = true;
     HelpVisible = false;
     HelpShowAt = -1;
+    DetectScreenSaver();
 }
 
 void TStartForm::FormDeactivate() {

@@ -158,6 +158,15 @@ class TStartForm {
     // Esc on the start screen once a game is running: back into it.
     void ContinueGame();
 
+    // --- screen saver -----------------------------------------------------
+    // Each activation: the program started as a screen saver plays the bots'
+    // show, a second after the start screen came up.
+    void DetectScreenSaver();
+    // The one-shot start timer, polled by the program's loop.
+    void ScreenSaverTimer(int32_t nowMs);
+    // The show begins: full screen, every vehicle a bot, the file's options.
+    void ScreenSaverStart();
+
     // --- controls' state --------------------------------------------------
     // Player controls.
     std::string Label12 = "Player 1:";
@@ -234,6 +243,10 @@ class TStartForm {
     // The display the game window uses, taken from the options when a game
     // is shown (read by the game window).
     bool Windowed = true;
+    // The system started the program as a screen saver ("/s").
+    bool ScreenSaverCommand = false;
+    bool ScreenSaverTimerEnabled = false;
+    int32_t ScreenSaverTimerStart = -1; // tick count the timer counts from, -1 not yet
 
     TApplication& App;
     Game& G;

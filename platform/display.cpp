@@ -105,6 +105,20 @@ void TDisplay::Finalise() {
     VideoStarted = false;
 }
 
+void TDisplay::Show() {
+    if (!Win) return;
+    SDL_ShowWindow(Win);
+    SDL_RaiseWindow(Win);
+}
+
+void TDisplay::Hide() {
+    if (Win) SDL_HideWindow(Win);
+}
+
+bool TDisplay::Shown() const {
+    return Win && (SDL_GetWindowFlags(Win) & SDL_WINDOW_SHOWN);
+}
+
 void TDisplay::SetMode(const TDisplayMode& mode) {
     const TDisplayMode old = CurrentMode;
     CurrentMode = mode;
@@ -158,6 +172,14 @@ void TDisplay::ApplySize() {
             }
         }
         SDL_SetWindowDisplayMode(Win, &got);
+        if (!wasFull) {
+            // A desktop's window manager makes a full-screen window cover the
+            // screen; an X server without one leaves that to the window.
+            SDL_Rect bounds{0, 0, got.w, got.h};
+            SDL_GetDisplayBounds(screen, &bounds);
+            SDL_SetWindowPosition(Win, bounds.x, bounds.y);
+            SDL_SetWindowSize(Win, got.w, got.h);
+        }
         if (SDL_SetWindowFullscreen(Win, SDL_WINDOW_FULLSCREEN) != 0)
             SDL_SetWindowFullscreen(Win, SDL_WINDOW_FULLSCREEN_DESKTOP);
         SDL_RenderSetLogicalSize(Renderer, CurrentMode.Width, CurrentMode.Height);

@@ -29,6 +29,12 @@ class TDisplay {
                            int windowHeight);
     void Finalise();
     bool Initialised() const { return Renderer != nullptr; }
+    // The window leaves the screen and comes back as it was: its place, its
+    // mode and every uploaded picture are kept (a full screen gives the
+    // monitor back its own mode meanwhile).
+    void Show();
+    void Hide();
+    bool Shown() const;
 
     // Full screen on or off, its size, sync; pictures stay uploaded.
     void SetMode(const TDisplayMode& mode);

@@ -8,7 +8,7 @@ PACKAGES=(
   libsdl2-dev libsdl2-ttf-dev libenet-dev libimgui-dev libstb-dev
   fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth
+  xvfb xauth xdotool
   clang-14 libclang-rt-14-dev clang-format
   espeak-ng
 )
