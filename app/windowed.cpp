@@ -274,11 +274,13 @@ int RunWindowed(const TOptions& o, const std::string& folder) {
                         form.PadInput(slot, pads.Read(slot));
                 form.TimerTimer();
             });
+            // The timers below outlive this block: what they share lives out here.
+            int frames = 0;
+            int menuTimer = -1;
             if (menu) {
                 // The menu redraws about 60 times a second; while a match is
                 // shown, a few times a second is enough for a window behind.
-                int frames = 0;
-                const int menuTimer = loop.Timers.Add(16, [&] {
+                menuTimer = loop.Timers.Add(16, [&] {
                     start.ScreenSaverTimer(clock.TickCount());
                     // Behind a running match the menu rests until it is touched.
                     if (form.Visible && !menuDirty) return;
