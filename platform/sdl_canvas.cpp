@@ -41,7 +41,9 @@ SDL_Texture* TRenderContext::TextureFor(const TImageList& list, int index) {
     auto it = Textures.find(entry->Serial);
     if (it == Textures.end()) {
         const TImage& image = entry->Image;
-        SDL_Texture* t = SDL_CreateTexture(Renderer, SDL_PIXELFORMAT_ABGR8888,
+        // The format of the surfaces drawn on in software, so that copying a
+        // picture there needs no conversion of each pixel.
+        SDL_Texture* t = SDL_CreateTexture(Renderer, SDL_PIXELFORMAT_ARGB8888,
                                            SDL_TEXTUREACCESS_STATIC, image.Width, image.Height);
         if (!t) return nullptr;
         // The transparent colour becomes alpha 0, so one blend mode serves
@@ -50,8 +52,9 @@ SDL_Texture* TRenderContext::TextureFor(const TImageList& list, int index) {
         const bool keyed = entry->Transparent >= 0;
         const uint32_t key = uint32_t(entry->Transparent) & 0xFFFFFF;
         for (size_t i = 0; i < pixels.size(); ++i) {
-            uint32_t p = image.Pixels[i] & 0xFFFFFF;
-            pixels[i] = keyed && p == key ? 0 : 0xFF000000u | p;
+            const uint32_t p = image.Pixels[i] & 0xFFFFFF;
+            pixels[i] =
+                keyed && p == key ? 0 : 0xFF000000u | (p & 0xFF) << 16 | (p & 0xFF00) | p >> 16;
         }
         SDL_UpdateTexture(t, nullptr, pixels.data(), image.Width * 4);
         SDL_SetTextureScaleMode(t, SDL_ScaleModeNearest);
@@ -78,6 +81,7 @@ void TRenderContext::ForgetTextures() {
         SDL_DestroyTexture(u.Texture);
     Textures.clear();
     Text.ForgetTextures();
+    Turned.Clear();
 }
 
 void TRenderContext::UseTarget(SDL_Texture* target) {
@@ -173,8 +177,7 @@ void TSdlCanvas::DrawRotated(const TImageList& list, int index, int x, int y, in
     if (!ctx || w <= 0 || h <= 0) return;
     if (FlushForDirect(ctx->Renderer)) {
         if (const TImageEntry* e = list.Entry(index))
-            BlitRotated(Direct, Bounds(), e->Image, e->Transparent, x, y, w, h, cx, cy, angle,
-                        blend, alpha);
+            ctx->Turned.Blit(Direct, Bounds(), *e, x, y, w, h, cx, cy, angle, blend, alpha);
         return;
     }
     SDL_Texture* t = ctx->TextureFor(list, index);

@@ -8,6 +8,7 @@
 #include <string>
 #include <unordered_map>
 
+#include "platform/soft_blit.h"
 #include "platform/text.h"
 #include "render/canvas.h"
 
@@ -21,6 +22,8 @@ class TRenderContext {
 
     SDL_Renderer* const Renderer;
     TTextRenderer Text;
+    // Turned pictures for drawing straight into a software surface.
+    TTurnedPictures Turned;
 
     // The uploaded copy of a picture, made when first asked for; null for an
     // empty picture or an index outside the list.
