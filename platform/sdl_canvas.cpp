@@ -202,11 +202,15 @@ void TSdlCanvas::Line(int x1, int y1, int x2, int y2, const TPen& pen) {
     if (pen.Style == TPenStyle::Clear) return;
     auto ctx = Begin();
     if (!ctx) return;
-    std::vector<SDL_Point> points;
-    RasterLine(x1, y1, x2, y2, pen.Width, pen.Style == TPenStyle::Dotted, Bounds(), points);
-    if (points.empty()) return;
+    Points.clear();
+    RasterLine(x1, y1, x2, y2, pen.Width, pen.Style == TPenStyle::Dotted, Bounds(), Points);
+    if (Points.empty()) return;
+    if (FlushForDirect(ctx->Renderer)) {
+        PutPoints(Direct, Points.data(), int(Points.size()), pen.Colour);
+        return;
+    }
     SetColour(ctx->Renderer, pen.Colour);
-    SDL_RenderDrawPoints(ctx->Renderer, points.data(), int(points.size()));
+    SDL_RenderDrawPoints(ctx->Renderer, Points.data(), int(Points.size()));
 }
 
 void TSdlCanvas::Pixels(const TPixel* p, int n) {
@@ -214,23 +218,23 @@ void TSdlCanvas::Pixels(const TPixel* p, int n) {
     if (!ctx || n <= 0) return;
     const int w = Width(), h = Height();
     // One call per colour: particles come in a handful of colours.
-    std::vector<TPixel> sorted;
-    sorted.reserve(size_t(n));
+    std::vector<TPixel>& sorted = Sorted;
+    sorted.clear();
     for (int i = 0; i < n; ++i)
         if (p[i].X >= 0 && p[i].Y >= 0 && p[i].X < w && p[i].Y < h) sorted.push_back(p[i]);
     std::sort(sorted.begin(), sorted.end(),
               [](const TPixel& a, const TPixel& b) { return a.Colour < b.Colour; });
-    std::vector<SDL_Point> points;
+    const bool direct = FlushForDirect(ctx->Renderer);
     for (size_t i = 0; i < sorted.size();) {
         size_t j = i;
-        points.clear();
+        Points.clear();
         for (; j < sorted.size() && sorted[j].Colour == sorted[i].Colour; ++j)
-            points.push_back({sorted[j].X, sorted[j].Y});
-        if (FlushForDirect(ctx->Renderer)) {
-            PutPoints(Direct, points.data(), int(points.size()), sorted[i].Colour);
+            Points.push_back({sorted[j].X, sorted[j].Y});
+        if (direct) {
+            PutPoints(Direct, Points.data(), int(Points.size()), sorted[i].Colour);
         } else {
             SetColour(ctx->Renderer, sorted[i].Colour);
-            SDL_RenderDrawPoints(ctx->Renderer, points.data(), int(points.size()));
+            SDL_RenderDrawPoints(ctx->Renderer, Points.data(), int(Points.size()));
         }
         i = j;
     }
@@ -240,24 +244,25 @@ void TSdlCanvas::Lines(const TSegment* s, int n, const TPen& pen) {
     if (pen.Style == TPenStyle::Clear || n <= 0) return;
     auto ctx = Begin();
     if (!ctx) return;
-    std::vector<SDL_Point> points;
+    Points.clear();
     const TRect bounds = Bounds();
     for (int i = 0; i < n; ++i)
         RasterLine(s[i].X1, s[i].Y1, s[i].X2, s[i].Y2, pen.Width, pen.Style == TPenStyle::Dotted,
-                   bounds, points);
-    if (points.empty()) return;
+                   bounds, Points);
+    if (Points.empty()) return;
     if (FlushForDirect(ctx->Renderer)) {
-        PutPoints(Direct, points.data(), int(points.size()), pen.Colour);
+        PutPoints(Direct, Points.data(), int(Points.size()), pen.Colour);
         return;
     }
     SetColour(ctx->Renderer, pen.Colour);
-    SDL_RenderDrawPoints(ctx->Renderer, points.data(), int(points.size()));
+    SDL_RenderDrawPoints(ctx->Renderer, Points.data(), int(Points.size()));
 }
 
 void TSdlCanvas::Ellipse(const TRect& box, const TPen& pen, const TBrush& brush) {
     auto ctx = Begin();
     if (!ctx) return;
-    TEllipseRaster e;
+    TEllipseRaster& e = Ellipses;
+    e.Clear();
     RasterEllipse(box, pen.Width, pen.Style, brush.Style == TBrushStyle::Solid, Bounds(), e);
     SDL_Renderer* r = ctx->Renderer;
     if (!e.Fill.empty()) {
@@ -266,7 +271,11 @@ void TSdlCanvas::Ellipse(const TRect& box, const TPen& pen, const TBrush& brush)
     }
     SetColour(r, pen.Colour);
     if (!e.Ring.empty()) SDL_RenderFillRects(r, e.Ring.data(), int(e.Ring.size()));
-    if (!e.Dots.empty()) SDL_RenderDrawPoints(r, e.Dots.data(), int(e.Dots.size()));
+    if (e.Dots.empty()) return;
+    if (FlushForDirect(r))
+        PutPoints(Direct, e.Dots.data(), int(e.Dots.size()), pen.Colour);
+    else
+        SDL_RenderDrawPoints(r, e.Dots.data(), int(e.Dots.size()));
 }
 
 void TSdlCanvas::Rectangle(const TRect& r, const TPen& pen, const TBrush& brush) {

@@ -7,7 +7,9 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
+#include "platform/raster.h"
 #include "platform/soft_blit.h"
 #include "platform/text.h"
 #include "render/canvas.h"
@@ -98,4 +100,9 @@ class TSdlCanvas : public ICanvas {
     std::weak_ptr<TRenderContext> Context;
     SDL_Texture* Target;
     int SurfaceWidth, SurfaceHeight;
+    // Room for the pixels of lines, batches and ellipses, kept between
+    // calls: a frame asks for thousands.
+    std::vector<SDL_Point> Points;
+    std::vector<TPixel> Sorted;
+    TEllipseRaster Ellipses;
 };

@@ -5,9 +5,11 @@
 
 #include <SDL2/SDL.h>
 
+#include <cstdlib>
 #include <memory>
 #include <random>
 
+#include "platform/raster.h"
 #include "platform/soft_blit.h"
 
 namespace {
@@ -117,5 +119,50 @@ TEST(TurnedPictures, BlendsRoundLikeThePlainFormula) {
                 }
             }
         }
+    }
+}
+
+TEST(Lines, EveryStepRoundsTheMinorAxisToTheNearestPixel) {
+    // The walk keeps a running remainder; it must land where rounding each
+    // step on its own lands, for every slope, direction and cut by the clip.
+    std::mt19937 rng(11);
+    const TRect clip{-5, 3, 90, 70};
+    for (int k = 0; k < 2000; ++k) {
+        const int x1 = int(rng() % 140) - 30, y1 = int(rng() % 120) - 30;
+        const int x2 = int(rng() % 140) - 30, y2 = int(rng() % 120) - 30;
+        std::vector<SDL_Point> got;
+        RasterLine(x1, y1, x2, y2, 1, false, clip, got);
+        std::vector<SDL_Point> want;
+        const int dx = x2 - x1, dy = y2 - y1, steps = std::max(std::abs(dx), std::abs(dy));
+        for (int i = 0; i < steps; ++i) {
+            const bool xMajor = std::abs(dx) >= std::abs(dy);
+            const int sx = dx < 0 ? -1 : 1, sy = dy < 0 ? -1 : 1;
+            const int x = x1 + sx * (xMajor ? i : (2 * i * std::abs(dx) + steps) / (2 * steps));
+            const int y = y1 + sy * (xMajor ? (2 * i * std::abs(dy) + steps) / (2 * steps) : i);
+            if (x >= clip.Left && x < clip.Right && y >= clip.Top && y < clip.Bottom)
+                want.push_back({x, y});
+        }
+        ASSERT_EQ(got.size(), want.size()) << x1 << "," << y1 << " to " << x2 << "," << y2;
+        for (size_t i = 0; i < got.size(); ++i)
+            ASSERT_TRUE(got[i].x == want[i].x && got[i].y == want[i].y)
+                << x1 << "," << y1 << " to " << x2 << "," << y2 << " pixel " << i;
+    }
+}
+
+TEST(Ellipses, DottedOutlinesKeptBySizeStayTheSameWhereverTheyAre) {
+    // The dots of one box size are worked out once; a box of that size
+    // elsewhere, cut by the clip or not, gets the dots it would get anew.
+    TEllipseRaster kept;
+    const TRect clip{0, 0, 100, 80};
+    for (int k = 0; k < 40; ++k) {
+        const int x = k * 7 % 120 - 20, y = k * 5 % 100 - 20;
+        const TRect box{x, y, x + 40, y + (k % 3 == 0 ? 40 : 27)};
+        TEllipseRaster fresh;
+        kept.Clear();
+        RasterEllipse(box, 1, TPenStyle::Dotted, false, clip, kept);
+        RasterEllipse(box, 1, TPenStyle::Dotted, false, clip, fresh);
+        ASSERT_EQ(kept.Dots.size(), fresh.Dots.size()) << k;
+        for (size_t i = 0; i < kept.Dots.size(); ++i)
+            ASSERT_TRUE(kept.Dots[i].x == fresh.Dots[i].x && kept.Dots[i].y == fresh.Dots[i].y);
     }
 }
