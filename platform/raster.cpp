@@ -62,6 +62,25 @@ void RasterLine(int x1, int y1, int x2, int y2, int penWidth, bool dotted, const
     if (steps == 0 || clip.Right <= clip.Left || clip.Bottom <= clip.Top) return;
     const bool xMajor = std::llabs(dx) >= std::llabs(dy);
     const bool thick = penWidth >= 2;
+    const int64_t ax = std::llabs(dx), ay = std::llabs(dy);
+    const int sx = dx < 0 ? -1 : 1, sy = dy < 0 ? -1 : 1;
+    // A thin line with both ends inside (a bullet's streak) stays inside.
+    auto inside = [&](int x, int y) {
+        return x >= clip.Left && x < clip.Right && y >= clip.Top && y < clip.Bottom;
+    };
+    if (!thick && !dotted && inside(x1, y1) && inside(x2, y2)) {
+        const int64_t minor = xMajor ? ay : ax, twice = 2 * steps;
+        int64_t q = 0, r = steps;
+        for (int64_t i = 0; i < steps; ++i) {
+            out.push_back({int(x1 + sx * (xMajor ? i : q)), int(y1 + sy * (xMajor ? q : i))});
+            r += 2 * minor;
+            if (r >= twice) {
+                r -= twice;
+                ++q;
+            }
+        }
+        return;
+    }
 
     // Only the steps whose pixels can fall inside the clip (with a pixel to
     // spare for the second pen row) are walked, so a line running far off
@@ -82,8 +101,6 @@ void RasterLine(int x1, int y1, int x2, int y2, int penWidth, bool dotted, const
     limit(y1, dy, clip.Top - 1.0, clip.Bottom);
     if (hi < lo) return;
 
-    const int64_t ax = std::llabs(dx), ay = std::llabs(dy);
-    const int sx = dx < 0 ? -1 : 1, sy = dy < 0 ? -1 : 1;
     auto plot = [&](int64_t x, int64_t y) {
         if (x >= clip.Left && x < clip.Right && y >= clip.Top && y < clip.Bottom)
             out.push_back({int(x), int(y)});

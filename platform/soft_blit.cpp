@@ -199,8 +199,12 @@ void TTurnedPictures::Blit(SDL_Surface* dst, const TRect& clip, const TImageEntr
         const bool keyed = picture.Transparent >= 0;
         const uint32_t colourKey = uint32_t(picture.Transparent) & 0xFFFFFF;
         t.RowRuns.reserve(size_t(std::max(0, bottom - top)) + 1);
+        std::vector<TRun>& runs = BuildRuns;
+        std::vector<uint32_t>& pixels = BuildPixels;
+        runs.clear();
+        pixels.clear();
         for (int Y = top; Y < bottom; ++Y) {
-            t.RowRuns.push_back(uint32_t(t.Runs.size()));
+            t.RowRuns.push_back(uint32_t(runs.size()));
             int first = left, last = right - 1;
             int64_t u, v;
             if (left >= right || !turn.Row(x, y, Y, left, first, last, u, v)) continue;
@@ -211,15 +215,15 @@ void TTurnedPictures::Blit(SDL_Surface* dst, const TRect& clip, const TImageEntr
                     open = false;
                     continue;
                 }
-                if (!open) t.Runs.push_back({X - x, 0, uint32_t(t.Pixels.size())});
+                if (!open) runs.push_back({X - x, 0, uint32_t(pixels.size())});
                 open = true;
-                ++t.Runs.back().Length;
-                t.Pixels.push_back(ToArgb(p));
+                ++runs.back().Length;
+                pixels.push_back(ToArgb(p));
             }
         }
-        t.RowRuns.push_back(uint32_t(t.Runs.size()));
-        t.Runs.shrink_to_fit();
-        t.Pixels.shrink_to_fit();
+        t.RowRuns.push_back(uint32_t(runs.size()));
+        t.Runs.assign(runs.begin(), runs.end());
+        t.Pixels.assign(pixels.begin(), pixels.end());
         t.Bytes = sizeof(TTurned) + t.RowRuns.size() * sizeof(uint32_t) +
                   t.Runs.size() * sizeof(TRun) + t.Pixels.size() * sizeof(uint32_t) + 64;
         if (Used + t.Bytes > MaxBytes) Evict();
@@ -240,7 +244,19 @@ void TTurnedPictures::Blit(SDL_Surface* dst, const TRect& clip, const TImageEntr
     const int bottom = std::min({clip.Bottom, dst->h, y + t.Bottom});
     const int right = std::min({clip.Right, dst->w, x + t.Right});
     auto* base = static_cast<uint8_t*>(dst->pixels);
+    // A blend reads what lies below: the rows a little ahead are asked for
+    // early, so the reads do not wait on memory one row at a time.
+    constexpr int Ahead = 3;
+    auto prefetch = [&](int Y) {
+        if (blend == TBlend::Plain || Y >= bottom) return;
+        const auto* row = base + size_t(Y) * dst->pitch;
+        for (int X = std::max(x + t.Left, 0); X < right; X += 16)
+            __builtin_prefetch(row + size_t(X) * 4, 1);
+    };
+    for (int Y = top; Y < std::min(bottom, top + Ahead); ++Y)
+        prefetch(Y);
     for (int Y = top; Y < bottom; ++Y) {
+        prefetch(Y + Ahead);
         auto* row = reinterpret_cast<uint32_t*>(base + size_t(Y) * dst->pitch);
         const int r = Y - y - t.Top;
         for (uint32_t k = t.RowRuns[size_t(r)]; k < t.RowRuns[size_t(r) + 1]; ++k) {

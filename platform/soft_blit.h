@@ -72,4 +72,7 @@ class TTurnedPictures {
     size_t Used = 0;
     uint64_t Uses = 0;
     std::unordered_map<TKey, TTurned, THash> Kept;
+    // Room for turning a picture, before it is kept at its own size.
+    std::vector<TRun> BuildRuns;
+    std::vector<uint32_t> BuildPixels;
 };
