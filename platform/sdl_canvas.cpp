@@ -81,7 +81,7 @@ void TRenderContext::ForgetTextures() {
         SDL_DestroyTexture(u.Texture);
     Textures.clear();
     Text.ForgetTextures();
-    Turned.Clear();
+    Turned->Clear();
 }
 
 void TRenderContext::UseTarget(SDL_Texture* target) {
@@ -177,7 +177,7 @@ void TSdlCanvas::DrawRotated(const TImageList& list, int index, int x, int y, in
     if (!ctx || w <= 0 || h <= 0) return;
     if (FlushForDirect(ctx->Renderer)) {
         if (const TImageEntry* e = list.Entry(index))
-            ctx->Turned.Blit(Direct, Bounds(), *e, x, y, w, h, cx, cy, angle, blend, alpha);
+            ctx->Turned->Blit(Direct, Bounds(), *e, x, y, w, h, cx, cy, angle, blend, alpha);
         return;
     }
     SDL_Texture* t = ctx->TextureFor(list, index);
@@ -314,7 +314,10 @@ std::unique_ptr<ICanvas> TSdlCanvas::CreateSurface(int width, int height) {
     // Drawn in software: a surface of its own is written directly as well.
     if (Direct) {
         auto surface = std::make_unique<TOffscreenCanvas>(width, height);
-        if (surface->Error().empty()) return surface;
+        if (surface->Error().empty()) {
+            surface->ShareTurnedPictures(ctx->Turned);
+            return surface;
+        }
     }
     SDL_Texture* t = SDL_CreateTexture(ctx->Renderer, SDL_PIXELFORMAT_ARGB8888,
                                        SDL_TEXTUREACCESS_TARGET, width, height);

@@ -24,8 +24,10 @@ class TRenderContext {
 
     SDL_Renderer* const Renderer;
     TTextRenderer Text;
-    // Turned pictures for drawing straight into a software surface.
-    TTurnedPictures Turned;
+    // Turned pictures for drawing straight into a software surface; its
+    // off-screen surfaces share them (a split screen's second view turns
+    // the same vehicles).
+    std::shared_ptr<TTurnedPictures> Turned = std::make_shared<TTurnedPictures>();
 
     // The uploaded copy of a picture, made when first asked for; null for an
     // empty picture or an index outside the list.
