@@ -114,6 +114,12 @@ void TSdlCanvas::Size(int& w, int& h) const {
     w = SurfaceWidth;
     h = SurfaceHeight;
     if (Target) return;
+    // Drawn on directly only without a logical size: the surface is the output.
+    if (Direct) {
+        w = Direct->w;
+        h = Direct->h;
+        return;
+    }
     w = h = 0;
     auto ctx = Context.lock();
     if (!ctx) return;
