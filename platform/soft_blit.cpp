@@ -177,8 +177,10 @@ void TTurnedPictures::Blit(SDL_Surface* dst, const TRect& clip, const TImageEntr
     if (alpha == 0) return;
     TKey key{picture.Serial, std::bit_cast<uint64_t>(cx), std::bit_cast<uint64_t>(cy), w, h,
              angle & 255};
-    auto it = Kept.find(key);
-    if (it == Kept.end()) {
+    const size_t slot = THash{}(key) % RecentSize;
+    TTurned* kept = Recent[slot].Turned && Recent[slot].Key == key ? Recent[slot].Turned : nullptr;
+    auto it = kept ? Kept.end() : Kept.find(key);
+    if (!kept && it == Kept.end()) {
         // Cheaper to turn it once in full than to keep a picture that is
         // seldom seen whole; very large pictures are not kept.
         if (size_t(w) * size_t(h) > 256 * 256)
@@ -230,7 +232,8 @@ void TTurnedPictures::Blit(SDL_Surface* dst, const TRect& clip, const TImageEntr
         Used += t.Bytes;
         it = Kept.emplace(key, std::move(t)).first;
     }
-    TTurned& t = it->second;
+    TTurned& t = kept ? *kept : it->second;
+    Recent[slot] = {key, &t};
     t.LastUse = ++Uses;
     // The kept rows hold for a pivot whose box rounds the same way and
     // whose left edge is not cut off (a cut row starts its walk elsewhere).
@@ -283,6 +286,7 @@ void TTurnedPictures::Evict() {
     for (auto& [key, t] : Kept)
         uses.push_back(t.LastUse);
     if (uses.empty()) return;
+    Recent.assign(RecentSize, {});
     std::nth_element(uses.begin(), uses.begin() + uses.size() / 2, uses.end());
     const uint64_t median = uses[uses.size() / 2];
     std::erase_if(Kept, [&](auto& kv) {

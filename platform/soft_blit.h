@@ -35,6 +35,7 @@ class TTurnedPictures {
     int Count() const { return int(Kept.size()); }
     void Clear() {
         Kept.clear();
+        Recent.assign(RecentSize, {});
         Used = 0;
     }
 
@@ -72,6 +73,13 @@ class TTurnedPictures {
     size_t Used = 0;
     uint64_t Uses = 0;
     std::unordered_map<TKey, TTurned, THash> Kept;
+    // The pictures last drawn, by hash: most look-ups end here.
+    struct TRecent {
+        TKey Key{};
+        TTurned* Turned = nullptr;
+    };
+    static constexpr size_t RecentSize = 2048;
+    std::vector<TRecent> Recent = std::vector<TRecent>(RecentSize);
     // Room for turning a picture, before it is kept at its own size.
     std::vector<TRun> BuildRuns;
     std::vector<uint32_t> BuildPixels;

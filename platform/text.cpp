@@ -3,7 +3,7 @@
 #include <SDL2/SDL.h>
 
 #include <algorithm>
-#include <cstdio>
+#include <charconv>
 #include <vector>
 
 #include "platform/program_folder.h"
@@ -125,12 +125,12 @@ bool TTextRenderer::Measure(const std::string& text, const TFont& font, int& wid
 
 const std::string& TTextRenderer::KeyOf(const std::string& text, const TFont& font, bool colour) {
     const int points = std::clamp(font.Size, MinFontPoints, 200);
-    Key.clear();
     char head[32];
-    const int n = colour ? std::snprintf(head, sizeof head, "%d%c%d|", points,
-                                         font.Bold ? 'b' : 'r', int(font.Colour & 0xFFFFFF))
-                         : std::snprintf(head, sizeof head, "%d%c|", points, font.Bold ? 'b' : 'r');
-    Key.append(head, size_t(std::max(0, n)));
+    char* end = std::to_chars(head, head + 8, points).ptr;
+    *end++ = font.Bold ? 'b' : 'r';
+    if (colour) end = std::to_chars(end, head + 24, int(font.Colour & 0xFFFFFF)).ptr;
+    *end++ = '|';
+    Key.assign(head, end);
     Key += text;
     return Key;
 }
