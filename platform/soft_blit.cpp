@@ -181,9 +181,9 @@ void TTurnedPictures::Blit(SDL_Surface* dst, const TRect& clip, const TImageEntr
     TTurned* kept = Recent[slot].Turned && Recent[slot].Key == key ? Recent[slot].Turned : nullptr;
     auto it = kept ? Kept.end() : Kept.find(key);
     if (!kept && it == Kept.end()) {
-        // Cheaper to turn it once in full than to keep a picture that is
-        // seldom seen whole; very large pictures are not kept.
-        if (size_t(w) * size_t(h) > 256 * 256)
+        // Very large pictures would crowd out the many small ones, and a
+        // picture outside any list (serial 0) cannot be told apart.
+        if (size_t(w) * size_t(h) > 256 * 256 || picture.Serial == 0)
             return BlitRotated(dst, clip, image, picture.Transparent, x, y, w, h, cx, cy, angle,
                                blend, alpha);
         const TTurn turn(image, w, h, cx, cy, angle);
