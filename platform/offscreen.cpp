@@ -36,6 +36,7 @@ std::unique_ptr<ICanvas> TOffscreenCanvas::CreateSurface(int width, int height) 
     if (width <= 0 || height <= 0) return nullptr;
     auto surface = std::make_unique<TOffscreenCanvas>(width, height);
     if (!surface->Error().empty()) return nullptr;
+    surface->ShareTurnedPictures(TOffscreenTarget::Context->Turned);
     return surface;
 }
 

@@ -33,6 +33,11 @@ class TOffscreenCanvas : private TOffscreenTarget, public TSdlCanvas {
     // Another off-screen canvas, copied by blitting surface to surface.
     std::unique_ptr<ICanvas> CreateSurface(int width, int height) override;
     void CopyFrom(ICanvas& surface, const TRect& src, int x, int y) override;
+    // Draws with these turned pictures, kept with the canvas it came from.
+    void ShareTurnedPictures(std::shared_ptr<TTurnedPictures> pictures) {
+        if (TOffscreenTarget::Context && pictures)
+            TOffscreenTarget::Context->Turned = std::move(pictures);
+    }
     // Waits until everything asked for has been drawn.
     void Finish();
     // The frame as drawn so far; empty when nothing can be read.

@@ -41,7 +41,9 @@ SDL_Texture* TRenderContext::TextureFor(const TImageList& list, int index) {
     auto it = Textures.find(entry->Serial);
     if (it == Textures.end()) {
         const TImage& image = entry->Image;
-        SDL_Texture* t = SDL_CreateTexture(Renderer, SDL_PIXELFORMAT_ABGR8888,
+        // The format of the surfaces drawn on in software, so that copying a
+        // picture there needs no conversion of each pixel.
+        SDL_Texture* t = SDL_CreateTexture(Renderer, SDL_PIXELFORMAT_ARGB8888,
                                            SDL_TEXTUREACCESS_STATIC, image.Width, image.Height);
         if (!t) return nullptr;
         // The transparent colour becomes alpha 0, so one blend mode serves
@@ -50,8 +52,9 @@ SDL_Texture* TRenderContext::TextureFor(const TImageList& list, int index) {
         const bool keyed = entry->Transparent >= 0;
         const uint32_t key = uint32_t(entry->Transparent) & 0xFFFFFF;
         for (size_t i = 0; i < pixels.size(); ++i) {
-            uint32_t p = image.Pixels[i] & 0xFFFFFF;
-            pixels[i] = keyed && p == key ? 0 : 0xFF000000u | p;
+            const uint32_t p = image.Pixels[i] & 0xFFFFFF;
+            pixels[i] =
+                keyed && p == key ? 0 : 0xFF000000u | (p & 0xFF) << 16 | (p & 0xFF00) | p >> 16;
         }
         SDL_UpdateTexture(t, nullptr, pixels.data(), image.Width * 4);
         SDL_SetTextureScaleMode(t, SDL_ScaleModeNearest);
@@ -78,6 +81,7 @@ void TRenderContext::ForgetTextures() {
         SDL_DestroyTexture(u.Texture);
     Textures.clear();
     Text.ForgetTextures();
+    Turned->Clear();
 }
 
 void TRenderContext::UseTarget(SDL_Texture* target) {
@@ -110,6 +114,12 @@ void TSdlCanvas::Size(int& w, int& h) const {
     w = SurfaceWidth;
     h = SurfaceHeight;
     if (Target) return;
+    // Drawn on directly only without a logical size: the surface is the output.
+    if (Direct) {
+        w = Direct->w;
+        h = Direct->h;
+        return;
+    }
     w = h = 0;
     auto ctx = Context.lock();
     if (!ctx) return;
@@ -173,8 +183,7 @@ void TSdlCanvas::DrawRotated(const TImageList& list, int index, int x, int y, in
     if (!ctx || w <= 0 || h <= 0) return;
     if (FlushForDirect(ctx->Renderer)) {
         if (const TImageEntry* e = list.Entry(index))
-            BlitRotated(Direct, Bounds(), e->Image, e->Transparent, x, y, w, h, cx, cy, angle,
-                        blend, alpha);
+            ctx->Turned->Blit(Direct, Bounds(), *e, x, y, w, h, cx, cy, angle, blend, alpha);
         return;
     }
     SDL_Texture* t = ctx->TextureFor(list, index);
@@ -199,11 +208,15 @@ void TSdlCanvas::Line(int x1, int y1, int x2, int y2, const TPen& pen) {
     if (pen.Style == TPenStyle::Clear) return;
     auto ctx = Begin();
     if (!ctx) return;
-    std::vector<SDL_Point> points;
-    RasterLine(x1, y1, x2, y2, pen.Width, pen.Style == TPenStyle::Dotted, Bounds(), points);
-    if (points.empty()) return;
+    Points.clear();
+    RasterLine(x1, y1, x2, y2, pen.Width, pen.Style == TPenStyle::Dotted, Bounds(), Points);
+    if (Points.empty()) return;
+    if (FlushForDirect(ctx->Renderer)) {
+        PutPoints(Direct, Points.data(), int(Points.size()), pen.Colour);
+        return;
+    }
     SetColour(ctx->Renderer, pen.Colour);
-    SDL_RenderDrawPoints(ctx->Renderer, points.data(), int(points.size()));
+    SDL_RenderDrawPoints(ctx->Renderer, Points.data(), int(Points.size()));
 }
 
 void TSdlCanvas::Pixels(const TPixel* p, int n) {
@@ -211,23 +224,23 @@ void TSdlCanvas::Pixels(const TPixel* p, int n) {
     if (!ctx || n <= 0) return;
     const int w = Width(), h = Height();
     // One call per colour: particles come in a handful of colours.
-    std::vector<TPixel> sorted;
-    sorted.reserve(size_t(n));
+    std::vector<TPixel>& sorted = Sorted;
+    sorted.clear();
     for (int i = 0; i < n; ++i)
         if (p[i].X >= 0 && p[i].Y >= 0 && p[i].X < w && p[i].Y < h) sorted.push_back(p[i]);
     std::sort(sorted.begin(), sorted.end(),
               [](const TPixel& a, const TPixel& b) { return a.Colour < b.Colour; });
-    std::vector<SDL_Point> points;
+    const bool direct = FlushForDirect(ctx->Renderer);
     for (size_t i = 0; i < sorted.size();) {
         size_t j = i;
-        points.clear();
+        Points.clear();
         for (; j < sorted.size() && sorted[j].Colour == sorted[i].Colour; ++j)
-            points.push_back({sorted[j].X, sorted[j].Y});
-        if (FlushForDirect(ctx->Renderer)) {
-            PutPoints(Direct, points.data(), int(points.size()), sorted[i].Colour);
+            Points.push_back({sorted[j].X, sorted[j].Y});
+        if (direct) {
+            PutPoints(Direct, Points.data(), int(Points.size()), sorted[i].Colour);
         } else {
             SetColour(ctx->Renderer, sorted[i].Colour);
-            SDL_RenderDrawPoints(ctx->Renderer, points.data(), int(points.size()));
+            SDL_RenderDrawPoints(ctx->Renderer, Points.data(), int(Points.size()));
         }
         i = j;
     }
@@ -237,24 +250,25 @@ void TSdlCanvas::Lines(const TSegment* s, int n, const TPen& pen) {
     if (pen.Style == TPenStyle::Clear || n <= 0) return;
     auto ctx = Begin();
     if (!ctx) return;
-    std::vector<SDL_Point> points;
+    Points.clear();
     const TRect bounds = Bounds();
     for (int i = 0; i < n; ++i)
         RasterLine(s[i].X1, s[i].Y1, s[i].X2, s[i].Y2, pen.Width, pen.Style == TPenStyle::Dotted,
-                   bounds, points);
-    if (points.empty()) return;
+                   bounds, Points);
+    if (Points.empty()) return;
     if (FlushForDirect(ctx->Renderer)) {
-        PutPoints(Direct, points.data(), int(points.size()), pen.Colour);
+        PutPoints(Direct, Points.data(), int(Points.size()), pen.Colour);
         return;
     }
     SetColour(ctx->Renderer, pen.Colour);
-    SDL_RenderDrawPoints(ctx->Renderer, points.data(), int(points.size()));
+    SDL_RenderDrawPoints(ctx->Renderer, Points.data(), int(Points.size()));
 }
 
 void TSdlCanvas::Ellipse(const TRect& box, const TPen& pen, const TBrush& brush) {
     auto ctx = Begin();
     if (!ctx) return;
-    TEllipseRaster e;
+    TEllipseRaster& e = Ellipses;
+    e.Clear();
     RasterEllipse(box, pen.Width, pen.Style, brush.Style == TBrushStyle::Solid, Bounds(), e);
     SDL_Renderer* r = ctx->Renderer;
     if (!e.Fill.empty()) {
@@ -263,7 +277,11 @@ void TSdlCanvas::Ellipse(const TRect& box, const TPen& pen, const TBrush& brush)
     }
     SetColour(r, pen.Colour);
     if (!e.Ring.empty()) SDL_RenderFillRects(r, e.Ring.data(), int(e.Ring.size()));
-    if (!e.Dots.empty()) SDL_RenderDrawPoints(r, e.Dots.data(), int(e.Dots.size()));
+    if (e.Dots.empty()) return;
+    if (FlushForDirect(r))
+        PutPoints(Direct, e.Dots.data(), int(e.Dots.size()), pen.Colour);
+    else
+        SDL_RenderDrawPoints(r, e.Dots.data(), int(e.Dots.size()));
 }
 
 void TSdlCanvas::Rectangle(const TRect& r, const TPen& pen, const TBrush& brush) {
@@ -302,7 +320,10 @@ std::unique_ptr<ICanvas> TSdlCanvas::CreateSurface(int width, int height) {
     // Drawn in software: a surface of its own is written directly as well.
     if (Direct) {
         auto surface = std::make_unique<TOffscreenCanvas>(width, height);
-        if (surface->Error().empty()) return surface;
+        if (surface->Error().empty()) {
+            surface->ShareTurnedPictures(ctx->Turned);
+            return surface;
+        }
     }
     SDL_Texture* t = SDL_CreateTexture(ctx->Renderer, SDL_PIXELFORMAT_ARGB8888,
                                        SDL_TEXTUREACCESS_TARGET, width, height);

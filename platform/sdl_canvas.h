@@ -7,7 +7,10 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
+#include "platform/raster.h"
+#include "platform/soft_blit.h"
 #include "platform/text.h"
 #include "render/canvas.h"
 
@@ -21,6 +24,10 @@ class TRenderContext {
 
     SDL_Renderer* const Renderer;
     TTextRenderer Text;
+    // Turned pictures for drawing straight into a software surface; its
+    // off-screen surfaces share them (a split screen's second view turns
+    // the same vehicles).
+    std::shared_ptr<TTurnedPictures> Turned = std::make_shared<TTurnedPictures>();
 
     // The uploaded copy of a picture, made when first asked for; null for an
     // empty picture or an index outside the list.
@@ -95,4 +102,9 @@ class TSdlCanvas : public ICanvas {
     std::weak_ptr<TRenderContext> Context;
     SDL_Texture* Target;
     int SurfaceWidth, SurfaceHeight;
+    // Room for the pixels of lines, batches and ellipses, kept between
+    // calls: a frame asks for thousands.
+    std::vector<SDL_Point> Points;
+    std::vector<TPixel> Sorted;
+    TEllipseRaster Ellipses;
 };

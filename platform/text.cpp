@@ -3,6 +3,7 @@
 #include <SDL2/SDL.h>
 
 #include <algorithm>
+#include <charconv>
 #include <vector>
 
 #include "platform/program_folder.h"
@@ -10,6 +11,7 @@
 namespace {
 
 constexpr size_t MaxCachedLines = 512;
+constexpr size_t MaxCachedSizes = 2048;
 
 bool FileExists(const std::string& path) {
     SDL_RWops* f = SDL_RWFromFile(path.c_str(), "rb");
@@ -109,13 +111,32 @@ bool TTextRenderer::Measure(const std::string& text, const TFont& font, int& wid
         height = TTF_FontHeight(f);
         return true;
     }
-    return TTF_SizeUTF8(f, ToValidUtf8(text).c_str(), &width, &height) == 0;
+    const std::string& key = KeyOf(text, font, false);
+    if (auto it = Sizes.find(key); it != Sizes.end()) {
+        width = it->second.first;
+        height = it->second.second;
+        return true;
+    }
+    if (TTF_SizeUTF8(f, ToValidUtf8(text).c_str(), &width, &height) != 0) return false;
+    if (Sizes.size() >= MaxCachedSizes) Sizes.clear();
+    Sizes.emplace(key, std::make_pair(width, height));
+    return true;
+}
+
+const std::string& TTextRenderer::KeyOf(const std::string& text, const TFont& font, bool colour) {
+    const int points = std::clamp(font.Size, MinFontPoints, 200);
+    char head[32];
+    char* end = std::to_chars(head, head + 8, points).ptr;
+    *end++ = font.Bold ? 'b' : 'r';
+    if (colour) end = std::to_chars(end, head + 24, int(font.Colour & 0xFFFFFF)).ptr;
+    *end++ = '|';
+    Key.assign(head, end);
+    Key += text;
+    return Key;
 }
 
 TTextRenderer::TLine* TTextRenderer::LineFor(const std::string& text, const TFont& font) {
-    const int points = std::clamp(font.Size, MinFontPoints, 200);
-    std::string key = std::to_string(points) + (font.Bold ? "b" : "r") +
-                      std::to_string(font.Colour & 0xFFFFFF) + '|' + text;
+    const std::string& key = KeyOf(text, font, true);
     auto it = Lines.find(key);
     if (it == Lines.end()) {
         TTF_Font* f = FontFor(font);
@@ -132,7 +153,7 @@ TTextRenderer::TLine* TTextRenderer::LineFor(const std::string& text, const TFon
         if (!line.Texture) return nullptr;
         SDL_SetTextureBlendMode(line.Texture, SDL_BLENDMODE_BLEND);
         if (Lines.size() >= MaxCachedLines) Evict();
-        it = Lines.emplace(std::move(key), line).first;
+        it = Lines.emplace(key, line).first;
     }
     it->second.LastUse = ++UseCount;
     return &it->second;

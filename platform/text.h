@@ -55,4 +55,10 @@ class TTextRenderer {
     std::map<std::pair<int, bool>, TTF_Font*> Fonts;
     std::unordered_map<std::string, TLine> Lines;
     uint64_t UseCount = 0;
+    // Sizes of texts measured, by font and text; the HUD measures the
+    // same texts every frame.
+    std::unordered_map<std::string, std::pair<int, int>> Sizes;
+    std::string Key; // built here for each look-up, without allocating
+    // The cache key of text in font, with or without its colour.
+    const std::string& KeyOf(const std::string& text, const TFont& font, bool colour);
 };

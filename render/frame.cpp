@@ -54,6 +54,28 @@ void DrawCells(ICanvas& c, const Game& g, const TImageList& ground, const TView&
     }
 }
 
+// True when the cells drawn opaque cover the whole view: the ground and
+// walls are then all there is to see at the bottom, and the view need not
+// be cleared to black first (for a full screen that is megabytes a frame).
+bool CellsCoverView(const Game& g, const TImageList& ground, const TView& v) {
+    const TCamera& cam = v.Camera;
+    if (g.MapWidth <= 0 || g.MapHeight <= 0 || cam.Left < 0 || cam.Bottom < 0 ||
+        cam.Right > g.MapWidthPx || cam.Top > g.MapHeightPx ||
+        g.MapWidthPx != g.MapWidth * CellSize || g.MapHeightPx != g.MapHeight * CellSize)
+        return false;
+    const int c0 = cam.Left / CellSize, c1 = (cam.Right - 1) / CellSize;
+    const int r0 = (g.MapHeightPx - cam.Top) / CellSize;
+    const int r1 = (g.MapHeightPx - cam.Bottom - 1) / CellSize;
+    for (int row = r0; row <= r1; ++row)
+        for (int col = c0; col <= c1; ++col) {
+            const TImageEntry* e = ground.Entry(CellImageIndex(g, g.MapCells(col, row)));
+            if (!e || e->Transparent >= 0 || e->Image.Width < CellSize ||
+                e->Image.Height < CellSize)
+                return false;
+        }
+    return true;
+}
+
 void DrawCredits(ICanvas& c, const Game& g, const TView& v) {
     if (!g.CreditsLevel) return;
     const int x0 = ScreenX(v, 0), y0 = ScreenY(v, g.MapHeightPx);
@@ -334,7 +356,7 @@ void DrawWorld(ICanvas& c, const Game& g, const TFramePictures& pics, const TVie
     // Batches live on between frames: no allocations once warmed up.
     static thread_local std::vector<TPixel> pixels;
     static thread_local std::vector<TSegment> segments;
-    c.FillRect(v.Port, Black);
+    if (!CellsCoverView(g, pics.Ground, v)) c.FillRect(v.Port, Black);
     DrawCells(c, g, pics.Ground, v, false);
     DrawCredits(c, g, v);
     DrawMines(c, g, pics.Sprites, v);

@@ -261,3 +261,44 @@ TEST(ScoreLine, DifferenceHasASignOnlyWhenAhead) {
     EXPECT_EQ(ScoreDifference(0), "(0)");
     EXPECT_EQ(ScoreDifference(-2), "(-2)");
 }
+
+TEST_F(FrameTest, NothingOfTheLastFrameShowsWhereNoGroundIsDrawn) {
+    // The view is cleared only where the ground leaves something uncovered:
+    // whatever the surface held before must never show.
+    AddTank({1000, 1000});
+    TOffscreenCanvas canvas(320, 240);
+    const uint32_t stale = Rgb(255, 0, 255);
+    const TRect all{0, 0, 320, 240};
+    auto draw = [&] {
+        canvas.FillRect(all, int32_t(stale));
+        PrepareFrame(g(), 320, 240);
+        Renderer.DrawFrame(canvas, g(), {Sprites, Ground, Explosions}, Info);
+        return canvas.Snapshot();
+    };
+    EXPECT_EQ(Count(draw(), stale, all), 0);
+
+    // A cell whose code names no picture is black.
+    g().MapCells(14, 14) = 100;
+    TImage shot = draw();
+    EXPECT_EQ(Count(shot, stale, all), 0);
+    EXPECT_EQ(shot.At(88, 128), Black);
+    g().MapCells(14, 14) = 0;
+
+    // A ground picture with a transparent colour lets the black through.
+    Ground.Put(0, TImage(CellSize, CellSize, Black), Black);
+    EXPECT_EQ(Count(draw(), stale, all), 0);
+    Ground.Put(0, TImage(CellSize, CellSize, GroundGreen), NoTransparency);
+
+    // Walls are drawn later but over everything under them.
+    g().MapCells(14, 14) = 4;
+    shot = draw();
+    EXPECT_EQ(Count(shot, stale, all), 0);
+    EXPECT_EQ(shot.At(88, 128), WallGrey);
+
+    // Beside a map narrower than the view.
+    MakeMap(3, 30);
+    g().Tanks[0].Position = {100, 500};
+    shot = draw();
+    EXPECT_EQ(Count(shot, stale, all), 0);
+    EXPECT_EQ(shot.At(10, 5), Black);
+}

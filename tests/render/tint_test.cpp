@@ -63,6 +63,19 @@ TEST_F(TintTest, OnlyPureBlueIsPaintedAndNothingBecomesTransparent) {
             EXPECT_NE(t.Pixels[i], 0u) << "pixel " << i;
         }
     }
+    // Every painted pixel is the raised black shaded by its blue, at least
+    // (8, 8, 8); the turret likewise.
+    for (bool turret : {false, true}) {
+        const TImage& from = Sprites.Image(sortTank + (turret ? 1 : 0));
+        const TImage tinted = Tint(sortTank, -1, turret, {0, 0, 0}, {255, 255, 255});
+        for (size_t i = 0; i < tinted.Pixels.size(); ++i) {
+            const uint32_t m = from.Pixels[i];
+            if (m == 0 || RedOf(m) != 0 || GreenOf(m) != 0) continue;
+            uint32_t want = Shaded(int(BlueOf(m)), {32, 32, 32});
+            if (RedOf(want) < 8) want = Rgb(8, 8, 8);
+            ASSERT_EQ(tinted.Pixels[i], want) << "pixel " << i << (turret ? " of the turret" : "");
+        }
+    }
 }
 
 TEST_F(TintTest, WithoutAPatternEverythingTakesTheFirstColour) {
@@ -73,6 +86,27 @@ TEST_F(TintTest, WithoutAPatternEverythingTakesTheFirstColour) {
     const TImage p = Tint(sortHovercraft, 2, false, red, green);
     EXPECT_EQ(p.At(5, 3), Shaded(105, red));
     EXPECT_EQ(p.At(40, 20), Shaded(140, green));
+    // Whatever the masks hold, every blue pixel of body and turret of
+    // every sort takes the first colour.
+    for (int m = 0; m < Masks.Count(); ++m) {
+        TImage& mask = const_cast<TImage&>(Masks.Image(m));
+        for (int y = 0; y < mask.Height; ++y)
+            for (int x = 0; x < mask.Width; ++x)
+                mask.Set(x, y, (x + y) % 2 ? 0xFFFFFF : 0);
+    }
+    for (int sort : {sortTank, sortHovercraft, sortHummer})
+        for (bool turret : {false, true}) {
+            const TImage& from = Sprites.Image(sort + (turret ? 1 : 0));
+            const TImage all = Tint(sort, -1, turret, red, green);
+            ASSERT_EQ(all.Pixels.size(), from.Pixels.size());
+            for (size_t i = 0; i < all.Pixels.size(); ++i) {
+                const uint32_t b = from.Pixels[i];
+                if (b == 0 || RedOf(b) != 0 || GreenOf(b) != 0) continue;
+                uint32_t want = Shaded(int(BlueOf(b)), red);
+                if (RedOf(want) < 8 && GreenOf(want) < 8 && BlueOf(want) < 8) want = Rgb(8, 8, 8);
+                ASSERT_EQ(all.Pixels[i], want) << "sort " << sort << " pixel " << i;
+            }
+        }
 }
 
 TEST_F(TintTest, TurretsReadThePatternUnderThem) {
