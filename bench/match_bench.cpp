@@ -3,24 +3,11 @@
 #include <benchmark/benchmark.h>
 
 #include "app/program.h"
+#include "bench/bench_support.h"
 #include "core/silent_sound.h"
 #include "platform/bitmap_file.h"
 
 namespace {
-
-class BenchClock : public Clock {
-  public:
-    int32_t Now = 0;
-    int32_t TickCount() override { return Now; }
-};
-
-class QuietUi : public Ui {
-  public:
-    void MessageBox(const std::string&) override {}
-    void DebugLine(const std::string&) override {}
-    void SetCaption(const std::string&) override {}
-    void ConsoleLine(const std::string&) override {}
-};
 
 // Ticks of 5 ms on the largest map with range(0) bots.
 void BM_MatchTick(benchmark::State& state) {

@@ -5,25 +5,12 @@
 
 #include "app/program.h"
 #include "app/screen_frame.h"
+#include "bench/bench_support.h"
 #include "core/silent_sound.h"
 #include "platform/bitmap_file.h"
 #include "platform/offscreen.h"
 
 namespace {
-
-class FrameClock : public Clock {
-  public:
-    int32_t Now = 0;
-    int32_t TickCount() override { return Now; }
-};
-
-class QuietUi : public Ui {
-  public:
-    void MessageBox(const std::string&) override {}
-    void DebugLine(const std::string&) override {}
-    void SetCaption(const std::string&) override {}
-    void ConsoleLine(const std::string&) override {}
-};
 
 class Battle {
   public:
@@ -95,7 +82,7 @@ class Battle {
     }
 
     bool Ok = false;
-    FrameClock TheClock;
+    BenchClock TheClock;
     SilentSound Sound;
     QuietUi TheUi;
     NullNetOut Net;
