@@ -11,6 +11,16 @@
 
 namespace {
 
+// A caption at the start of a row; the control after it fills the rest.
+void RowLabel(const char* caption, float width, ImU32 colour) {
+    ImGui::PushStyleColor(ImGuiCol_Text, colour);
+    ImGui::AlignTextToFramePadding();
+    ImGui::TextUnformatted(caption);
+    ImGui::PopStyleColor();
+    ImGui::SameLine(width);
+    ImGui::SetNextItemWidth(-1);
+}
+
 // Panels and their places on the 661 x 480 screen.
 constexpr float Margin = 16;
 const ImVec2 PlayerPos{Margin, 74}, PlayerSize{306, 324};
@@ -252,14 +262,7 @@ void TStartScreen::PlayerPanel() {
     Place("SelectPlayerBtn");
 
     const float labelWidth = 74;
-    auto label = [&](const char* caption) {
-        ImGui::PushStyleColor(ImGuiCol_Text, text);
-        ImGui::AlignTextToFramePadding();
-        ImGui::TextUnformatted(caption);
-        ImGui::PopStyleColor();
-        ImGui::SameLine(labelWidth);
-        ImGui::SetNextItemWidth(-1);
-    };
+    auto label = [&](const char* caption) { RowLabel(caption, labelWidth, text); };
     if (Form.SelectorVisible) {
         label("Driver");
         const std::string current = SelectorEntry(Form.SelectorIndex);
@@ -450,14 +453,7 @@ void TStartScreen::MatchPanel() {
 
     ImGui::Spacing();
     const float labelWidth = 86;
-    auto label = [&](const char* caption) {
-        ImGui::PushStyleColor(ImGuiCol_Text, text);
-        ImGui::AlignTextToFramePadding();
-        ImGui::TextUnformatted(caption);
-        ImGui::PopStyleColor();
-        ImGui::SameLine(labelWidth);
-        ImGui::SetNextItemWidth(-1);
-    };
+    auto label = [&](const char* caption) { RowLabel(caption, labelWidth, text); };
     label("Bots:");
     int bots = Form.BotCount;
     if (ImGui::SliderInt("##Opponentcount", &bots, 0, MaxBotCount)) Form.BotCountChange(bots);
