@@ -21,6 +21,10 @@ void RowLabel(const char* caption, float width, ImU32 colour) {
     ImGui::SetNextItemWidth(-1);
 }
 
+// A panel of the screen: no title, frame or remembered place of its own.
+constexpr ImGuiWindowFlags FixedPanel =
+    ImGuiWindowFlags_NoDecoration | ImGuiWindowFlags_NoMove | ImGuiWindowFlags_NoSavedSettings;
+
 // Panels and their places on the 661 x 480 screen.
 constexpr float Margin = 16;
 const ImVec2 PlayerPos{Margin, 74}, PlayerSize{306, 324};
@@ -246,9 +250,7 @@ void TStartScreen::PlayerPanel() {
     const ImU32 text = TextColour(Form.Tint);
     ImGui::SetNextWindowPos(PlayerPos);
     ImGui::SetNextWindowSize(PlayerSize);
-    ImGui::Begin("##player", nullptr,
-                 ImGuiWindowFlags_NoDecoration | ImGuiWindowFlags_NoMove |
-                     ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoBringToFrontOnFocus);
+    ImGui::Begin("##player", nullptr, FixedPanel | ImGuiWindowFlags_NoBringToFrontOnFocus);
     const float width = ImGui::GetContentRegionAvail().x;
     ImGui::PushFont(Gui.Large);
     ImGui::PushStyleColor(ImGuiCol_Text, text);
@@ -399,9 +401,7 @@ void TStartScreen::MatchPanel() {
     const ImU32 text = TextColour(Form.Tint);
     ImGui::SetNextWindowPos(MatchPos);
     ImGui::SetNextWindowSize(MatchSize);
-    ImGui::Begin("##match", nullptr,
-                 ImGuiWindowFlags_NoDecoration | ImGuiWindowFlags_NoMove |
-                     ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoBringToFrontOnFocus);
+    ImGui::Begin("##match", nullptr, FixedPanel | ImGuiWindowFlags_NoBringToFrontOnFocus);
     ImGui::PushStyleColor(ImGuiCol_Text, text);
     const ImVec2 top = ImGui::GetCursorScreenPos();
     const char* styles[] = {"Deathmatch", "Team War", "Capture The Cow"};
@@ -473,9 +473,7 @@ void TStartScreen::OptionsPanel() {
     const float left = PlayerPos.x;
     ImGui::SetNextWindowPos({left, PlayerPos.y});
     ImGui::SetNextWindowSize({MatchPos.x + MatchSize.x - left, MatchSize.y});
-    ImGui::Begin("##options", nullptr,
-                 ImGuiWindowFlags_NoDecoration | ImGuiWindowFlags_NoMove |
-                     ImGuiWindowFlags_NoSavedSettings);
+    ImGui::Begin("##options", nullptr, FixedPanel);
     ImGui::PushStyleColor(ImGuiCol_Text, text);
     const float col2 = 290;
     auto tip = [](const char* hint) {
@@ -604,9 +602,7 @@ void TStartScreen::StartButtons(int32_t nowMs) {
     ImGui::SetNextWindowSize({StartX(4) - StartGap - StartPos.x, StartHeight});
     ImGui::PushStyleVar(ImGuiStyleVar_WindowPadding, ImVec2(0, 0));
     ImGui::PushStyleVar(ImGuiStyleVar_ItemSpacing, ImVec2(StartGap, 0));
-    ImGui::Begin("##start", nullptr,
-                 ImGuiWindowFlags_NoDecoration | ImGuiWindowFlags_NoMove |
-                     ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoBackground);
+    ImGui::Begin("##start", nullptr, FixedPanel | ImGuiWindowFlags_NoBackground);
     const char* ids[] = {"StartBtn", "Start2P", "Start1PN", "Start2PN"};
     int hovered = -1;
     for (int k = 0; k < 4; ++k) {
@@ -637,9 +633,7 @@ void TStartScreen::BottomButtons() {
     ImGui::SetNextWindowSize({width, StartHeight + 12});
     ImGui::PushStyleVar(ImGuiStyleVar_WindowPadding, ImVec2(0, 0));
     ImGui::PushStyleVar(ImGuiStyleVar_ItemSpacing, ImVec2(0, 4));
-    ImGui::Begin("##bottom", nullptr,
-                 ImGuiWindowFlags_NoDecoration | ImGuiWindowFlags_NoMove |
-                     ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoBackground);
+    ImGui::Begin("##bottom", nullptr, FixedPanel | ImGuiWindowFlags_NoBackground);
     ImGui::PushFont(Form.OptionsShown ? Gui.Small : Gui.Large);
     if (ImGui::Button(Form.OptionsCaption.c_str(), ImVec2(width, 32))) Form.OptionsBtnClick();
     Place("OptionsBtn");
@@ -670,9 +664,7 @@ void TStartScreen::HelpAndDebug() {
     if (Developer) {
         ImGui::SetNextWindowPos({MatchPos.x, 8});
         ImGui::SetNextWindowSize({MatchSize.x, 60});
-        ImGui::Begin("##DebugList", nullptr,
-                     ImGuiWindowFlags_NoDecoration | ImGuiWindowFlags_NoMove |
-                         ImGuiWindowFlags_NoSavedSettings);
+        ImGui::Begin("##DebugList", nullptr, FixedPanel);
         ImGui::PushFont(Gui.Normal);
         for (const std::string& line : Form.DebugList)
             ImGui::TextUnformatted(line.c_str());

@@ -335,6 +335,22 @@ void KeepCentreOnMap(const Game& g, TTank& t) {
     t.Position.y = std::clamp(t.Position.y, 0.0, double(g.MapHeightPx));
 }
 
+// One axis of a corner outside the map: the vehicle is pushed back in and
+// its speed along the axis turned inwards; false when the corner is inside.
+bool BounceInside(double corner, double limit, double& position, double& velocity) {
+    if (corner < 0) {
+        position += Bounce * -corner;
+        velocity = Bounce * std::fabs(velocity);
+        return true;
+    }
+    if (corner > limit) {
+        position -= Bounce * (corner - limit);
+        velocity = -Bounce * std::fabs(velocity);
+        return true;
+    }
+    return false;
+}
+
 } // namespace
 
 void KeepInsideMap(Game& g, int i, bool bumpMarks) {
@@ -346,27 +362,9 @@ void KeepInsideMap(Game& g, int i, bool bumpMarks) {
     const bool marks = bumpMarks && t.Sort == sortHummer && DrivenByBotLogic(g, i);
     for (int k = 0; k < 4; ++k) {
         const TVector c = t.WorldCorners[k];
-        bool out = false;
-        if (c.x < 0) {
-            t.Position.x += Bounce * -c.x;
-            t.Velocity.x = Bounce * std::fabs(t.Velocity.x);
-            out = true;
-        }
-        if (c.x > w) {
-            t.Position.x -= Bounce * (c.x - w);
-            t.Velocity.x = -Bounce * std::fabs(t.Velocity.x);
-            out = true;
-        }
-        if (c.y < 0) {
-            t.Position.y += Bounce * -c.y;
-            t.Velocity.y = Bounce * std::fabs(t.Velocity.y);
-            out = true;
-        }
-        if (c.y > h) {
-            t.Position.y -= Bounce * (c.y - h);
-            t.Velocity.y = -Bounce * std::fabs(t.Velocity.y);
-            out = true;
-        }
+        const bool outX = BounceInside(c.x, w, t.Position.x, t.Velocity.x);
+        const bool outY = BounceInside(c.y, h, t.Position.y, t.Velocity.y);
+        const bool out = outX || outY;
         if (out && marks) BumpMark(g, i, CornerSide(k));
     }
     RefreshWorldCorners(t);
