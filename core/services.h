@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "core/vectors2d.h"
 
@@ -144,4 +145,89 @@ class NullNetOut : public NetOut {
     void SendPing() override {}
     void SendRemoteShutdown() override {}
     void SendScore() override {}
+};
+
+// ---------------------------------------------------------------------------
+// The network session: moves message blocks between the machines of one
+// game, nothing else. The ENet implementation lives in platform/; the game
+// polls it on its own thread every pass of the loop (nothing here blocks).
+
+// A session found by a search.
+struct TFoundSession {
+    std::string Name;     // with its "DM_" / "TW_" / "CTC_" prefix
+    std::string Address;  // dotted IPv4 of the host
+    uint16_t Port = 0;
+    int Players = 0;
+    int Limit = 0;  // 0: no limit
+};
+
+struct TSessionEvent {
+    enum TKind {
+        Joined,         // our join was accepted: LocalPlayerId() is valid now
+        Refused,        // our join failed; Text says why, for the person
+        PlayerAdded,    // Player (with Name) is in the session; may be this machine
+        PlayerDeleted,  // Player left (or was dropped)
+        Message,        // a message block: Player sent it, To is its addressee
+        Found,          // a search answer: Info
+        Closed,         // the session ended (host gone, closed here); Text says why
+    };
+    TKind Kind = Message;
+    uint32_t Player = 0;  // who: for Message the sender, taken from the connection
+    uint32_t To = 0;      // Message only: 0 all, else one player id
+    std::string Name;
+    std::string Text;
+    std::vector<uint8_t> Data;
+    TFoundSession Info;
+};
+
+class Session {
+  public:
+    virtual ~Session() = default;
+    // port 0: the game's default port. A taken port tries the next three.
+    virtual bool Host(const std::string& sessionName, const std::string& playerName,
+                      uint16_t port, std::string& error) = 0;
+    // Starts joining; the answer comes as a Joined or Refused event.
+    virtual bool Join(const std::string& address, uint16_t port, const std::string& playerName,
+                      std::string& error) = 0;
+    // Starts asking for sessions (an empty host: the local networks and
+    // 127.0.0.1); answers come as Found events until the next search.
+    virtual void Search(const std::string& host, uint16_t port) = 0;
+    virtual bool IsOpen() const = 0;
+    virtual bool IsHost() const = 0;
+    // This machine's player id (0 while no session is open).
+    virtual uint32_t LocalPlayerId() const = 0;
+    virtual uint32_t HostPlayerId() const = 0;
+    // to: 0 all other machines, else one player id (never this machine's:
+    // the caller hands those to its own receiver). Only MsgStatus goes
+    // without guarantee.
+    virtual void Send(uint32_t to, const uint8_t* data, size_t size, bool guaranteed) = 0;
+    // Host only: passes on a client's message as from that client.
+    virtual void Relay(uint32_t from, uint32_t to, const uint8_t* data, size_t size) = 0;
+    virtual void SetPlayerLimit(int limit) = 0;
+    // Services the network and hands out the next event; false when none.
+    virtual bool Poll(TSessionEvent& event) = 0;
+    virtual void Close() = 0;
+};
+
+// No network: nothing is ever open, found or received.
+class NullSession : public Session {
+  public:
+    bool Host(const std::string&, const std::string&, uint16_t, std::string& error) override {
+        error = "Network play is not in this build";
+        return false;
+    }
+    bool Join(const std::string&, uint16_t, const std::string&, std::string& error) override {
+        error = "Network play is not in this build";
+        return false;
+    }
+    void Search(const std::string&, uint16_t) override {}
+    bool IsOpen() const override { return false; }
+    bool IsHost() const override { return false; }
+    uint32_t LocalPlayerId() const override { return 0; }
+    uint32_t HostPlayerId() const override { return 0; }
+    void Send(uint32_t, const uint8_t*, size_t, bool) override {}
+    void Relay(uint32_t, uint32_t, const uint8_t*, size_t) override {}
+    void SetPlayerLimit(int) override {}
+    bool Poll(TSessionEvent&) override { return false; }
+    void Close() override {}
 };
