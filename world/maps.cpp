@@ -4,6 +4,7 @@
 
 #include "core/game.h"
 #include "core/terrain.h"
+#include "world/game_folders.h"
 #include "world/text_file.h"
 
 namespace {
@@ -14,8 +15,13 @@ constexpr int RandomSpawnCount = 16;
 constexpr int SpawnDrawLimit = 4096;
 constexpr size_t MaxCreditsBytes = 1u << 20;
 
+std::string MapFileName(const std::string& name) {
+    return name == CreditsLevelName ? "Credits.dat" : name + ".map";
+}
+
+// The player's own copy first, then the shipped one.
 std::string MapPath(const Game& g, const std::string& name) {
-    return FolderFile(g.ProgramFolder, name == CreditsLevelName ? "Credits.dat" : name + ".map");
+    return ReadableFile(UserMapsFolder(), g.ProgramFolder, MapFileName(name));
 }
 
 TCell PickRandomFreeCell(const TMapState& map, Random& rng, int freeCells) {
@@ -143,8 +149,11 @@ bool SaveMap(Game& g, const std::string& name) {
                            "\": not a plain file name.");
         return false;
     }
-    std::string error;
-    if (!WriteTextFile(MapPath(g, name), FormatMapText(g), error)) {
+    // Written to the player's own maps, never over a shipped one.
+    const std::string& folder = UserMapsFolder().empty() ? g.ProgramFolder : UserMapsFolder();
+    std::string error = PrepareWritableFolder(UserMapsFolder());
+    if (!error.empty() ||
+        !WriteTextFile(FolderFile(folder, MapFileName(name)), FormatMapText(g), error)) {
         g.TheUi.MessageBox(error);
         return false;
     }
