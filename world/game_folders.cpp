@@ -4,8 +4,8 @@
 #include <filesystem>
 #include <fstream>
 #include <system_error>
-#include <vector>
 #include <unistd.h>
+#include <vector>
 
 #include "world/text_file.h"
 

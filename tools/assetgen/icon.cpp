@@ -27,11 +27,12 @@ TCanvas DrawIcon(int size) {
     // The tank, turned a little and heading up and right.
     const float cx = 128 * k, cy = 134 * k, turn = -0.55f;
     auto turned = [&](TSdf s) { return Rotated(std::move(s), cx, cy, turn); };
-    const TSdf shadow = turned(Box(cx - 60 * k + 10 * k, cy - 84 * k + 12 * k,
-                                   cx + 60 * k + 10 * k, cy + 84 * k + 12 * k, 14 * k));
+    const TSdf shadow = turned(Box(cx - 60 * k + 10 * k, cy - 84 * k + 12 * k, cx + 60 * k + 10 * k,
+                                   cy + 84 * k + 12 * k, 14 * k));
     c.Fill(shadow, Solid(14, 20, 12), 0.45f);
-    const TSdf tracks = turned(Union(Box(cx - 62 * k, cy - 86 * k, cx - 32 * k, cy + 86 * k, 8 * k),
-                                     Box(cx + 32 * k, cy - 86 * k, cx + 62 * k, cy + 86 * k, 8 * k)));
+    const TSdf tracks =
+        turned(Union(Box(cx - 62 * k, cy - 86 * k, cx - 32 * k, cy + 86 * k, 8 * k),
+                     Box(cx + 32 * k, cy - 86 * k, cx + 62 * k, cy + 86 * k, 8 * k)));
     c.Fill(tracks, Solid(46, 44, 40));
     const TSdf hull = turned(Box(cx - 42 * k, cy - 74 * k, cx + 42 * k, cy + 76 * k, 10 * k));
     c.Fill(hull, Solid(196, 40, 32));
