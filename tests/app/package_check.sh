@@ -1,10 +1,9 @@
 #!/usr/bin/env bash
 # The Debian package: built by cpack from the build folder, its dependencies
-# computed, and every file where Debian looks for it. The package is
-# unpacked (no root, no container) and the program in it starts and finds
-# its data from /usr/games/../share/moorclash. The desktop file, metainfo and
-# package are validated by desktop-file-validate, appstreamcli and lintian
-# where those are installed.
+# computed, and every file where Debian looks for it. dpkg installs it into
+# an empty root folder (no container) and the program there starts and
+# finds its data. The desktop file, metainfo and package are validated by
+# desktop-file-validate, appstreamcli and lintian where those are installed.
 #   package_check.sh BUILD_DIR VERSION
 set -uo pipefail
 build="$1"
@@ -52,9 +51,14 @@ done
 # Nothing a run of build/bin left behind is shipped.
 ! grep -E '/settings\.dat$|\.SCR$|/usr/local' "$tmp/files" || fail "the package ships a run's leftovers"
 
-# Unpacked as dpkg would: the program finds its data beside /usr/share.
+# Installed by dpkg into an empty root (its dependencies are the host's):
+# the program finds its data from /usr/games/../share/moorclash.
 root="$tmp/root"
-dpkg-deb -x "$deb" "$root" || fail "cannot unpack"
+mkdir -p "$root/var/lib/dpkg/info" "$root/var/lib/dpkg/updates"
+touch "$root/var/lib/dpkg/status"
+dpkg --root="$root" --force-depends --force-not-root --log=/dev/null -i "$deb" >"$tmp/dpkg.log" 2>&1 \
+  || { cat "$tmp/dpkg.log"; fail "dpkg refused the package"; }
+dpkg --root="$root" -L moorclash | grep -qx /usr/share/man/man6/moorclash.6.gz || fail "dpkg does not list the man page"
 out=$("$root/usr/games/moorclash" --version) || fail "--version failed"
 [ "$out" = "moorclash $version" ] || fail "--version says \"$out\""
 export HOME="$tmp/home" XDG_CONFIG_HOME= XDG_DATA_HOME=
