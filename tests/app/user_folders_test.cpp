@@ -13,7 +13,8 @@
 namespace fs = std::filesystem;
 
 TEST(UserFolders, APlayersMapPlaysByNameAndAnUnwritableFolderIsSaidOnce) {
-    const fs::path home = fs::temp_directory_path() / ("moor_user_folders_" + std::to_string(::getpid()));
+    const fs::path home =
+        fs::temp_directory_path() / ("moor_user_folders_" + std::to_string(::getpid()));
     fs::remove_all(home);
     fs::create_directories(home / "maps");
     fs::copy_file(fs::path(MOOR_BIN_DIR) / "Green Acres.map", home / "maps" / "Home Made.map");
