@@ -19,11 +19,6 @@ std::string MapFileName(const std::string& name) {
     return name == CreditsLevelName ? "Credits.dat" : name + ".map";
 }
 
-// The player's own copy first, then the shipped one.
-std::string MapPath(const Game& g, const std::string& name) {
-    return ReadableFile(UserMapsFolder(), g.ProgramFolder, MapFileName(name));
-}
-
 TCell PickRandomFreeCell(const TMapState& map, Random& rng, int freeCells) {
     for (int tries = 0; tries < SpawnDrawLimit; ++tries) {
         const int column = rng.Int(map.MapWidth);
@@ -118,13 +113,17 @@ bool CommitMapGrid(TMapState& map, const TTerrainTables& tables, Random& rng, co
     return true;
 }
 
+std::string MapFilePath(const Game& g, const std::string& name) {
+    return ReadableFile(UserMapsFolder(), g.ProgramFolder, MapFileName(name));
+}
+
 bool LoadMap(Game& g, const std::string& name, std::string& error) {
     const bool credits = name == CreditsLevelName;
     if (!credits && !IsPlainLevelName(name)) {
         error = "\"" + Printable(name) + "\" is not a level name that can be loaded.";
         return false;
     }
-    const std::string path = MapPath(g, name);
+    const std::string path = MapFilePath(g, name);
     std::string text;
     TMapGrid grid;
     if (!ReadTextFile(path, MaxMapFileBytes, text, error) ||
@@ -165,7 +164,7 @@ bool MapHasBases(const Game& g, const std::string& name) {
     std::string text;
     std::string error;
     // An unreadable map simply has no bases here; loading it says what is wrong.
-    if (!ReadTextFile(MapPath(g, name), MaxMapFileBytes, text, error)) return false;
+    if (!ReadTextFile(MapFilePath(g, name), MaxMapFileBytes, text, error)) return false;
     return CountBaseCodes(text, g, 2) > 1;
 }
 

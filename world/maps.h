@@ -33,6 +33,9 @@ bool CommitMapGrid(TMapState& map, const TTerrainTables& tables, Random& rng, co
 bool LoadMap(Game& g, const std::string& name);
 // The same, with the fault handed back instead of shown.
 bool LoadMap(Game& g, const std::string& name, std::string& error);
+// The file LoadMap(name) reads: the player's copy when there is one, else
+// the shipped one.
+std::string MapFilePath(const Game& g, const std::string& name);
 // Writes the loaded grid as name into the player's maps folder (made when
 // missing), where LoadMap(name) reads it from next.
 bool SaveMap(Game& g, const std::string& name);

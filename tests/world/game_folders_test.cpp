@@ -104,6 +104,8 @@ TEST(GameFolders, SavedMapsGoToThePlayersFolderAndAreListedBesideTheShippedOnes)
     BuildLevelList(g, lists);
     EXPECT_EQ(lists.AllLevels,
               (std::vector<std::string>{"Downloaded", "Shipped", "Based", "Credits..."}));
+    EXPECT_EQ(MapFilePath(g, "Shipped"), (maps / "Shipped.map").string());
+    EXPECT_EQ(MapFilePath(g, "Based"), (shipped / "Based.map").string());
     ASSERT_TRUE(LoadMap(g, "Shipped"));
     EXPECT_EQ(g.MapWidth, 3);
     ASSERT_TRUE(LoadMap(g, "Based"));
