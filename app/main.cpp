@@ -7,19 +7,10 @@
 
 #include "app/options.h"
 #include "app/run.h"
+#include "app/version.h"
 #include "platform/demo.h"
-
-namespace {
-
-std::string ProgramFolder() {
-    char* base = SDL_GetBasePath();
-    if (!base) return "./";
-    std::string folder(base);
-    SDL_free(base);
-    return folder;
-}
-
-} // namespace
+#include "platform/program_folder.h"
+#include "world/game_folders.h"
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
@@ -34,10 +25,21 @@ int main(int argc, char** argv) {
         std::fputs(UsageText().c_str(), stdout);
         return 0;
     }
+    if (o.Version) {
+        std::printf("moorclash %s\n", GameVersion());
+        return 0;
+    }
     if (o.PlatformDemo)
         return RunPlatformDemo(o.Screenshot.value_or(""),
                                o.Seconds ? static_cast<int>(*o.Seconds) : 5);
-    const std::string folder = ProgramFolder();
+    // The shipped files beside the program or in the installed tree; what
+    // the game writes in the player's own folders. Read once, here.
+    const std::string program = ProgramFolder();
+    const TGameFolders folders =
+        FindGameFolders(program.empty() ? "./" : program, MOOR_RELATIVE_DATA_DIR,
+                        MOOR_INSTALLED_DATA_DIR, ReadFolderEnvironment());
+    SetStartFolders(folders);
+    const std::string& folder = folders.Data;
     const std::string problem = CheckOptionsAgainstFolder(o, folder);
     if (!problem.empty()) {
         std::fprintf(stderr, "moorclash: %s\n", problem.c_str());

@@ -22,7 +22,7 @@ template <class T> bool ParseNumber(const std::string& text, T& out) {
 
 std::string UsageText() {
     return "usage: moorclash [-developer] [options]\n"
-           "  --map NAME          level to play (a .map file beside the program, or "
+           "  --map NAME          level to play (a shipped or saved .map file, or "
            "\"Credits...\")\n"
            "  --bots N            number of bots, 0 to 62\n"
            "  --style dm|tw|ctc   Deathmatch, Team War or Capture The Cow\n"
@@ -35,6 +35,7 @@ std::string UsageText() {
            "                      as fast as possible\n"
            "  --screenshot FILE   draw the match off screen (after --seconds) and save it as PNG\n"
            "  --platform-demo     show the drawing and sound demo\n"
+           "  --version           the version of the game\n"
            "  --help              this text\n";
 }
 
@@ -68,6 +69,8 @@ TParseResult ParseOptions(const std::vector<std::string>& args, const std::strin
         std::string v;
         if (a == "--help" || a == "-h") {
             o.Help = true;
+        } else if (a == "--version") {
+            o.Version = true;
         } else if (LowerCase(a) == "/s") {
             return fail("/s: only a screen-saver program (*.scr) takes it");
         } else if (a == "--headless") {

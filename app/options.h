@@ -22,6 +22,7 @@ struct TOptions {
     bool PlatformDemo = false;
     std::optional<std::string> Screenshot;
     bool Help = false;
+    bool Version = false;
 
     // Any option that sets up a match skips the start screen.
     bool QuickStart() const { return Map || Bots || Style || FragLimit || TwoPlayers || Headless; }

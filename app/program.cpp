@@ -6,6 +6,7 @@
 #include "frontend/key_settings.h"
 #include "frontend/settings_file.h"
 #include "render/explosions.h"
+#include "world/game_folders.h"
 #include "world/maps.h"
 
 bool TProgramPictures::LoadBitmap(const std::string& path, TImagePixels& out) {
@@ -54,6 +55,13 @@ std::string CreateWindows(TProgram& p, const TOptions& o) {
     LoadKeyMapAtStart(*p.G);
     p.Form.DeveloperSwitch = o.Developer;
     p.Network.FormCreate();
+    // A player's folder that cannot take the settings is said once, here,
+    // rather than lost silently at the end.
+    if (!o.ScreenSaver) {
+        const std::string unwritable = PrepareWritableFolder(UserSettingsFolder());
+        if (!unwritable.empty())
+            p.G->TheUi.MessageBox(unwritable + " The settings and keys will not be kept.");
+    }
     if (!playable) return "The game cannot be played without its texture list (TextureList.txt).";
     return {};
 }
@@ -65,7 +73,7 @@ std::string StartProgram(TProgram& p, const TOptions& o) {
     // line wins over them. Nothing here writes the file.
     Game& g = *p.G;
     TSettings settings;
-    const std::string settingsError = LoadSettings(g.ProgramFolder, settings);
+    const std::string settingsError = LoadSettings(g, settings);
     if (!settingsError.empty()) g.TheUi.MessageBox(settingsError);
     ApplySettingsToStart(settings, g);
     ApplyQuickStart(g, o);
@@ -79,9 +87,9 @@ std::string StartProgram(TProgram& p, const TOptions& o) {
 
 std::string CheckOptionsAgainstFolder(const TOptions& o, const std::string& programFolder) {
     if (o.Map && *o.Map != CreditsLevelName) {
-        const std::filesystem::path file = std::filesystem::path(programFolder) / (*o.Map + ".map");
+        const std::string file = ReadableFile(StartFolders().Maps, programFolder, *o.Map + ".map");
         if (!std::filesystem::is_regular_file(file))
-            return "no level \"" + *o.Map + "\": " + file.string() + " not found";
+            return "no level \"" + *o.Map + "\": " + file + " not found";
     }
     return {};
 }

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "app/version.h"
 #include "core/colours.h"
 #include "platform/keys.h"
 
@@ -244,6 +245,11 @@ void TStartScreen::DrawBackground() {
     const float size = title ? title->FontSize : 40;
     d->AddText(title, size, {Margin + 2, 14 + 2}, IM_COL32(0, 0, 0, 200), "MOORCLASH");
     d->AddText(title, size, {Margin, 14}, text, "MOORCLASH");
+    // The version, small, beside the name: the About line.
+    const std::string version = std::string("version ") + GameVersion();
+    const float x =
+        Margin + (title ? title->CalcTextSizeA(size, 1e9f, 0, "MOORCLASH").x : 220) + 10;
+    d->AddText({x, 14 + size - ImGui::GetFontSize() - 4}, text, version.c_str());
 }
 
 void TStartScreen::PlayerPanel() {

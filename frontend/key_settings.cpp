@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "core/vkeys.h"
+#include "world/game_folders.h"
 #include "world/text_file.h"
 
 namespace {
@@ -113,7 +114,10 @@ std::string SaveKeySettings(const std::string& folder, const TKeyLists& lists) {
 
 void LoadKeyMapAtStart(Game& g) {
     TKeyLists lists;
-    const std::string error = LoadKeySettings(g.ProgramFolder, lists);
+    // The player's own keys, else the ones shipped with the game.
+    const bool own = !UserSettingsFolder().empty() &&
+                     IsFile(FolderFile(UserSettingsFolder(), KeySettingsFileName));
+    const std::string error = LoadKeySettings(own ? UserSettingsFolder() : g.ProgramFolder, lists);
     if (!error.empty()) {
         g.TheUi.MessageBox(error);
         lists = DefaultKeyLists();
@@ -225,5 +229,8 @@ TKeyCheck CheckKeyLists(const TKeyLists& lists) {
 
 std::string AcceptKeyLists(Game& g, const TKeyLists& lists) {
     BuildKeyMap(lists, g.KeyMap);
-    return SaveKeySettings(g.ProgramFolder, lists);
+    if (UserSettingsFolder().empty()) return SaveKeySettings(g.ProgramFolder, lists);
+    const std::string unmade = PrepareWritableFolder(UserSettingsFolder());
+    const std::string error = SaveKeySettings(UserSettingsFolder(), lists);
+    return error.empty() || unmade.empty() ? error : unmade;
 }

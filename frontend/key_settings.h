@@ -49,7 +49,8 @@ std::string KeySettingsText(const TKeyLists& lists);
 // old file stays as it was).
 std::string SaveKeySettings(const std::string& folder, const TKeyLists& lists);
 
-// At program start: the key map from keysettings.dat. When the file is
+// At program start: the key map from keysettings.dat in the player's folder,
+// else the one shipped in the program folder. When the file is
 // missing or unreadable the reason is shown and the default bindings are
 // played with.
 void LoadKeyMapAtStart(Game& g);
@@ -73,6 +74,6 @@ struct TKeyCheck {
 TKeyCheck CheckKeyLists(const TKeyLists& lists);
 
 // OK pressed with lists that pass the check: the key map is rebuilt and the
-// file written. Empty on success, else the write error (the key map is in
+// file written into the player's folder. Empty on success, else the write error (the key map is in
 // use either way).
 std::string AcceptKeyLists(Game& g, const TKeyLists& lists);

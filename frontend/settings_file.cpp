@@ -6,6 +6,7 @@
 #include <limits>
 #include <string_view>
 
+#include "world/game_folders.h"
 #include "world/text_file.h"
 
 namespace {
@@ -268,4 +269,17 @@ void ApplySettingsToStart(const TSettings& s, Game& g) {
     st.ServerRate = std::clamp(s.ServerRate, 1, MaxServerRate);
     st.BotCount = SettingsBotCount(s);
     g.TauntChance = std::isnan(s.TauntChance) ? 0.0 : std::clamp(s.TauntChance, 0.0, 1.0);
+}
+
+std::string LoadSettings(const Game& g, TSettings& s) {
+    if (!UserSettingsFolder().empty() && IsFile(FolderFile(UserSettingsFolder(), SettingsFileName)))
+        return LoadSettings(UserSettingsFolder(), s);
+    return LoadSettings(g.ProgramFolder, s);
+}
+
+std::string SaveSettings(const Game& g, TSettings& s) {
+    if (UserSettingsFolder().empty()) return SaveSettings(g.ProgramFolder, s);
+    const std::string unmade = PrepareWritableFolder(UserSettingsFolder());
+    const std::string error = SaveSettings(UserSettingsFolder(), s);
+    return error.empty() || unmade.empty() ? error : unmade;
 }

@@ -1,6 +1,6 @@
 // The settings file: the start screen's choices kept from one run to the
-// next. "settings.dat" in the program folder is read when it is there and
-// is always the file written; "default settings.dat", shipped beside the
+// next. "settings.dat" in the player's folder is read when it is there and
+// is always the file written; "default settings.dat", shipped with the
 // program, is read instead on a first run and never written.
 //
 // The file is 347 lines of text ended by CR LF: lines 1-15 the options,
@@ -62,6 +62,13 @@ std::string LoadSettings(const std::string& folder, TSettings& s);
 // "TurtleX" is written, and left in s, as "Kill_me". A failed write leaves
 // the old file as it was and returns the error text; empty on success.
 std::string SaveSettings(const std::string& folder, TSettings& s);
+
+// The same for the game: settings.dat from the player's folder (UserSettingsFolder())
+// when it is there, else from the program folder as above.
+std::string LoadSettings(const Game& g, TSettings& s);
+// Writes settings.dat into the player's folder, made when missing (the
+// program folder when the game has no user folder).
+std::string SaveSettings(const Game& g, TSettings& s);
 
 // The number the "Bots:" box holds: the line's number kept in 0..62, 0
 // when the line is not a number.

@@ -186,7 +186,7 @@ void TStartForm::Close() {
 
 std::string TStartForm::LoadSettingsIntoControls() {
     TSettings s = ControlsToSettings();
-    const std::string error = LoadSettings(G.ProgramFolder, s);
+    const std::string error = LoadSettings(G, s);
     if (error == "File not found") {
         // Nothing read: every control keeps what it had.
         G.TheUi.MessageBox(error);
@@ -199,7 +199,7 @@ std::string TStartForm::LoadSettingsIntoControls() {
 
 std::string TStartForm::SaveSettingsFromControls() {
     TSettings s = ControlsToSettings();
-    const std::string error = SaveSettings(G.ProgramFolder, s);
+    const std::string error = SaveSettings(G, s);
     // A "TurtleX" name is saved, and kept, as "Kill_me".
     G.Start.TankSetups[0].Name = s.TankSetups[0].Name;
     if (EditedSetup == 0) NameBox = s.TankSetups[0].Name;

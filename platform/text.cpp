@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/program_folder.h"
+#include "world/game_folders.h"
 
 namespace {
 
@@ -35,7 +36,8 @@ size_t Utf8Length(const std::string& s, size_t i) {
 
 std::string FindFontFile(bool bold) {
     const std::string name = bold ? "DejaVuSans-Bold.ttf" : "DejaVuSans.ttf";
-    const std::string dirs[] = {ProgramFolder(),
+    const std::string dirs[] = {StartFolders().Data,
+                                ProgramFolder(),
                                 "/usr/share/fonts/truetype/dejavu/",
                                 "/usr/share/fonts/TTF/",
                                 "/usr/share/fonts/dejavu/",

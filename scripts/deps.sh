@@ -11,6 +11,7 @@ PACKAGES=(
   xvfb xauth xdotool
   clang-14 libclang-rt-14-dev clang-format
   espeak-ng
+  dpkg-dev desktop-file-utils appstream
 )
 
 missing=()

@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "core/game.h"
+#include "world/game_folders.h"
 #include "world/maps.h"
 
 namespace fs = std::filesystem;
@@ -26,10 +27,9 @@ bool ByName(const std::string& a, const std::string& b) {
     return a < b;
 }
 
-std::vector<std::string> MapNamesIn(const Game& g) {
-    std::vector<std::string> names;
+void AddMapNamesIn(const Game& g, const std::string& given, std::vector<std::string>& names) {
     std::error_code ec;
-    const std::string folder = g.ProgramFolder.empty() ? "." : g.ProgramFolder;
+    const std::string folder = given.empty() ? "." : given;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
         std::error_code typeError;
         if (!it->is_regular_file(typeError)) continue;
@@ -39,7 +39,18 @@ std::vector<std::string> MapNamesIn(const Game& g) {
         if (IsPlainLevelName(name)) names.push_back(name);
     }
     if (ec) g.TheUi.MessageBox("Cannot list the maps in \"" + folder + "\": " + ec.message() + ".");
+}
+
+// The shipped maps and the player's own, each name once.
+std::vector<std::string> MapNamesIn(const Game& g) {
+    std::vector<std::string> names;
+    AddMapNamesIn(g, g.ProgramFolder, names);
+    std::error_code ec;
+    // The player's folder is made on the first save: missing is no fault.
+    if (!UserMapsFolder().empty() && fs::is_directory(UserMapsFolder(), ec))
+        AddMapNamesIn(g, UserMapsFolder(), names);
     std::sort(names.begin(), names.end(), ByName);
+    names.erase(std::unique(names.begin(), names.end()), names.end());
     return names;
 }
 

@@ -16,8 +16,9 @@ struct TLevelLists {
     const std::vector<std::string>& Shown() const { return BaseLevelMode ? BaseLevels : AllLevels; }
 };
 
-// Rebuilds both lists from the *.map files in the program folder, sorted by
-// name. Showing and selecting is the start screen's business.
+// Rebuilds both lists from the *.map files in the program folder and the
+// player's maps folder, sorted by name, each name once. Showing and selecting is the start screen's
+// business.
 void BuildLevelList(const Game& g, TLevelLists& lists);
 
 // The name under which a client keeps its own copy of a map that differs

@@ -4,6 +4,7 @@
 
 #include "core/game.h"
 #include "core/terrain.h"
+#include "world/game_folders.h"
 #include "world/text_file.h"
 
 namespace {
@@ -14,8 +15,8 @@ constexpr int RandomSpawnCount = 16;
 constexpr int SpawnDrawLimit = 4096;
 constexpr size_t MaxCreditsBytes = 1u << 20;
 
-std::string MapPath(const Game& g, const std::string& name) {
-    return FolderFile(g.ProgramFolder, name == CreditsLevelName ? "Credits.dat" : name + ".map");
+std::string MapFileName(const std::string& name) {
+    return name == CreditsLevelName ? "Credits.dat" : name + ".map";
 }
 
 TCell PickRandomFreeCell(const TMapState& map, Random& rng, int freeCells) {
@@ -112,13 +113,17 @@ bool CommitMapGrid(TMapState& map, const TTerrainTables& tables, Random& rng, co
     return true;
 }
 
+std::string MapFilePath(const Game& g, const std::string& name) {
+    return ReadableFile(UserMapsFolder(), g.ProgramFolder, MapFileName(name));
+}
+
 bool LoadMap(Game& g, const std::string& name, std::string& error) {
     const bool credits = name == CreditsLevelName;
     if (!credits && !IsPlainLevelName(name)) {
         error = "\"" + Printable(name) + "\" is not a level name that can be loaded.";
         return false;
     }
-    const std::string path = MapPath(g, name);
+    const std::string path = MapFilePath(g, name);
     std::string text;
     TMapGrid grid;
     if (!ReadTextFile(path, MaxMapFileBytes, text, error) ||
@@ -143,8 +148,11 @@ bool SaveMap(Game& g, const std::string& name) {
                            "\": not a plain file name.");
         return false;
     }
-    std::string error;
-    if (!WriteTextFile(MapPath(g, name), FormatMapText(g), error)) {
+    // Written to the player's own maps, never over a shipped one.
+    const std::string& folder = UserMapsFolder().empty() ? g.ProgramFolder : UserMapsFolder();
+    std::string error = PrepareWritableFolder(UserMapsFolder());
+    if (!error.empty() ||
+        !WriteTextFile(FolderFile(folder, MapFileName(name)), FormatMapText(g), error)) {
         g.TheUi.MessageBox(error);
         return false;
     }
@@ -156,7 +164,7 @@ bool MapHasBases(const Game& g, const std::string& name) {
     std::string text;
     std::string error;
     // An unreadable map simply has no bases here; loading it says what is wrong.
-    if (!ReadTextFile(MapPath(g, name), MaxMapFileBytes, text, error)) return false;
+    if (!ReadTextFile(MapFilePath(g, name), MaxMapFileBytes, text, error)) return false;
     return CountBaseCodes(text, g, 2) > 1;
 }
 

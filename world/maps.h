@@ -1,6 +1,7 @@
 // Loading and saving levels: the map grid, spawn points and bases, the path
 // finder's blocked grid, and the credits text. Files live in the program
-// folder (TMapState::ProgramFolder); faults are shown through Game::TheUi
+// folder (TMapState::ProgramFolder) and the player's own maps folder
+// (UserMapsFolder(), read first and the only one written); faults are shown through Game::TheUi
 // and leave the loaded map as it was.
 #pragma once
 
@@ -27,11 +28,16 @@ bool IsPlainLevelName(const std::string& name);
 bool CommitMapGrid(TMapState& map, const TTerrainTables& tables, Random& rng, const TMapGrid& grid,
                    const std::string& name, std::string& error);
 
-// name + ".map" from the program folder, or Credits.dat for "Credits...".
+// name + ".map" from the player's maps folder or else the program folder, or
+// Credits.dat for "Credits...".
 bool LoadMap(Game& g, const std::string& name);
 // The same, with the fault handed back instead of shown.
 bool LoadMap(Game& g, const std::string& name, std::string& error);
-// Writes the loaded grid to the file LoadMap(name) reads, replacing it.
+// The file LoadMap(name) reads: the player's copy when there is one, else
+// the shipped one.
+std::string MapFilePath(const Game& g, const std::string& name);
+// Writes the loaded grid as name into the player's maps folder (made when
+// missing), where LoadMap(name) reads it from next.
 bool SaveMap(Game& g, const std::string& name);
 // The file name + ".map" holds more than one base cell.
 bool MapHasBases(const Game& g, const std::string& name);

@@ -79,3 +79,8 @@ std::vector<TNamedImage> MakeUiPictures(const TArtBook& art);
 // A map's cells drawn with the textures, `cellPx` pixels per cell.
 bool RenderMap(const std::string& mapPath, const std::vector<TNamedImage>& textures, int cellPx,
                TRgbImage& out, std::string& error);
+
+// The program's icon at the sizes desktops look for, as
+// folder/moorclash-SIZE.png with transparent corners.
+constexpr std::array<int, 7> IconSizes = {16, 24, 32, 48, 64, 128, 256};
+bool WriteIcons(const std::string& folder, std::string& error);

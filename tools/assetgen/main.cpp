@@ -4,7 +4,7 @@
 //   moor_assetgen OUT_DIR DATA_DIR WORK_DIR
 //       all assets into OUT_DIR; the texture names come from
 //       DATA_DIR/TextureList.txt; the contact sheet (and scratch files) go
-//       to WORK_DIR.
+//       to WORK_DIR, the program's icons to WORK_DIR/icons.
 //   moor_assetgen --render-map DATA_DIR MAP_FILE OUT.png [CELL_PX]
 //       a picture of a map drawn with the textures.
 #include <cstdio>
@@ -78,6 +78,7 @@ bool Generate(const std::string& outDir, const std::string& dataDir, const std::
         if (!WriteWav(outDir + "/" + std::string(SoundList[i]) + ".wav", sounds[i], error))
             return Fail(error);
 
+    if (!WriteIcons(workDir + "/icons", error)) return Fail(error);
     return WritePng(workDir + "/asset_contact_sheet.png", MakeContactSheet(art), error) ||
            Fail(error);
 }

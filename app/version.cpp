@@ -1,0 +1,5 @@
+#include "app/version.h"
+
+const char* GameVersion() {
+    return MOOR_VERSION;
+}
