@@ -35,9 +35,7 @@ void AuthoritativeSimulation(Game& g) {
     }
     MoveVehicles(g);
     WallCollisions(g);
-    FlyProjectiles(g);
-    ProjectileHits(g);
-    BulletHits(g);
+    ProjectileStep(g);
     if (g.LevelRunning) MineStep(g);
     if (g.LevelRunning) {
         for (int i = 0; i < g.TankCount; ++i) {
@@ -69,7 +67,7 @@ void ClientSimulation(Game& g) {
     }
     for (int i = 0; i < g.TankCount; ++i)
         SelfDestructStep(g, i, false);
-    FlyProjectiles(g);
+    ProjectileStep(g);
     if (g.CaptureTheCow) ClientCowStep(g);
     if (g.LevelRunning) WinnerCheck(g);
 }
