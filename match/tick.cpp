@@ -96,6 +96,9 @@ void GameStep(Game& g, int32_t deltaMs) {
     const bool authority = IsAuthority(g);
     g.DeltaMs = deltaMs;
     g.DeltaSec = deltaMs * 0.001;
+    // Fire after a win starts the next level even in a paused game, and the
+    // new level runs unpaused.
+    if (g.Paused && g.NextLevelRequested && !g.LevelRunning && authority) g.Paused = false;
     if (g.Paused && !(g.NetworkGame && authority)) return;
     if (g.NetworkGame && !authority) {
         g.GameTime = g.TickNow - g.ClockOffset;
