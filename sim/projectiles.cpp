@@ -450,15 +450,10 @@ void HitBullet(Game& g, TBullet& b, const TVehicleGrid* grid) {
 // Every bullet flies; on the authority each then hits before the next one
 // flies. One pass over the pool, the largest table of a tick.
 void BulletStep(Game& g, bool authority, const TVehicleGrid* grid) {
-    if (!authority) {
-        for (int k = 0; k < g.Bullets.Count; ++k)
-            FlyBullet(g, g.Bullets[k]);
-        return;
-    }
     for (int k = 0; k < g.Bullets.Count; ++k) {
         TBullet& b = g.Bullets[k];
         FlyBullet(g, b);
-        HitBullet(g, b, grid);
+        if (authority) HitBullet(g, b, grid);
     }
 }
 
