@@ -309,8 +309,8 @@ struct TMatchFlags {
     bool DeveloperMode = false;
     bool TurretLock = false;
     bool Player1Autopilot = false;
-    // Bullets find the vehicles they may hit through a coarse grid; off
-    // only to measure what the grid saves.
+    // Bullets, rockets, missiles and BFG balls find the vehicles they may
+    // hit through a coarse grid; off only to measure what the grid saves.
     bool BulletBroadPhase = true;
     // The credits show's formation: pattern 0..2 and direction +1 / -1; a
     // kill in the show picks new ones.

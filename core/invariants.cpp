@@ -81,19 +81,28 @@ void CheckPools(const Game& g, TReport& r) {
     r.Count(g.Explosions, "explosions");
     r.Count(g.Particles, "particles");
     for (int k = 0; k < g.Bullets.Count; ++k) {
-        r.Finite(g.Bullets[k].Position, "bullet position");
-        r.Index(g.Bullets[k].Shooter, n, "bullet shooter");
+        const TBullet& b = g.Bullets[k];
+        r.Finite(b.Position, "bullet position");
+        r.Finite(b.Velocity, "bullet velocity");
+        r.Finite(b.Origin, "bullet origin");
+        r.Index(b.Shooter, n, "bullet shooter");
     }
     for (int k = 0; k < g.Bomblets.Count; ++k) {
         r.Finite(g.Bomblets[k].Position, "bomblet position");
+        r.Finite(g.Bomblets[k].Velocity, "bomblet velocity");
         r.Index(g.Bomblets[k].Owner, n, "bomblet owner");
     }
     for (int k = 0; k < g.Rockets.Count; ++k) {
-        r.Finite(g.Rockets[k].Position, "rocket position");
-        r.Finite(g.Rockets[k].Angle, "rocket angle");
-        r.Index(g.Rockets[k].Owner, n, "rocket owner");
-        r.Index(g.Rockets[k].Target, n, "rocket target");
+        const TRocket& m = g.Rockets[k];
+        r.Finite(m.Position, "rocket position");
+        r.Finite(m.Velocity, "rocket velocity");
+        r.Finite(m.Angle, "rocket angle");
+        r.Finite(m.Rate, "rocket turn rate");
+        r.Index(m.Owner, n, "rocket owner");
+        r.Index(m.Target, n, "rocket target");
     }
+    for (int k = 0; k < g.Explosions.Count; ++k)
+        r.Finite(g.Explosions[k].Position, "explosion position");
     for (int k = 0; k < g.BfgBalls.Count; ++k) {
         const TBfgBall& b = g.BfgBalls[k];
         r.Finite(b.Position, "BFG ball position");

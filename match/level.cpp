@@ -50,10 +50,14 @@ bool StartLevel(Game& g, int32_t nowMs, std::string& error) {
     g.LastTick = nowMs;
     g.LastServerUpdate = -1000;
     g.LastStatusSend = nowMs - 1000;
+    // Keys held over from the last level press nothing in this one until
+    // they go down again.
+    g.KeyHeld.fill(false);
 
     // Teams beyond the map's bases go; the clients then need the new list.
     const int teamsBefore = g.TeamCount;
     if (g.TeamGame && !g.ClientMode) TeamsAtLevelStart(g);
+    if (g.TeamGame) ResetTeamScores(g);
     SetBotMissions(g);
     if (g.CaptureTheCow) RebuildMateLists(g);
     for (int i = 0; i < g.TankCount; ++i) {

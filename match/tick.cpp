@@ -35,9 +35,7 @@ void AuthoritativeSimulation(Game& g) {
     }
     MoveVehicles(g);
     WallCollisions(g);
-    FlyProjectiles(g);
-    ProjectileHits(g);
-    BulletHits(g);
+    ProjectileStep(g);
     if (g.LevelRunning) MineStep(g);
     if (g.LevelRunning) {
         for (int i = 0; i < g.TankCount; ++i) {
@@ -69,7 +67,7 @@ void ClientSimulation(Game& g) {
     }
     for (int i = 0; i < g.TankCount; ++i)
         SelfDestructStep(g, i, false);
-    FlyProjectiles(g);
+    ProjectileStep(g);
     if (g.CaptureTheCow) ClientCowStep(g);
     if (g.LevelRunning) WinnerCheck(g);
 }
@@ -98,6 +96,9 @@ void GameStep(Game& g, int32_t deltaMs) {
     const bool authority = IsAuthority(g);
     g.DeltaMs = deltaMs;
     g.DeltaSec = deltaMs * 0.001;
+    // Fire after a win starts the next level even in a paused game, and the
+    // new level runs unpaused.
+    if (g.Paused && g.NextLevelRequested && !g.LevelRunning && authority) g.Paused = false;
     if (g.Paused && !(g.NetworkGame && authority)) return;
     if (g.NetworkGame && !authority) {
         g.GameTime = g.TickNow - g.ClockOffset;

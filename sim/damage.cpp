@@ -16,6 +16,8 @@ constexpr int32_t MultiKillWindowMs = 3000;
 constexpr int MonsterKill = 5;
 constexpr int FirstBotTaunt = 8;
 constexpr int BotTaunts = 4;
+// A self-destruct takes this much more than its vehicle's health.
+constexpr double SelfDestructOverkill = 200;
 
 bool IsTeam(const Game& g, int t) {
     return t >= 0 && t < g.TeamCount;
@@ -66,12 +68,12 @@ void UpdateTeamScore(Game& g, int victim, int killer) {
     ++g.Teams[vt].TeamDeaths;
 }
 
-} // namespace
-
-void ApplyDamage(Game& g, int victim, int attacker, double amount) {
+// The armour cheat takes nine tenths off every hit on player 1 but the
+// self-destruct's on itself.
+void DealDamage(Game& g, int victim, int attacker, double amount, bool cheatArmour) {
     if (!IsTankIndex(g, victim) || !g.Tanks[victim].Alive) return;
     TTank& v = g.Tanks[victim];
-    if (victim == g.Player1 && (g.CheatFlags & cheatDamage)) amount *= 0.1;
+    if (cheatArmour && victim == g.Player1 && (g.CheatFlags & cheatDamage)) amount *= 0.1;
     v.Health -= amount;
     if (v.Health > 0) return;
 
@@ -100,6 +102,17 @@ void ApplyDamage(Game& g, int victim, int attacker, double amount) {
     if (TellsClients(g)) g.SendStatusNow = true;
     Die(g, victim);
     SpawnExplosion(g, v.Position, sndExplosion, true);
+}
+
+} // namespace
+
+void ApplyDamage(Game& g, int victim, int attacker, double amount) {
+    DealDamage(g, victim, attacker, amount, true);
+}
+
+void SelfDestructKill(Game& g, int i) {
+    if (!IsTankIndex(g, i)) return;
+    DealDamage(g, i, i, g.Tanks[i].Health + SelfDestructOverkill, false);
 }
 
 void KillAnnouncement(Game& g, int victim, int killer) {

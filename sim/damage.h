@@ -8,6 +8,9 @@
 // several hits in one tick kill once. A kill scores, is announced, may be
 // taunted about, and ranks.
 void ApplyDamage(Game& g, int victim, int attacker, double amount);
+// A self-destruct's blast on its own vehicle: death by its own hand (a
+// suicide), whatever armour cheat the vehicle enjoys.
+void SelfDestructKill(Game& g, int i);
 // The console line and the players' lines for a kill (a suicide when killer
 // is the victim); a host first tells its clients, which run it too.
 void KillAnnouncement(Game& g, int victim, int killer);

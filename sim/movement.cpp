@@ -36,7 +36,8 @@ constexpr double SeparationStep = 0.25;
 // 180 tries for the longest bodies; the cap only stops a degenerate case.
 constexpr int MaxSeparationSteps = 1000;
 // A wall corner lying exactly on the body's side is inside at depth 0: it
-// still pushes this far per try. The longest body is cleared in about 140.
+// pushes this far per try instead (any deeper corner pushes by its depth).
+// The longest body is cleared in about 140.
 constexpr double MinCornerDepth = 0.25;
 constexpr int MaxCornerPushes = 256;
 
@@ -90,11 +91,12 @@ int CornerSide(int corner) {
     return corner == 1 || corner == 2 ? 1 : -1;
 }
 
-// A drag coefficient that can stop a motion within one step but never turn
-// it round: on long steps (a host may step 300 ms) mud would otherwise make
-// a wreck's spin swap sign and grow every tick.
+// A drag coefficient as written, v -= k v dt, save where that would grow
+// the motion it brakes (k dt > 2: on long steps mud would make a wreck's
+// spin swap sign and grow every tick); there it stops the motion instead.
+// Up to k dt = 2 the written step stands, overshoot and all.
 double Damping(double k, double dt) {
-    return k * dt > 1 ? 1 / dt : k;
+    return k * dt > 2 ? 1 / dt : k;
 }
 
 void RemoveExpiredParticles(Game& g) {
@@ -319,7 +321,8 @@ void PushOffWallCorners(Game& g, int i) {
             const TVector n = FromAngle(h);
             t.Velocity = Sub(t.Velocity, Scale(n, WallPush * Dot(t.Velocity, n)));
             for (int tries = 0; tries < MaxCornerPushes; ++tries) {
-                t.Position = Add(t.Position, Scale(n, WallPush * std::max(depth, MinCornerDepth)));
+                const double push = depth > 0 ? depth : MinCornerDepth;
+                t.Position = Add(t.Position, Scale(n, WallPush * push));
                 if (!PointInsideVehicle(t, corner, &depth)) break;
             }
         }

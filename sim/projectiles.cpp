@@ -42,26 +42,23 @@ bool SameTeam(const Game& g, int a, int b) {
 
 // --- Bomblets ---------------------------------------------------------------
 
-void FlyBomblets(Game& g) {
+void FlyBomblet(const Game& g, TBomblet& b) {
     const double w = g.MapWidthPx, h = g.MapHeightPx;
-    for (int k = 0; k < g.Bomblets.Count; ++k) {
-        TBomblet& b = g.Bomblets[k];
-        b.Position = Add(b.Origin, Scale(b.Velocity, g.GameTime - b.LaunchTime));
-        // The map edges throw bomblets back: the rest of the path is mirrored.
-        if (b.Position.x < 0) {
-            b.Origin.x = -b.Origin.x;
-            b.Velocity.x = std::fabs(b.Velocity.x);
-        } else if (b.Position.x > w) {
-            b.Origin.x = 2 * w - b.Origin.x;
-            b.Velocity.x = -std::fabs(b.Velocity.x);
-        }
-        if (b.Position.y < 0) {
-            b.Origin.y = -b.Origin.y;
-            b.Velocity.y = std::fabs(b.Velocity.y);
-        } else if (b.Position.y > h) {
-            b.Origin.y = 2 * h - b.Origin.y;
-            b.Velocity.y = -std::fabs(b.Velocity.y);
-        }
+    b.Position = Add(b.Origin, Scale(b.Velocity, g.GameTime - b.LaunchTime));
+    // The map edges throw bomblets back: the rest of the path is mirrored.
+    if (b.Position.x < 0) {
+        b.Origin.x = -b.Origin.x;
+        b.Velocity.x = std::fabs(b.Velocity.x);
+    } else if (b.Position.x > w) {
+        b.Origin.x = 2 * w - b.Origin.x;
+        b.Velocity.x = -std::fabs(b.Velocity.x);
+    }
+    if (b.Position.y < 0) {
+        b.Origin.y = -b.Origin.y;
+        b.Velocity.y = std::fabs(b.Velocity.y);
+    } else if (b.Position.y > h) {
+        b.Origin.y = 2 * h - b.Origin.y;
+        b.Velocity.y = -std::fabs(b.Velocity.y);
     }
 }
 
@@ -77,13 +74,122 @@ void BlowBomblet(Game& g, int k, bool withDamage) {
     g.Bomblets.Remove(k);
 }
 
-void FuseBomblets(Game& g, bool withDamage) {
+// Bomblets pass walls and vehicles and go off by their fuse alone. A client
+// sets its own off too (the host tells no bomblet's end), for the picture.
+void BombletStep(Game& g, bool authority) {
     for (int k = 0; k < g.Bomblets.Count;) {
+        FlyBomblet(g, g.Bomblets[k]);
         if (g.Bomblets[k].FuseTime < g.GameTime)
-            BlowBomblet(g, k, withDamage); // the last one moved into k: look again
+            BlowBomblet(g, k, authority); // the last one, not yet flown, moved into k
         else
             ++k;
     }
+}
+
+// --- Which vehicles a path may enter ----------------------------------------
+
+// Which living vehicles a projectile's path may enter: a coarse grid over
+// the map (at most 64 x 64 cells of a power of two px each), each cell the
+// set of vehicles whose box reaches into it. A vehicle's box is grown by
+// its own motion this step, which the hit test adds to the path, so
+// nothing that could be hit is left out; the exact test then decides, in
+// index order as without the grid. Vehicles do not move while projectiles
+// fly (a kill only makes one drop out, which the exact test sees): one
+// grid serves the whole step.
+class TVehicleGrid {
+  public:
+    explicit TVehicleGrid(const Game& g) {
+        while ((64 << Shift) < std::max(g.MapWidthPx, g.MapHeightPx) && Shift < 24)
+            ++Shift;
+        Columns = std::min(64, (g.MapWidthPx >> Shift) + 1);
+        Rows = std::min(64, (g.MapHeightPx >> Shift) + 1);
+        for (int j = 0; j < g.TankCount; ++j) {
+            const TTank& t = g.Tanks[j];
+            if (!t.Alive) continue;
+            TBox box = BoundingBox(t.WorldCorners.data(), 3);
+            const double growX = std::fabs(t.Step.x) + 1, growY = std::fabs(t.Step.y) + 1;
+            box = {box.MinX - growX, box.MinY - growY, box.MaxX + growX, box.MaxY + growY};
+            Boxes[j] = box;
+            const uint64_t bit = uint64_t{1} << j;
+            const int c0 = Index(box.MinX, Columns), c1 = Index(box.MaxX, Columns);
+            const int r0 = Index(box.MinY, Rows), r1 = Index(box.MaxY, Rows);
+            for (int c = c0; c <= c1; ++c) {
+                Occupied[c] |= RowBits(r0, r1);
+                for (int r = r0; r <= r1; ++r)
+                    Cells[c * 64 + r] |= bit;
+            }
+        }
+    }
+
+    // The vehicles that the box of the path a-b meets.
+    uint64_t Near(TVector a, TVector b) const {
+        const TBox path = {std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x),
+                           std::max(a.y, b.y)};
+        const int c0 = Index(path.MinX, Columns), c1 = Index(path.MaxX, Columns);
+        const int r0 = Index(path.MinY, Rows), r1 = Index(path.MaxY, Rows);
+        return NearIn(path, c0, c1, r0, r1);
+    }
+
+    // The same for a path within the map whose ends lie in the whole pixels
+    // (ax, ay) and (bx, by): the grid lines come from those at once.
+    uint64_t NearOnMap(TVector a, TVector b, int ax, int ay, int bx, int by) const {
+        const TBox path = {std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x),
+                           std::max(a.y, b.y)};
+        const int c0 = std::min(Columns - 1, std::min(ax, bx) >> Shift);
+        const int c1 = std::min(Columns - 1, std::max(ax, bx) >> Shift);
+        const int r0 = std::min(Rows - 1, std::min(ay, by) >> Shift);
+        const int r1 = std::min(Rows - 1, std::max(ay, by) >> Shift);
+        return NearIn(path, c0, c1, r0, r1);
+    }
+
+  private:
+    // Rows r0..r1 of a column as bits.
+    static uint64_t RowBits(int r0, int r1) {
+        return (~uint64_t{0} >> (63 - r1)) & (~uint64_t{0} << r0);
+    }
+
+    uint64_t NearIn(const TBox& path, int c0, int c1, int r0, int r1) const {
+        // Most paths lie where no vehicle is: the small table of occupied
+        // cells tells, before the large one is read.
+        const uint64_t rows = RowBits(r0, r1);
+        uint64_t seen = 0;
+        for (int c = c0; c <= c1; ++c)
+            for (uint64_t rest = Occupied[c] & rows; rest != 0; rest &= rest - 1)
+                seen |= Cells[c * 64 + std::countr_zero(rest)];
+        uint64_t near = 0;
+        for (uint64_t rest = seen; rest != 0; rest &= rest - 1) {
+            const int j = std::countr_zero(rest);
+            const TBox& v = Boxes[j];
+            if (path.MinX <= v.MaxX && v.MinX <= path.MaxX && path.MinY <= v.MaxY &&
+                v.MinY <= path.MaxY)
+                near |= uint64_t{1} << j;
+        }
+        return near;
+    }
+
+    // The grid line of a coordinate, clamped into the grid (NaN to 0).
+    int Index(double v, int count) const {
+        if (!(v > 0)) return 0;
+        if (v >= static_cast<double>(count) * (1 << Shift)) return count - 1;
+        return std::min(count - 1, static_cast<int>(v) >> Shift);
+    }
+
+    int Shift = 7; // 128 px at least
+    int Columns = 1, Rows = 1;
+    std::array<uint64_t, 64 * 64> Cells{};
+    std::array<uint64_t, 64> Occupied{}; // per column, a bit per row with vehicles
+    std::array<TBox, MaxTanks> Boxes{};
+};
+
+// Vehicles 0 .. n-1 as bits.
+uint64_t LowBits(int n) {
+    return n >= 64 ? ~uint64_t{0} : (uint64_t{1} << std::max(n, 0)) - 1;
+}
+
+// The vehicles whose edges the path prev -> p may enter: every one without
+// the grid.
+uint64_t Candidates(const Game& g, const TVehicleGrid* grid, TVector prev, TVector p) {
+    return grid ? grid->Near(prev, p) : LowBits(g.TankCount);
 }
 
 // --- Rockets and missiles ---------------------------------------------------
@@ -93,12 +199,21 @@ double OffCourse(const TRocket& r, TVector p) {
     return NormalizeAngle(AngleOf(Sub(p, r.Position)) - r.Angle);
 }
 
+// Whether the way d lies more than some 45.6 degrees off the heading
+// `ahead`: a margin far beyond rounding, so only vehicles near the
+// quarter-turn cone pay for the exact angle.
+bool ClearlyOffCourse(TVector ahead, TVector d) {
+    const double along = Dot(ahead, d), square = LengthSquared(d);
+    return square > 0 && (along <= 0 || along * along <= 0.49 * square);
+}
+
 // The nearest vehicle in sight ahead. A guided missile never goes for its
 // owner or, in team games, the owner's mates; in team games an enemy always
 // comes before a mate.
 int ChooseTarget(const Game& g, const TRocket& r) {
     const bool guided = r.Kind == 2;
     const bool owned = IsTankIndex(g, r.Owner);
+    const TVector ahead = FromAngle(r.Angle);
     int best = -1;
     bool bestIsMate = false;
     double bestDistance = 0;
@@ -107,7 +222,8 @@ int ChooseTarget(const Game& g, const TRocket& r) {
         if (!t.Alive) continue;
         const bool mate = g.TeamGame && owned && SameTeam(g, r.Owner, j);
         if (guided && (j == r.Owner || mate)) continue;
-        if (std::fabs(OffCourse(r, t.Position)) > Pi / 4) continue;
+        if (ClearlyOffCourse(ahead, Sub(t.Position, r.Position))) continue;
+        if (!(std::fabs(OffCourse(r, t.Position)) <= Pi / 4)) continue;
         const double d = DistanceSquared(r.Position, t.Position);
         const bool better =
             best < 0 || (bestIsMate && !mate) || (mate == bestIsMate && d < bestDistance);
@@ -126,7 +242,7 @@ void AimMissile(const Game& g, TRocket& r) {
     if (r.Target >= 0) {
         if (!IsTankIndex(g, r.Target) || !g.Tanks[r.Target].Alive)
             r.Target = -1;
-        else if (homing && std::fabs(OffCourse(r, g.Tanks[r.Target].Position)) > Pi / 4)
+        else if (homing && !(std::fabs(OffCourse(r, g.Tanks[r.Target].Position)) <= Pi / 4))
             r.Target = -1;
     }
     if (r.Target < 0) r.Target = ChooseTarget(g, r);
@@ -180,30 +296,28 @@ void FlyMissile(const Game& g, TRocket& r) {
     r.Angle = NormalizeAngle(r.Angle + r.Rate * dt);
 }
 
-void FlyRockets(Game& g, bool authority) {
-    for (int k = 0; k < g.Rockets.Count; ++k) {
-        SteerRocket(g, k, authority);
-        TRocket& r = g.Rockets[k];
-        r.PrevPrevPosition = r.PrevPosition;
-        r.PrevPosition = r.Position;
-        if (r.Kind == 0)
-            r.Position = TrajectoryAt(r.Path, g.GameTime);
-        else
-            FlyMissile(g, r);
-    }
+void FlyRocket(Game& g, TRocket& r) {
+    r.PrevPrevPosition = r.PrevPosition;
+    r.PrevPosition = r.Position;
+    if (r.Kind == 0)
+        r.Position = TrajectoryAt(r.Path, g.GameTime);
+    else
+        FlyMissile(g, r);
 }
 
 // A wall (or the map border) between the last two positions, or a vehicle
 // entered over the last two steps. Rockets never hit their owner; missiles
 // may come round and hit theirs.
-bool RocketHitsSomething(Game& g, int k) {
+bool RocketHitsSomething(Game& g, int k, const TVehicleGrid* grid) {
     TRocket& r = g.Rockets[k];
     const TWallHit wall = SegmentHitsWall(g, r.PrevPosition, r.Position);
     if (wall.Hit) {
         r.Position = wall.End;
         return true;
     }
-    for (int j = 0; j < g.TankCount; ++j) {
+    for (uint64_t near = Candidates(g, grid, r.PrevPrevPosition, r.Position); near != 0;
+         near &= near - 1) {
+        const int j = std::countr_zero(near);
         const TTank& t = g.Tanks[j];
         if (!t.Alive || (r.Kind == 0 && j == r.Owner)) continue;
         if (SegmentEntersVehicle(t, r.Position, r.PrevPrevPosition)) return true;
@@ -211,139 +325,136 @@ bool RocketHitsSomething(Game& g, int k) {
     return false;
 }
 
-// --- BFG balls ---------------------------------------------------------------
+bool IsFinite(TVector p) {
+    return std::isfinite(p.x) && std::isfinite(p.y);
+}
 
-void FlyBfgBalls(Game& g) {
-    for (int k = 0; k < g.BfgBalls.Count; ++k) {
-        TBfgBall& b = g.BfgBalls[k];
-        b.PrevPosition = b.Position;
-        b.Position = TrajectoryAt(b.Path, g.GameTime);
-        // Rays reach every living vehicle nearby in plain sight but the owner.
-        b.ZapLast = -1;
-        for (int j = 0; j < g.TankCount && b.ZapLast + 1 < MaxTanks; ++j) {
-            const TTank& t = g.Tanks[j];
-            if (j == b.Owner || !t.Alive) continue;
-            if (Distance(t.Position, b.Position) >= BfgRayReach) continue;
-            if (SegmentHitsWall(g, b.Position, t.Position).Hit) continue;
-            b.ZapTargets[++b.ZapLast] = j;
+// Each rocket and missile steers, flies and hits before the next one moves,
+// so a missile never chases a vehicle that an earlier one has just killed.
+void RocketStep(Game& g, bool authority, const TVehicleGrid* grid) {
+    for (int k = 0; k < g.Rockets.Count;) {
+        SteerRocket(g, k, authority);
+        TRocket& r = g.Rockets[k];
+        FlyRocket(g, r);
+        if (!IsFinite(r.Position)) {
+            // No number any more: it can hit nothing, and a bang at the
+            // map's corner would be made up. It is lost without one.
+            if (r.Kind == 0 && TellsClients(g)) g.Net.SendRocketExploded(r.Id);
+            RemoveRocket(g, k);
+        } else if (authority && RocketHitsSomething(g, k, grid)) {
+            ExplodeRocket(g, k); // the last one, not yet flown, moved into k
+        } else {
+            ++k;
         }
     }
 }
 
-// The rays burn, then the ball goes off outside the map, on a wall cell or
-// in a vehicle (its owner's too).
-bool BfgBallHitsSomething(Game& g, int k) {
-    TBfgBall& b = g.BfgBalls[k];
-    bool hit = !InsideMap(g, b.Position);
-    if (!hit) {
-        const TCell c = CellAt(g, b.Position);
-        hit = KindAt(g, c.X, c.Y) == tkWall;
+// --- BFG balls ---------------------------------------------------------------
+
+// Rays reach every living vehicle nearby in plain sight but the owner; on
+// the authority they burn.
+void ZapAround(Game& g, TBfgBall& b, bool authority) {
+    b.ZapLast = -1;
+    for (int j = 0; j < g.TankCount && b.ZapLast + 1 < MaxTanks; ++j) {
+        const TTank& t = g.Tanks[j];
+        if (j == b.Owner || !t.Alive) continue;
+        if (!(Distance(t.Position, b.Position) < BfgRayReach)) continue;
+        if (SegmentHitsWall(g, b.Position, t.Position).Hit) continue;
+        b.ZapTargets[++b.ZapLast] = j;
+        if (authority) ApplyDamage(g, j, b.Owner, g.DeltaSec * BfgRayDamagePerSecond);
     }
-    // Vehicles that something else finished off this step lose their ray.
-    int kept = 0;
-    for (int z = 0; z <= b.ZapLast && z < MaxTanks; ++z) {
-        const int j = b.ZapTargets[z];
-        if (!IsTankIndex(g, j) || !g.Tanks[j].Alive) continue;
-        b.ZapTargets[kept++] = j;
-        ApplyDamage(g, j, b.Owner, g.DeltaSec * BfgRayDamagePerSecond);
+}
+
+// The ball goes off outside the map, on a wall cell or in a vehicle (its
+// owner's too).
+bool BfgBallHitsSomething(const Game& g, const TBfgBall& b, const TVehicleGrid* grid) {
+    if (!InsideMap(g, b.Position)) return true;
+    const TCell c = CellAt(g, b.Position);
+    if (KindAt(g, c.X, c.Y) == tkWall) return true;
+    for (uint64_t near = Candidates(g, grid, b.PrevPosition, b.Position); near != 0;
+         near &= near - 1) {
+        const TTank& t = g.Tanks[std::countr_zero(near)];
+        if (t.Alive && SegmentEntersVehicle(t, b.Position, b.PrevPosition)) return true;
     }
-    b.ZapLast = kept - 1;
-    for (int j = 0; j < g.TankCount && !hit; ++j)
-        hit = g.Tanks[j].Alive && SegmentEntersVehicle(g.Tanks[j], b.Position, b.PrevPosition);
-    return hit;
+    return false;
+}
+
+void BfgStep(Game& g, bool authority, const TVehicleGrid* grid) {
+    for (int k = 0; k < g.BfgBalls.Count;) {
+        TBfgBall& b = g.BfgBalls[k];
+        b.PrevPosition = b.Position;
+        b.Position = TrajectoryAt(b.Path, g.GameTime);
+        ZapAround(g, b, authority);
+        if (authority && BfgBallHitsSomething(g, b, grid))
+            ExplodeBfgBall(g, k); // the last one, not yet flown, moved into k
+        else
+            ++k;
+    }
 }
 
 // --- Bullets ----------------------------------------------------------------
 
-void FlyBullets(Game& g) {
-    for (int k = 0; k < g.Bullets.Count; ++k) {
-        TBullet& b = g.Bullets[k];
-        const int32_t age = g.GameTime - b.FireTime;
-        b.PrevPosition = b.Position;
-        b.Position = Add(b.Origin, Scale(b.Velocity, age));
-        b.TrailPosition = Add(b.Origin, Scale(b.Velocity, age - 10));
-    }
+void FlyBullet(const Game& g, TBullet& b) {
+    const int32_t age = g.GameTime - b.FireTime;
+    b.PrevPosition = b.Position;
+    b.Position = Add(b.Origin, Scale(b.Velocity, age));
+    b.TrailPosition = Add(b.Origin, Scale(b.Velocity, age - 10));
 }
 
-// Which living vehicles a bullet's path may enter: a coarse grid over the
-// map (at most 64 x 64 cells of a power of two px each), each cell the set
-// of vehicles whose box reaches into it. A vehicle's box is grown by its
-// own motion this step, which the hit test adds to the path, so nothing
-// that could be hit is left out; the exact test then decides, in index
-// order as without the grid.
-class TVehicleGrid {
-  public:
-    explicit TVehicleGrid(const Game& g) {
-        while ((64 << Shift) < std::max(g.MapWidthPx, g.MapHeightPx) && Shift < 24)
-            ++Shift;
-        Columns = std::min(64, (g.MapWidthPx >> Shift) + 1);
-        Rows = std::min(64, (g.MapHeightPx >> Shift) + 1);
-        for (int j = 0; j < g.TankCount; ++j) {
-            const TTank& t = g.Tanks[j];
-            if (!t.Alive) continue;
-            TBox box = BoundingBox(t.WorldCorners.data(), 3);
-            const double growX = std::fabs(t.Step.x) + 1, growY = std::fabs(t.Step.y) + 1;
-            box = {box.MinX - growX, box.MinY - growY, box.MaxX + growX, box.MaxY + growY};
-            Boxes[j] = box;
-            const uint64_t bit = uint64_t{1} << j;
-            const int c0 = Index(box.MinX, Columns), c1 = Index(box.MaxX, Columns);
-            const int r0 = Index(box.MinY, Rows), r1 = Index(box.MaxY, Rows);
-            for (int c = c0; c <= c1; ++c)
-                for (int r = r0; r <= r1; ++r)
-                    Cells[c * 64 + r] |= bit;
-        }
-    }
-
-    // The vehicles that the box of the path a-b meets.
-    uint64_t Near(TVector a, TVector b) const {
-        const TBox path = {std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x),
-                           std::max(a.y, b.y)};
-        const int c0 = Index(path.MinX, Columns), c1 = Index(path.MaxX, Columns);
-        const int r0 = Index(path.MinY, Rows), r1 = Index(path.MaxY, Rows);
-        uint64_t seen = 0;
-        for (int c = c0; c <= c1; ++c)
-            for (int r = r0; r <= r1; ++r)
-                seen |= Cells[c * 64 + r];
-        uint64_t near = 0;
-        for (uint64_t rest = seen; rest != 0; rest &= rest - 1) {
-            const int j = std::countr_zero(rest);
-            const TBox& v = Boxes[j];
-            if (path.MinX <= v.MaxX && v.MinX <= path.MaxX && path.MinY <= v.MaxY &&
-                v.MinY <= path.MaxY)
-                near |= uint64_t{1} << j;
-        }
-        return near;
-    }
-
-  private:
-    // The grid line of a coordinate, clamped into the grid (NaN to 0).
-    int Index(double v, int count) const {
-        if (!(v > 0)) return 0;
-        if (v >= static_cast<double>(count) * (1 << Shift)) return count - 1;
-        return std::min(count - 1, static_cast<int>(v) >> Shift);
-    }
-
-    int Shift = 7; // 128 px at least
-    int Columns = 1, Rows = 1;
-    std::array<uint64_t, 64 * 64> Cells{};
-    std::array<TBox, MaxTanks> Boxes{};
-};
-
 // The first living vehicle (index order, the shooter too: a bullet may
-// come back into a vehicle that turns) that the bullet's path enters.
-int VehicleEntered(const Game& g, const TBullet& b, const TVehicleGrid* grid) {
-    if (!grid) {
-        for (int j = 0; j < g.TankCount; ++j)
-            if (g.Tanks[j].Alive && SegmentEntersVehicle(g.Tanks[j], b.Position, b.PrevPosition))
-                return j;
-        return -1;
-    }
-    for (uint64_t near = grid->Near(b.PrevPosition, b.Position); near != 0; near &= near - 1) {
+// come back into a vehicle that turns) that the bullet's path enters, out
+// of the candidates given.
+int FirstEntered(const Game& g, const TBullet& b, uint64_t near) {
+    for (; near != 0; near &= near - 1) {
         const int j = std::countr_zero(near);
         if (g.Tanks[j].Alive && SegmentEntersVehicle(g.Tanks[j], b.Position, b.PrevPosition))
             return j;
     }
     return -1;
+}
+
+// A bullet's path ends at the first wall or the map border; else it enters
+// the first vehicle on it, which takes the hit. Within the map the whole
+// pixels of both ends serve the wall test and the grid alike.
+void HitBullet(Game& g, TBullet& b, const TVehicleGrid* grid) {
+    const TVector from = b.PrevPosition, to = b.Position;
+    const double w = g.MapWidthPx, h = g.MapHeightPx;
+    const bool onMap = from.x >= 0 && from.y >= 0 && to.x >= 0 && to.y >= 0 && from.x < w &&
+                       to.x < w && from.y < h && to.y < h;
+    int ax = 0, ay = 0, bx = 0, by = 0;
+    if (onMap) {
+        ax = static_cast<int>(from.x), ay = static_cast<int>(from.y);
+        bx = static_cast<int>(to.x), by = static_cast<int>(to.y);
+    }
+    // Most steps stay inside one map cell: no wall edge to cross.
+    if (!onMap || ax / CellSize != bx / CellSize || ay / CellSize != by / CellSize) {
+        const TWallHit wall = SegmentHitsWall(g, from, to);
+        if (wall.Hit) {
+            b.Spent = true;
+            b.Position = wall.End;
+            return;
+        }
+    }
+    if (b.Spent) return;
+    const uint64_t near = !grid   ? LowBits(g.TankCount)
+                          : onMap ? grid->NearOnMap(from, to, ax, ay, bx, by)
+                                  : grid->Near(from, to);
+    if (near == 0) return;
+    const int victim = FirstEntered(g, b, near);
+    if (victim < 0) return;
+    ApplyDamage(g, victim, b.Shooter, BulletDamage);
+    b.Spent = true;
+    PlaySoundAt(g, sndBulletImpact, b.Position);
+}
+
+// Every bullet flies; on the authority each then hits before the next one
+// flies. One pass over the pool, the largest table of a tick.
+void BulletStep(Game& g, bool authority, const TVehicleGrid* grid) {
+    for (int k = 0; k < g.Bullets.Count; ++k) {
+        TBullet& b = g.Bullets[k];
+        FlyBullet(g, b);
+        if (authority) HitBullet(g, b, grid);
+    }
 }
 
 } // namespace
@@ -389,57 +500,18 @@ void RemoveRocket(Game& g, int k) {
     g.Rockets.Remove(k);
 }
 
-void FlyProjectiles(Game& g) {
+void ProjectileStep(Game& g) {
     const bool authority = IsMatchAuthority(g);
-    FlyBomblets(g);
-    // The host tells no bomblet's end: each client sets its own off by the
-    // fuse. On the authority the fuse waits for ProjectileHits and its damage.
-    if (!authority) FuseBomblets(g, false);
-    FlyRockets(g, authority);
-    FlyBfgBalls(g);
-    FlyBullets(g);
-}
-
-void ProjectileHits(Game& g) {
-    if (!IsMatchAuthority(g)) return;
-    FuseBomblets(g, true);
-    for (int k = 0; k < g.Rockets.Count;) {
-        if (RocketHitsSomething(g, k))
-            ExplodeRocket(g, k); // the last one moved into k: look again
-        else
-            ++k;
-    }
-    for (int k = 0; k < g.BfgBalls.Count;) {
-        if (BfgBallHitsSomething(g, k))
-            ExplodeBfgBall(g, k);
-        else
-            ++k;
-    }
-}
-
-void BulletHits(Game& g) {
-    if (!IsMatchAuthority(g)) return;
-    // Built once per step: vehicles do not move while bullets are resolved
-    // (a kill only makes one drop out, which the exact test sees).
-    std::optional<TVehicleGrid> grid; // on the stack: no allocation per tick
-    if (g.BulletBroadPhase && g.Bullets.Count > 0) grid.emplace(g);
-    for (int k = 0; k < g.Bullets.Count; ++k) {
-        TBullet& b = g.Bullets[k];
-        if (!InOneCell(g, b.PrevPosition, b.Position)) {
-            const TWallHit wall = SegmentHitsWall(g, b.PrevPosition, b.Position);
-            if (wall.Hit) {
-                b.Spent = true;
-                b.Position = wall.End;
-                continue;
-            }
-        }
-        if (b.Spent) continue;
-        const int victim = VehicleEntered(g, b, grid ? &*grid : nullptr);
-        if (victim < 0) continue;
-        ApplyDamage(g, victim, b.Shooter, BulletDamage);
-        b.Spent = true;
-        PlaySoundAt(g, sndBulletImpact, b.Position);
-    }
+    BombletStep(g, authority);
+    // On the stack: no allocation per tick.
+    std::optional<TVehicleGrid> grid;
+    if (authority && g.BulletBroadPhase &&
+        (g.Rockets.Count > 0 || g.BfgBalls.Count > 0 || g.Bullets.Count > 0))
+        grid.emplace(g);
+    const TVehicleGrid* near = grid ? &*grid : nullptr;
+    RocketStep(g, authority, near);
+    BfgStep(g, authority, near);
+    BulletStep(g, authority, near);
 }
 
 void ExplodeRocket(Game& g, int k) {

@@ -1,6 +1,6 @@
 // Everything in flight: bullets, bomblets, rockets and missiles, BFG balls.
-// Flight and hits are apart: a client flies projectiles for its picture,
-// only the authority resolves what they hit.
+// A client flies projectiles for its picture; only the authority resolves
+// what they hit.
 #pragma once
 
 #include "core/game.h"
@@ -22,15 +22,12 @@ void RemoveSpentBullets(Game& g);
 // Removes rocket k; a vehicle steering the rocket that moves into the hole
 // follows it, one steering the removed rocket lets go.
 void RemoveRocket(Game& g, int k);
-// Bomblets, rockets, missiles, BFG balls and bullets move one step. No
-// damage: on the authority this also aims the missiles, on a client it
-// sets off the bomblets whose fuse has burnt (for the picture only).
-void FlyProjectiles(Game& g);
-// What the flying projectiles ran into this step: bomblet fuses, rocket,
-// missile and BFG hits, the BFG's rays. The authority only.
-void ProjectileHits(Game& g);
-// Bullets against walls and vehicles. The authority only.
-void BulletHits(Game& g);
+// The projectile step in its written order: the bomblets, then each rocket
+// and missile (steer, fly, hit), then each BFG ball (fly, rays, hit), then
+// each bullet (fly, hit); every projectile hits before the next one moves.
+// A client only flies them (and sets off the bomblets whose fuse has
+// burnt, for the picture): the authority alone aims missiles and hits.
+void ProjectileStep(Game& g);
 
 // Rocket or missile k blows up where it is (damage, explosion, event) and
 // leaves the pool. The authority only.

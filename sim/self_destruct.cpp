@@ -14,7 +14,6 @@ constexpr int32_t BeepMs = 400;
 constexpr double BlastRadius = 200;
 constexpr double BlastFalloff = 0.005; // per px: nothing left at the radius
 constexpr double BlastDamage = 300;    // at the centre
-constexpr double OwnerOverkill = 200;
 
 void Blast(Game& g, int i, bool applyDamage) {
     TTank& t = g.Tanks[i];
@@ -22,7 +21,7 @@ void Blast(Game& g, int i, bool applyDamage) {
     t.SelfDestructArmed = false;
     if (!applyDamage) return;
     const TVector centre = t.Position;
-    ApplyDamage(g, i, i, t.Health + OwnerOverkill);
+    SelfDestructKill(g, i);
     for (int k = 0; k < g.TankCount; ++k) {
         if (k == i) continue;
         const double d = Distance(centre, g.Tanks[k].Position);

@@ -76,6 +76,14 @@ bool Hears(const Game& g, int p, TVector at, int margin) {
            std::fabs(at.y - c.y) < g.ViewHeights[p] / 2.0 + margin;
 }
 
+// A pan or pitch rounded for the mixer: a figure that is no number (a
+// vehicle or view gone NaN) counts as 0, and none leaves the range of the
+// int it is rounded to.
+int SoundRound(double x) {
+    if (!std::isfinite(x)) return 0;
+    return RoundEven(std::clamp(x, -1e9, 1e9));
+}
+
 } // namespace
 
 void PlaySoundAt(Game& g, int sound, TVector at) {
@@ -90,7 +98,7 @@ void PlaySoundAt(Game& g, int sound, TVector at) {
     if (g.SplitScreen)
         pan = one && two ? 0 : (one ? -g.SplitPan : g.SplitPan);
     else
-        pan = RoundEven((at.x - g.ViewCentres[0].x) * 1400 / (g.ViewWidths[0] / 2.0 + 100));
+        pan = SoundRound((at.x - g.ViewCentres[0].x) * 1400 / (g.ViewWidths[0] / 2.0 + 100));
     g.Sound.SetPan(sound, pan);
     g.Sound.Play(sound);
 }
@@ -105,7 +113,7 @@ constexpr int32_t RemoteHoverGunGapMs = 16;
 
 // round(x) mod m for x >= 0, taken before the value has to fit an int.
 int RoundMod(double x, int m) {
-    return static_cast<int>(std::fmod(std::nearbyint(x), m));
+    return SoundRound(std::fmod(std::nearbyint(x), m));
 }
 
 // The engine's pitch follows the speed; the Hummer's also the throttle.
@@ -113,9 +121,9 @@ int EngineFrequency(const TTank& t) {
     const double speed = Vectors2D::Length(t.Velocity);
     switch (t.Sort) {
     case sortHovercraft:
-        return RoundEven(100 * speed) + 14000;
+        return SoundRound(100 * speed) + 14000;
     case sortHummer:
-        return RoundEven(40 * speed) + 5000 * std::abs(t.Throttle) +
+        return SoundRound(40 * speed) + 5000 * std::abs(t.Throttle) +
                RoundMod(speed * speed, 20000) + 10000;
     default:
         return RoundMod(350 * speed, 20000) + 25000;
@@ -133,8 +141,8 @@ void UpdateEngines(Game& g) {
         return;
     }
     // One view: the engine sits where the vehicle is in it.
-    const int pan = RoundEven((one.Position.x - g.ViewCentres[0].x) * EnginePan /
-                              (g.ViewWidths[0] / 2.0 + 100));
+    const int pan = SoundRound((one.Position.x - g.ViewCentres[0].x) * EnginePan /
+                               (g.ViewWidths[0] / 2.0 + 100));
     g.Sound.SetPan(engine, std::min(EnginePan, pan));
 }
 

@@ -134,6 +134,9 @@ void TeamsAtLevelStart(Game& g) {
         for (int t = 0; t < g.TeamCount; ++t)
             g.Teams[t].Base = -1;
     }
+}
+
+void ResetTeamScores(Game& g) {
     for (TTeam& team : g.Teams) {
         team.TeamFrags = team.TeamDeaths = 0;
         if (g.CaptureTheCow) {

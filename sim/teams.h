@@ -27,10 +27,15 @@ int CreateTeam(Game& g, int colour);
 void RemoveTeam(Game& g, int t);
 // Each local player's numbered team-mates, in table order.
 void RebuildMateLists(Game& g);
-// A new level of a team game: surplus teams beyond the map's bases go,
-// vehicles without a team join one, bases are handed out from a random
-// start, and the team scores start over.
+// A new level of a team game on the authority: surplus teams beyond the
+// map's bases go, vehicles without a team join one, bases are handed out
+// from a random start.
 void TeamsAtLevelStart(Game& g);
+// A new level of a team game on every machine, clients too (a client's own
+// winner check would end the level at once on the old scores): the team
+// frags and deaths start over, in Capture The Cow the cows too, each at
+// home and carried by nobody.
+void ResetTeamScores(Game& g);
 
 // One team's entry of the base list the host sends its clients.
 struct TBaseListEntry {

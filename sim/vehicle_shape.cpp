@@ -13,7 +13,9 @@ bool PointInsideVehicle(const TTank& t, TVector p, double* depth) {
         minY = std::min(minY, c.y);
         maxY = std::max(maxY, c.y);
     }
-    if (q.x < minX || q.x > maxX || q.y < minY || q.y > maxY) return false;
+    // Written as "within" so that a point or a body that is no number is
+    // outside: nothing that is NaN hits or gets pushed.
+    if (!(q.x >= minX && q.x <= maxX && q.y >= minY && q.y <= maxY)) return false;
     if (depth) *depth = std::min({q.x - minX, maxX - q.x, q.y - minY, maxY - q.y});
     return true;
 }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "fakes/fakes.h"
 #include "match/level.h"
 #include "match/tick.h"
@@ -124,4 +126,54 @@ TEST(FireButton, ADeadPlayerComesBackHalfASecondAfterDying) {
     EXPECT_FALSE(g.Tanks[1].Firing); // the press brought it back, it did not shoot
     PressFire(g, 1);
     EXPECT_TRUE(g.Tanks[1].Firing);
+}
+
+// Fire after a win starts the next level in a paused game too, unpaused.
+TEST(FireButton, AfterAWinItStartsTheNextLevelEvenWhilePaused) {
+    Match m;
+    Game& g = m.g();
+    g.Tanks[0].Frags = 3;
+    UpdateRanking(g);
+    g.GameTime = 1000;
+    WinnerCheck(g);
+    g.GameTime = 6000;
+    g.Paused = true;
+    PressFire(g, 0);
+    GameStep(g, 5);
+    EXPECT_TRUE(g.LevelRunning);
+    EXPECT_FALSE(g.Paused);
+    EXPECT_EQ(m.TheUi.Caption, "Moorclash");
+}
+
+// A client starts each team level afresh as the host does: team scores and
+// cows back home (else its own winner check would end the level on the old
+// cows at once), and keys held over from the last level forgotten.
+TEST(LevelStart, EveryMachineStartsTeamScoresAndHeldKeysAfresh) {
+    Match m;
+    Game& g = m.g();
+    g.NetworkGame = g.ClientMode = true;
+    g.TeamGame = g.CaptureTheCow = true;
+    g.TeamCount = 2;
+    for (int i = 0; i < g.TankCount; ++i)
+        g.Tanks[i].TeamIndex = i % 2;
+    for (int t = 0; t < 2; ++t) {
+        g.Teams[t].TeamFrags = 4;
+        g.Teams[t].TeamDeaths = 2;
+        g.Teams[t].Cows = 3 + t;
+        g.Teams[t].CowAtHome = false;
+        g.Teams[t].CowCarrier = t;
+    }
+    g.KeyHeld['E'] = g.KeyHeld[200] = true;
+    std::string error;
+    ASSERT_TRUE(StartLevel(g, m.TheClock.Now, error));
+    for (int t = 0; t < 2; ++t) {
+        EXPECT_EQ(g.Teams[t].TeamFrags, 0);
+        EXPECT_EQ(g.Teams[t].TeamDeaths, 0);
+        EXPECT_EQ(g.Teams[t].Cows, 0);
+        EXPECT_TRUE(g.Teams[t].CowAtHome);
+        EXPECT_EQ(g.Teams[t].CowCarrier, -1);
+    }
+    EXPECT_EQ(std::count(g.KeyHeld.begin(), g.KeyHeld.end(), true), 0);
+    WinnerCheck(g);
+    EXPECT_TRUE(g.LevelRunning);
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <numbers>
 
 #include "core/invariants.h"
@@ -239,4 +240,61 @@ TEST(TimeStep, AStepTakesTheGivenDeltaExactly) {
     EXPECT_EQ(g.DeltaMs, 13);
     GameStep(g, 250); // no cap below the tick
     EXPECT_EQ(g.GameTime, 341);
+}
+
+// A vehicle, a bullet and a missile that are no numbers any more (the fault
+// that made them aside) harm nothing else: the NaN vehicle's own bullets
+// hit nobody, no missile takes it for a target, the NaN missile is lost
+// without a bang at the map's corner, and the invariants name the culprit.
+TEST(NotANumber, ANaNVehicleBulletAndMissileLeaveEverythingElseAsItWas) {
+    TestRig rig;
+    Game& g = rig.g();
+    UseKindPerTexture(g);
+    std::vector<std::string> rows = FilledRows(10, 10, G0);
+    rows[9] = "8 0 0 0 0 0 0 0 0 0"; // a wall cell at the corner a NaN is clamped to
+    UseMap(g, rows);
+    g.LevelRunning = true;
+    const double nan = std::nan("");
+    auto put = [&](TVector at) {
+        const int i = AddTank(g, sortTank);
+        TTank& t = g.Tanks[i];
+        t.Alive = true;
+        t.Health = 100;
+        t.Position = t.PrevPosition = at;
+        RefreshWorldCorners(t);
+        return i;
+    };
+    const int a = put({100, 400}), b = put({500, 500}), lost = put({300, 300});
+    TTank& n = g.Tanks[lost];
+    n.Position = n.Velocity = {nan, nan};
+    RefreshWorldCorners(n);
+    n.Firing = true; // its bullets start nowhere
+    TBullet bullet;
+    bullet.Origin = bullet.Position = bullet.PrevPosition = {120, 380};
+    bullet.Velocity = {nan, 0.5};
+    bullet.Shooter = b;
+    g.Bullets.Add(bullet);
+    TRocket missile;
+    missile.Kind = 1;
+    missile.Owner = b;
+    missile.Position = missile.PrevPosition = missile.PrevPrevPosition = {nan, 30};
+    g.Rockets.Add(missile);
+    TRocket homing = missile; // flies right, nothing finite within its cone
+    homing.Position = homing.PrevPosition = homing.PrevPrevPosition = {600, 100};
+    g.Rockets.Add(homing);
+    for (int step = 0; step < 20; ++step)
+        TickAfter(rig, 5);
+    for (const int i : {a, b}) {
+        EXPECT_DOUBLE_EQ(g.Tanks[i].Health, 100);
+        EXPECT_TRUE(g.Tanks[i].Alive);
+    }
+    EXPECT_EQ(g.Tanks[a].Position.x, 100);
+    EXPECT_EQ(g.Tanks[a].Position.y, 400);
+    EXPECT_EQ(g.Explosions.Count, 0);
+    ASSERT_EQ(g.Rockets.Count, 1);
+    EXPECT_EQ(g.Rockets[0].Target, -1);
+    EXPECT_DOUBLE_EQ(g.Rockets[0].Angle, 0);
+    const std::vector<std::string> wrong = CheckInvariants(g);
+    ASSERT_FALSE(wrong.empty());
+    EXPECT_EQ(wrong.front(), "vehicle 2 position is not finite");
 }

@@ -116,6 +116,20 @@ TEST(Driving, LongStepsOnMudStillSlowAWreckDown) {
     EXPECT_NEAR(t.Spin, 0, 1e-9);
 }
 
+// Up to where it would grow, drag acts as written even on long steps: a
+// wreck's spin on plain ground swings a fifth of the way back in a 300 ms
+// step instead of stopping dead.
+TEST(Driving, LongStepsOnPlainGroundDragAsWritten) {
+    Scene s(FilledRows(4, 4, G0));
+    s.g.DeltaMs = 300;
+    s.g.DeltaSec = 0.3;
+    TTank& t = s.Put(sortTank, {128, 128});
+    t.Alive = false;
+    t.Spin = 1;
+    s.Tick();
+    EXPECT_NEAR(t.Spin, -0.2, 1e-12);
+}
+
 // Random controls at any step length among walls, water, mud and ice, with
 // everyone starting on one of two spawn points: nothing leaves the map,
 // turns NaN or hangs.
@@ -219,6 +233,13 @@ TEST(Walls, AWallCornerInTheBodyPushesItBackAlongItsAxis) {
     EXPECT_FALSE(PointInsideVehicle(edge, {128, 128}));
     EXPECT_LT(edge.Position.x, 107);
     EXPECT_GT(edge.Position.x, 106);
+
+    // A corner a tenth of a pixel deep pushes 1.3 times that, no more.
+    Scene shallow({"0 0 0 0", "0 0 8 0", "0 0 0 0", "0 0 0 0"});
+    const TVector at = Sub({128, 128}, Scale(FromAngle(Pi / 4), 23.9));
+    TTank& tip = shallow.Put(sortTank, at, Pi / 4);
+    WallCollisions(shallow.g);
+    EXPECT_NEAR(Distance(tip.Position, Sub(at, Scale(FromAngle(Pi / 4), 0.13))), 0, 1e-9);
 }
 
 TEST(Prediction, VehiclesCarryOnFromTheHostsSnapshot) {

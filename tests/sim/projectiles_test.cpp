@@ -6,8 +6,11 @@
 #include <vector>
 
 #include "core/asset_names.h"
+#include "core/terrain.h"
 #include "fakes/fakes.h"
+#include "sim/damage.h"
 #include "sim/projectiles.h"
+#include "sim/vehicle_shape.h"
 #include "sim/vehicles.h"
 #include "sim/weapons.h"
 #include "world/world_support.h"
@@ -43,16 +46,13 @@ struct Arena : TestRig {
         RefreshWorldCorners(t);
         return i;
     }
-    // The projectile part of the tick; only FlyProjectiles on a client.
+    // The projectile part of the tick.
     void Step(int32_t dt = 5) {
         g().GameTime += dt;
         g().DeltaMs = dt;
         g().DeltaSec = dt * 0.001;
-        RemoveSpentBullets(g());
-        FlyProjectiles(g());
-        if (g().ClientMode) return;
-        ProjectileHits(g());
-        BulletHits(g());
+        if (!g().ClientMode) RemoveSpentBullets(g());
+        ProjectileStep(g());
     }
 };
 
@@ -201,6 +201,27 @@ TEST(Missiles, ABotsGuidedMissileGoesForEnemiesOnlyAndHomingOnesPreferThem) {
     EXPECT_EQ(g.Rockets[1].Target, mate);
 }
 
+// Each missile steers, flies and hits before the next one moves: the
+// second of two chasing one target already sees it dead and turns to
+// another in the very tick the first one kills it.
+TEST(Missiles, EachHitsBeforeTheNextSteersSoNoneChasesTheDeadForATick) {
+    Arena a;
+    Game& g = a.g();
+    const int owner = a.Put(60, 60);
+    const int doomed = a.Put(330, 320, 10);
+    const int other = a.Put(470, 380);
+    const double rear = BoundingBox(g.Tanks[doomed].WorldCorners.data(), 3).MinX;
+    g.Rockets.Add(Missile(1, owner, {rear - 2, 320}, 0, {1000, 0})); // 5 px a step
+    g.Rockets.Add(Missile(1, owner, {200, 320}, 0, {300, 0}));
+    g.Rockets[0].Target = g.Rockets[1].Target = doomed;
+    a.Step();
+    EXPECT_FALSE(g.Tanks[doomed].Alive);
+    ASSERT_EQ(g.Rockets.Count, 1); // the second moved into the first one's place
+    EXPECT_EQ(g.Rockets[0].Target, other);
+    EXPECT_DOUBLE_EQ(g.Rockets[0].TargetRate, 10);
+    EXPECT_DOUBLE_EQ(g.Tanks[other].Health, 100);
+}
+
 TEST(Missiles, AClientFliesThemWithoutAimingOrHittingAndKeepsThemSaneAfterLongStalls) {
     Arena a;
     a.BecomeClient();
@@ -344,12 +365,13 @@ TEST(MachineGun, TheBroadPhaseFindsJustTheHitsThatTestingEveryVehicleFinds) {
             RefreshWorldCorners(t);
         }
         for (int k = 0; k < 5000; ++k) {
-            TBullet b;
-            b.PrevPosition = {dice.Real() * 700 - 30, dice.Real() * 700 - 30};
-            b.Position = Add(b.PrevPosition, Scale(FromAngle(dice.Real() * 7), dice.Real() * 60));
+            TBullet b; // 0 to 60 px in the next millisecond
+            b.Origin = b.Position = {dice.Real() * 700 - 30, dice.Real() * 700 - 30};
+            b.Velocity = Scale(FromAngle(dice.Real() * 7), dice.Real() * 60);
+            b.FireTime = g.GameTime;
             g.Bullets.Add(b);
         }
-        BulletHits(g);
+        a.Step(1);
         for (int i = 0; i < g.TankCount; ++i)
             health[pass].push_back(g.Tanks[i].Health);
         for (int k = 0; k < g.Bullets.Count; ++k)
@@ -360,6 +382,73 @@ TEST(MachineGun, TheBroadPhaseFindsJustTheHitsThatTestingEveryVehicleFinds) {
         hits += (1000 - h) / 4;
     EXPECT_GT(hits, 200);
     EXPECT_EQ(health[0], health[1]);
+    for (size_t k = 0; k < ends[0].size(); ++k)
+        ASSERT_TRUE(ends[0][k].x == ends[1][k].x && ends[0][k].y == ends[1][k].y) << k;
+}
+
+// Bullets fly and hit one after the other in pool order, spent ones leave
+// the pool the written way (from the last down, the last taking the hole),
+// and every hit goes to the first vehicle in index order: the kills, the
+// health left and every bullet's end come out as that plain rule gives them.
+TEST(MachineGun, HitsAndKillsComeInTheOrderOfThePlainRule) {
+    std::vector<std::string> lines[2];
+    std::vector<double> health[2];
+    std::vector<TVector> ends[2];
+    for (int pass = 0; pass < 2; ++pass) {
+        Arena a(Rows(10, {{3, 3}, {6, 2}, {5, 7}, {0, 9}}));
+        Game& g = a.g();
+        Random dice(11);
+        for (int n = 0; n < MaxTanks; ++n) {
+            TTank& t = g.Tanks[a.Put(dice.Real() * 640, dice.Real() * 640, 4 + dice.Int(9))];
+            t.Name = "v" + std::to_string(n);
+            t.Heading = dice.Real() * 6;
+            t.Step = {dice.Real() * 6 - 3, dice.Real() * 6 - 3};
+            RefreshWorldCorners(t);
+        }
+        for (int k = 0; k < 4000; ++k) {
+            TBullet b;
+            b.Origin = b.Position = {dice.Real() * 660 - 10, dice.Real() * 660 - 10};
+            b.Velocity = Scale(FromAngle(dice.Real() * 7), dice.Real() * 4);
+            b.FireTime = g.GameTime;
+            b.Shooter = dice.Int(MaxTanks);
+            g.Bullets.Add(b);
+        }
+        for (int step = 0; step < 3; ++step) {
+            if (pass == 0) {
+                a.Step();
+                continue;
+            }
+            g.GameTime += 5;
+            for (int k = g.Bullets.Count - 1; k >= 0; --k)
+                if (g.Bullets[k].Spent) g.Bullets.Remove(k);
+            for (int k = 0; k < g.Bullets.Count; ++k) {
+                TBullet& b = g.Bullets[k];
+                b.PrevPosition = b.Position;
+                b.Position = Add(b.Origin, Scale(b.Velocity, g.GameTime - b.FireTime));
+                const TWallHit wall = SegmentHitsWall(g, b.PrevPosition, b.Position);
+                if (wall.Hit) {
+                    b.Spent = true;
+                    b.Position = wall.End;
+                }
+                for (int j = 0; j < g.TankCount && !b.Spent; ++j) {
+                    if (!g.Tanks[j].Alive ||
+                        !SegmentEntersVehicle(g.Tanks[j], b.Position, b.PrevPosition))
+                        continue;
+                    ApplyDamage(g, j, b.Shooter, 4);
+                    b.Spent = true;
+                }
+            }
+        }
+        lines[pass] = a.TheUi.Console;
+        for (int i = 0; i < g.TankCount; ++i)
+            health[pass].push_back(g.Tanks[i].Health);
+        for (int k = 0; k < g.Bullets.Count; ++k)
+            ends[pass].push_back(g.Bullets[k].Spent ? g.Bullets[k].Position : TVector{-1, -1});
+    }
+    EXPECT_GT(lines[0].size(), 20u);
+    EXPECT_EQ(lines[0], lines[1]);
+    EXPECT_EQ(health[0], health[1]);
+    ASSERT_EQ(ends[0].size(), ends[1].size());
     for (size_t k = 0; k < ends[0].size(); ++k)
         ASSERT_TRUE(ends[0][k].x == ends[1][k].x && ends[0][k].y == ends[1][k].y) << k;
 }

@@ -81,3 +81,24 @@ TEST(SelfDestruct, ClientShowsTheBlastButHurtsNobody) {
     ASSERT_EQ(g.Explosions.Count, 1);
     EXPECT_EQ(g.Explosions[0].Kind, -1);
 }
+
+// The armour cheat softens every hit on player 1 but its own self-destruct:
+// that kills it, as a suicide.
+TEST(SelfDestruct, KillsItsOwnerEvenUnderTheArmourCheat) {
+    TestRig rig;
+    Game& g = rig.g();
+    g.LevelRunning = true;
+    g.CheatFlags = cheatDamage;
+    const int one = Place(g, 0, 160);
+    g.Tanks[one].Name = "Ann";
+    const int other = Place(g, 100, 1000);
+    g.Player1 = one;
+    ArmSelfDestruct(g, one);
+    g.GameTime = 1201;
+    SelfDestructStep(g, one, true);
+    EXPECT_FALSE(g.Tanks[one].Alive);
+    EXPECT_EQ(g.Tanks[one].Frags, -1);
+    EXPECT_EQ(g.Tanks[one].Deaths, 1);
+    EXPECT_EQ(rig.TheUi.Console.back(), "Ann commited suicide");
+    EXPECT_DOUBLE_EQ(g.Tanks[other].Health, 850);
+}

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "core/asset_names.h"
 #include "fakes/fakes.h"
+#include "sim/explosions.h"
 #include "sim/sounds.h"
 #include "sim/vehicles.h"
 
@@ -77,6 +80,28 @@ TEST(SoundUpdate, EnginePitchFollowsSpeed) {
     EXPECT_EQ(pitch(sortHummer, 150, sndHummerEngine), 23500);
     // Past 46341 px/s the square no longer fits an int.
     EXPECT_EQ(pitch(sortHummer, 1e6, sndHummerEngine), 40015000);
+}
+
+// A vehicle gone NaN makes no noise of its own: its engine keeps the pitch
+// of a standing one, pans to the middle, and a bang there is neither shown
+// nor heard. Nor is one heard that the full explosion pool cannot show.
+TEST(SoundUpdate, NoNumberAndNoRoomMakeNoNoise) {
+    SoundRig rig;
+    Game& g = rig.g();
+    g.Player1 = rig.Add(sortHovercraft, 1000, 50);
+    const double nan = std::nan("");
+    g.Tanks[g.Player1].Velocity = {nan, 0};
+    g.Tanks[g.Player1].Position = {nan, nan};
+    SoundUpdate(g);
+    EXPECT_EQ(rig.Sound.Frequency(sndHoverEngine), 14000);
+    EXPECT_EQ(rig.Sound.Sounds[sndHoverEngine].Pan, 0);
+    rig.Sound.Log.clear();
+    SpawnExplosion(g, {nan, 1000}, sndExplosion, true);
+    EXPECT_EQ(g.Explosions.Count, 0);
+    while (!g.Explosions.Full())
+        SpawnExplosion(g, {1000, 1000}, sndExplosion, false);
+    SpawnExplosion(g, {1000, 1000}, sndExplosion, true);
+    EXPECT_TRUE(rig.Sound.Log.empty());
 }
 
 TEST(SoundUpdate, EnginePansInOneViewAndPlayer2HasItsOwnInTwo) {

