@@ -15,7 +15,7 @@ bool WindowDisplay::InitSurface(const TDisplayMode& mode) {
             return false;
         }
     }
-    Display.ShowPointer(false);
+    Display.HidePointerInWindow(true);
     return true;
 }
 

@@ -29,12 +29,14 @@ constexpr ImGuiWindowFlags FixedPanel =
 constexpr float Margin = 16;
 const ImVec2 PlayerPos{Margin, 74}, PlayerSize{306, 324};
 const ImVec2 MatchPos{336, 74}, MatchSize{309, 324};
-// The start buttons in a row along the bottom, each as wide as its pictures.
-const ImVec2 StartPos{Margin, 408};
-constexpr float StartHeight = 56;
+// The start buttons in a row along the bottom, each as wide as its
+// pictures, with a caption under them.
+const ImVec2 StartPos{Margin, 404};
+constexpr float StartHeight = 70;
 constexpr float StartGap = 6;
-constexpr float PicturePad = (StartHeight - ButtonPictureSize) / 2;
+constexpr float PicturePad = 4;
 constexpr int StartSquares[4] = {1, 2, 2, 3};
+constexpr const char* StartCaptions[4] = {"Play", "Split screen", "Network", "Split network"};
 
 float StartWidth(int k) {
     return StartSquares[k] * float(ButtonPictureSize) + 2 * PicturePad;
@@ -477,7 +479,13 @@ void TStartScreen::OptionsPanel() {
     ImGui::PushStyleColor(ImGuiCol_Text, text);
     const float col2 = 290;
     auto tip = [](const char* hint) {
-        if (hint && ImGui::IsItemHovered()) ImGui::SetTooltip("%s", hint);
+        if (!hint || !ImGui::IsItemHovered()) return;
+        // Wrapped to fit the window wherever the pointer is.
+        ImGui::BeginTooltip();
+        ImGui::PushTextWrapPos(340);
+        ImGui::TextUnformatted(hint);
+        ImGui::PopTextWrapPos();
+        ImGui::EndTooltip();
     };
     auto check = [&](const char* caption, bool& v, const char* hint, const char* id) {
         ImGui::Checkbox(caption, &v);
@@ -595,6 +603,15 @@ void TStartScreen::StartPicture(int kind, ImVec2 at) {
     if (two) ButtonLook[1 - first].DrawButtonPicture(d, {at.x + step, at.y});
     if (kind >= startNetwork)
         DrawNetworkSquare(d, {at.x + step * (two ? 2 : 1), at.y}, IM_COL32(235, 235, 225, 255));
+    if (!two) return;
+    // Each half of the split screen says whose it is.
+    ImFont* font = Gui.Bold ? Gui.Bold : ImGui::GetFont();
+    for (int side = 0; side < 2; ++side) {
+        const char* number = (side == 0) == (first == 0) ? "1" : "2";
+        const ImVec2 p{at.x + step * side + 3, at.y + step - font->FontSize - 1};
+        d->AddText(font, font->FontSize, {p.x + 1, p.y + 1}, IM_COL32(0, 0, 0, 255), number);
+        d->AddText(font, font->FontSize, p, IM_COL32(255, 255, 255, 255), number);
+    }
 }
 
 void TStartScreen::StartButtons(int32_t nowMs) {
@@ -617,6 +634,14 @@ void TStartScreen::StartButtons(int32_t nowMs) {
         Place(ids[k]);
         const ImVec2 a = ImGui::GetItemRectMin();
         StartPicture(k, {a.x + PicturePad, a.y + PicturePad});
+        ImFont* font = Gui.Bold ? Gui.Bold : ImGui::GetFont();
+        const float fs = font->FontSize;
+        const ImVec2 t = font->CalcTextSizeA(fs, 1e9f, 0, StartCaptions[k]);
+        const ImVec2 at{a.x + (StartWidth(k) - t.x) / 2,
+                        a.y + PicturePad + ButtonPictureSize +
+                            (StartHeight - PicturePad - ButtonPictureSize - fs) / 2};
+        ImGui::GetWindowDrawList()->AddText(font, fs, at, TextColour(Form.Tint), StartCaptions[k]);
+        Places[std::string("caption ") + ids[k]] = RectOf(at, {at.x + t.x, at.y + fs});
     }
     ImGui::End();
     ImGui::PopStyleVar(2);
@@ -629,17 +654,17 @@ void TStartScreen::BottomButtons() {
     // OPTIONS above EXIT, right of the start buttons.
     const float left = StartX(4) + 4;
     const float width = MatchPos.x + MatchSize.x - left;
-    ImGui::SetNextWindowPos({left, StartPos.y - 4});
-    ImGui::SetNextWindowSize({width, StartHeight + 12});
+    ImGui::SetNextWindowPos({left, StartPos.y});
+    ImGui::SetNextWindowSize({width, StartHeight});
     ImGui::PushStyleVar(ImGuiStyleVar_WindowPadding, ImVec2(0, 0));
     ImGui::PushStyleVar(ImGuiStyleVar_ItemSpacing, ImVec2(0, 4));
     ImGui::Begin("##bottom", nullptr, FixedPanel | ImGuiWindowFlags_NoBackground);
     ImGui::PushFont(Form.OptionsShown ? Gui.Small : Gui.Large);
-    if (ImGui::Button(Form.OptionsCaption.c_str(), ImVec2(width, 32))) Form.OptionsBtnClick();
+    if (ImGui::Button(Form.OptionsCaption.c_str(), ImVec2(width, 36))) Form.OptionsBtnClick();
     Place("OptionsBtn");
     ImGui::PopFont();
     ImGui::PushFont(Gui.Small);
-    if (ImGui::Button("EXIT", ImVec2(width, 28))) Pending = TAction::Exit;
+    if (ImGui::Button("EXIT", ImVec2(width, StartHeight - 40))) Pending = TAction::Exit;
     Place("Button2");
     ImGui::PopFont();
     ImGui::End();
@@ -786,6 +811,13 @@ void TStartScreen::KeyDialog() {
     ImGui::EndPopup();
 }
 
+bool TStartScreen::Animating(int32_t nowMs) const {
+    if (Form.HelpShowAt >= 0 && nowMs - Form.HelpShowAt >= 0) return true;
+    if (Form.QuitWhenSeen && Messages.empty()) return true;
+    // A held button repeats (the limit's arrows); a drag follows the mouse.
+    return Gui.Initialised() && ImGui::IsAnyMouseDown();
+}
+
 void TStartScreen::Frame(int32_t nowMs, bool present) {
     const double dt = LastFrameMs < 0 ? 1.0 / 60 : std::max(1, nowMs - LastFrameMs) / 1000.0;
     LastFrameMs = nowMs;
@@ -802,6 +834,8 @@ void TStartScreen::Frame(int32_t nowMs, bool present) {
             ButtonLook[p].Update(r, *Sprites, *Masks, Editor.ButtonLooks[p]);
     }
     Gui.NewFrame(StartFormWidth, StartFormHeight, dt);
+    // A steady text cursor: a blinking one would redraw the screen forever.
+    ImGui::GetIO().ConfigInputTextCursorBlink = false;
     Theme();
     DrawBackground();
     if (Form.OptionsShown) {
@@ -851,6 +885,8 @@ void TStartScreen::Frame(int32_t nowMs, bool present) {
     case TAction::None:
         break;
     }
+    // A save that failed on the way out has been read: now the program ends.
+    if (Form.QuitWhenSeen && Messages.empty()) Form.App.Terminate();
     if (Form.KeyDialogRequested) {
         Form.KeyDialogRequested = false;
         if (Keys)

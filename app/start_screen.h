@@ -31,6 +31,9 @@ class TStartScreen {
     // Lays out, draws and presents one frame at tick count nowMs; what the
     // clicks asked for (starting, closing) runs after the frame is drawn.
     void Frame(int32_t nowMs, bool present = true);
+    // Something on the screen moves by itself at nowMs (a help text due, a
+    // button held down): the next frame is wanted even without an event.
+    bool Animating(int32_t nowMs) const;
 
     // Message boxes waiting to be shown, first one on top.
     std::deque<std::string> Messages;

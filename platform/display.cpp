@@ -1,6 +1,7 @@
 #include "platform/display.h"
 
 #include <cstdlib>
+#include <cstring>
 
 #include "platform/bitmap_file.h"
 
@@ -44,6 +45,22 @@ Uint32 PixelFormatOfDepth(int depth) {
 
 } // namespace
 
+std::string StartVideo() {
+    if (SDL_WasInit(SDL_INIT_VIDEO)) return {};
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
+        return std::string("Cannot open the display: ") + SDL_GetError();
+    const char* driver = SDL_GetCurrentVideoDriver();
+    const char* asked = SDL_GetHint(SDL_HINT_VIDEODRIVER);
+    const bool chosen = asked && *asked;
+    if (!chosen && driver &&
+        (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0)) {
+        // Nobody would ever see the windows: better to say so and stop.
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        return "Cannot open the display: there is none to show the game on (is DISPLAY set?)";
+    }
+    return {};
+}
+
 TDisplay::~TDisplay() {
     Finalise();
 }
@@ -52,8 +69,8 @@ std::string TDisplay::Initialise(const std::string& title, const TDisplayMode& m
                                  int windowWidth, int windowHeight) {
     Finalise();
     if (!SDL_WasInit(SDL_INIT_VIDEO)) {
-        if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
-            return std::string("Cannot open the display: ") + SDL_GetError();
+        const std::string why = StartVideo();
+        if (!why.empty()) return why;
         VideoStarted = true;
     }
     Win = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
@@ -95,6 +112,8 @@ std::string TDisplay::Initialise(const std::string& title, const TDisplayMode& m
 }
 
 void TDisplay::Finalise() {
+    if (PointerShown == 0) SDL_ShowCursor(SDL_ENABLE);
+    PointerShown = -1;
     BackBuffer.reset();
     Context.reset();
     if (Renderer) SDL_DestroyRenderer(Renderer);
@@ -109,10 +128,14 @@ void TDisplay::Show() {
     if (!Win) return;
     SDL_ShowWindow(Win);
     SDL_RaiseWindow(Win);
+    // Without a window manager nobody else hands it the keyboard.
+    SDL_SetWindowInputFocus(Win);
+    UpdatePointer();
 }
 
 void TDisplay::Hide() {
     if (Win) SDL_HideWindow(Win);
+    UpdatePointer();
 }
 
 bool TDisplay::Shown() const {
@@ -234,6 +257,7 @@ bool TDisplay::SaveScreenshot(const std::string& path, std::string* error) {
 }
 
 void TDisplay::HandleEvent(const SDL_Event& event) {
+    if (event.type == SDL_WINDOWEVENT || event.type == SDL_MOUSEMOTION) UpdatePointer();
     if (!Context) return;
     if (event.type == SDL_RENDER_DEVICE_RESET || event.type == SDL_RENDER_TARGETS_RESET)
         Context->ForgetTextures();
@@ -243,7 +267,18 @@ void TDisplay::SetCaption(const std::string& text) {
     if (Win) SDL_SetWindowTitle(Win, text.c_str());
 }
 
-void TDisplay::ShowPointer(bool show) {
+void TDisplay::HidePointerInWindow(bool hide) {
+    PointerHiddenHere = hide;
+    UpdatePointer();
+}
+
+void TDisplay::UpdatePointer() {
+    // SDL's pointer is the same in every window of the program: it is
+    // hidden only while it is over the game window, which is shown.
+    const bool over = Win && SDL_GetMouseFocus() == Win && Shown();
+    const int show = PointerHiddenHere && over ? 0 : 1;
+    if (show == PointerShown) return;
+    PointerShown = show;
     SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE);
 }
 

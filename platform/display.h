@@ -15,6 +15,13 @@ struct TMouseState {
     bool Left = false, Right = false, Middle = false;
 };
 
+// Starts SDL's video on the display the user has. A driver nobody asked
+// for (without a display SDL falls back to its invisible "offscreen" or
+// "dummy" one) counts as no display: the video is stopped again and the
+// reason, beginning "Cannot open the display", returned. Empty when the
+// video runs (also when it already did).
+std::string StartVideo();
+
 class TDisplay {
   public:
     TDisplay() = default;
@@ -53,7 +60,10 @@ class TDisplay {
     void HandleEvent(const SDL_Event& event);
 
     void SetCaption(const std::string& text);
-    void ShowPointer(bool show);
+    // The game hides the pointer over its own window only; elsewhere (the
+    // start screen, the dialogs, the desktop) it stays. Call after events.
+    void HidePointerInWindow(bool hide);
+    void UpdatePointer();
     TMouseState Mouse() const;
     // Moves the mouse pointer to a point of the drawing surface.
     void MoveMouse(int x, int y);
@@ -72,4 +82,6 @@ class TDisplay {
     SDL_Rect Placement{0, 0, 0, 0}; // the window's place before it went full screen
     std::string LastNote, PendingNote;
     bool VideoStarted = false;
+    bool PointerHiddenHere = false;
+    int PointerShown = -1; // what was last asked of SDL (-1: nothing yet)
 };

@@ -202,7 +202,8 @@ TEST(StartScreenGui, ConfigureBotsShowsTheSelectorAndTheWeapon) {
     rig.Click("OptionsBtn");
     rig.Click("SetBotsBtn");
     EXPECT_EQ(rig.Form().SetBotsCaption, "Hide botconfig");
-    rig.Click("OptionsBtn");
+    // The options make way for the selector the button asked for.
+    EXPECT_FALSE(rig.Form().OptionsShown);
     EXPECT_TRUE(rig.Shown("SelectTank"));
     EXPECT_TRUE(rig.Shown("WeaponBox"));
     EXPECT_EQ(rig.Form().Label12, "Bot 1:");
