@@ -197,7 +197,8 @@ std::string TStartForm::LoadSettingsIntoControls() {
         G.TheUi.MessageBox(error);
         return error;
     }
-    SettingsToControls(s, error.empty());
+    // A bad number kept its control's value; the rest of the file was read.
+    SettingsToControls(s, error.empty() || error == "Invalid numeric input");
     if (!error.empty()) G.TheUi.MessageBox(error);
     return error;
 }

@@ -354,14 +354,15 @@ TEST(StartForm, OutOfRangeFileValuesAreKeptToWhatTheGameCanRun) {
     EXPECT_EQ(bot.Colour1.Hue, 1536);
 }
 
-TEST(StartForm, AnInvalidNumberKeepsTheRestOfTheControlsAsTheyWere) {
+TEST(StartForm, AnInvalidNumberKeepsItsControlAndReadsTheRest) {
     StartRig rig;
     TStartForm& f = rig.Form;
     f.NameChange("Before");
     f.TauntBox1 = "kept";
     f.LimitChange(77);
-    // Line 13 (the frag limit) is not a number: lines 1 to 12 are applied.
-    std::string text = rig.Folder.Read(DefaultSettingsFileName);
+    // Line 13 (the frag limit) is not a number: every other line is applied.
+    const std::string original = rig.Folder.Read(DefaultSettingsFileName);
+    std::string text = original;
     size_t at = 0;
     for (int line = 1; line < 13; ++line)
         at = text.find("\r\n", at) + 2;
@@ -372,8 +373,12 @@ TEST(StartForm, AnInvalidNumberKeepsTheRestOfTheControlsAsTheyWere) {
     EXPECT_EQ(rig.TheUi.Boxes.back(), "Invalid numeric input");
     EXPECT_TRUE(f.Fullscreen);
     EXPECT_EQ(f.FragLimitSetting, 77);
-    EXPECT_EQ(f.TauntBox1, "kept");
-    EXPECT_EQ(f.NameBox, "Before");
+    TSettings want;
+    rig.Folder.Write(SettingsFileName, original);
+    ASSERT_EQ(LoadSettings(rig.Folder.Path.string(), want), "");
+    EXPECT_EQ(f.NameBox, want.TankSetups[0].Name);
+    EXPECT_EQ(f.TauntBox1.substr(0, want.TauntTable[0].size()), want.TauntTable[0]);
+    EXPECT_EQ(rig.g().Start.TankSetups[63].Name, want.TankSetups[63].Name);
 }
 
 TEST(StartForm, TheHelpTextFollowsThePointerAtOnce) {
