@@ -114,6 +114,8 @@ std::string TDisplay::Initialise(const std::string& title, const TDisplayMode& m
 void TDisplay::Finalise() {
     if (PointerShown == 0) SDL_ShowCursor(SDL_ENABLE);
     PointerShown = -1;
+    Scaled.reset();
+    ScaledTexture = nullptr;
     BackBuffer.reset();
     Context.reset();
     if (Renderer) SDL_DestroyRenderer(Renderer);
@@ -206,7 +208,23 @@ void TDisplay::ApplySize() {
         if (SDL_SetWindowFullscreen(Win, SDL_WINDOW_FULLSCREEN) != 0)
             SDL_SetWindowFullscreen(Win, SDL_WINDOW_FULLSCREEN_DESKTOP);
         SDL_RenderSetLogicalSize(Renderer, CurrentMode.Width, CurrentMode.Height);
+        // The frame is drawn at its own size and scaled once onto the screen:
+        // each ground cell scaled by itself would leave a seam at its edges.
+        if (!Scaled || Scaled->Width() != CurrentMode.Width ||
+            Scaled->Height() != CurrentMode.Height) {
+            Scaled.reset();
+            ScaledTexture =
+                SDL_CreateTexture(Renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET,
+                                  CurrentMode.Width, CurrentMode.Height);
+            if (ScaledTexture) {
+                SDL_SetTextureScaleMode(ScaledTexture, SDL_ScaleModeLinear);
+                Scaled = std::make_unique<TSdlCanvas>(Context, ScaledTexture, CurrentMode.Width,
+                                                      CurrentMode.Height);
+            }
+        }
     } else {
+        Scaled.reset();
+        ScaledTexture = nullptr;
         SDL_SetWindowFullscreen(Win, 0);
         // Back to where the window was, once; not every desktop does this itself.
         if (wasFull && Placement.w > 0) {
@@ -230,6 +248,7 @@ std::string TDisplay::TakeModeNote() {
 ICanvas& TDisplay::Canvas() {
     static TNoCanvas none;
     if (!BackBuffer) return none;
+    if (Scaled) return *Scaled;
     // A software renderer in a window draws on the window's own surface:
     // the canvas may write into it too, unless a full screen scales it.
     SDL_RendererInfo info;
@@ -244,6 +263,11 @@ ICanvas& TDisplay::Canvas() {
 void TDisplay::Present() {
     if (!Renderer) return;
     Context->UseTarget(nullptr);
+    if (Scaled) {
+        SDL_SetRenderDrawColor(Renderer, 0, 0, 0, 255);
+        SDL_RenderClear(Renderer);
+        SDL_RenderCopy(Renderer, ScaledTexture, nullptr, nullptr);
+    }
     SDL_RenderPresent(Renderer);
 }
 

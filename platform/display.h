@@ -78,6 +78,9 @@ class TDisplay {
     SDL_Renderer* Renderer = nullptr;
     std::shared_ptr<TRenderContext> Context;
     std::unique_ptr<TSdlCanvas> BackBuffer;
+    // In full screen: the frame at its own size, scaled onto the screen once.
+    std::unique_ptr<TSdlCanvas> Scaled;
+    SDL_Texture* ScaledTexture = nullptr; // Scaled's own
     TDisplayMode CurrentMode;
     SDL_Rect Placement{0, 0, 0, 0}; // the window's place before it went full screen
     std::string LastNote, PendingNote;

@@ -20,6 +20,7 @@
 #include "core/vkeys.h"
 #include "frontend/key_settings.h"
 #include "frontend/settings_file.h"
+#include "platform/bitmap_file.h"
 #include "platform/display.h"
 #include "world/world_support.h"
 
@@ -27,6 +28,7 @@
 #include <SDL2/SDL_syswm.h>
 #ifdef MOOR_HAVE_XLIB
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <X11/extensions/Xfixes.h>
 #endif
 
@@ -162,6 +164,25 @@ struct WindowedOnX : ::testing::Test {
         XFree(image);
         return !seen;
     }
+    // What the screen shows, read back from X (and left in the build folder).
+    TImage ScreenPicture(const std::string& name) {
+        const XWindowOf x = XOf(Run->MenuWindow());
+        const ::Window root = DefaultRootWindow(x.Dpy);
+        XWindowAttributes a;
+        XGetWindowAttributes(x.Dpy, root, &a);
+        TImage out(a.width, a.height);
+        XImage* image = XGetImage(x.Dpy, root, 0, 0, a.width, a.height, AllPlanes, ZPixmap);
+        if (!image) return out;
+        for (int y = 0; y < a.height; ++y)
+            for (int px = 0; px < a.width; ++px) {
+                const unsigned long p = XGetPixel(image, px, y);
+                out.Pixels[size_t(y) * a.width + px] =
+                    Rgb(int((p >> 16) & 0xFF), int((p >> 8) & 0xFF), int(p & 0xFF));
+            }
+        XDestroyImage(image);
+        SaveImageFile(out, std::string(MOOR_BIN_DIR) + "/../" + name);
+        return out;
+    }
     ::Window KeyboardWindow() {
         const XWindowOf x = XOf(Run->MenuWindow());
         ::Window w = 0;
@@ -253,6 +274,24 @@ TEST_P(LiveOption, ChangedDuringAMatchIsInItsNextFrame) {
     if (c.Change) c.Change(P().Start);
     EscToMatch();
     EXPECT_TRUE(c.Seen(P(), Run->GameDisplay())) << c.Name << " after Esc back into the match";
+#ifdef MOOR_HAVE_XLIB
+    if (std::string(c.Name) == "full screen") {
+        // Scaled onto the screen in one piece: no black line at the cells'
+        // edges (a lone black row between drawn ones).
+        PassFor(500);
+        const TImage screen = ScreenPicture("full_screen_scaled.png");
+        int seams = 0;
+        auto black = [&](int y) {
+            int n = 0;
+            for (int x = 200; x < screen.Width - 200; ++x)
+                n += (screen.At(x, y) & 0xFFFFFF) == 0;
+            return n > (screen.Width - 400) * 9 / 10;
+        };
+        for (int y = 100; y + 100 < screen.Height; ++y)
+            seams += black(y) && !black(y - 1) && !black(y + 1);
+        EXPECT_EQ(seams, 0);
+    }
+#endif
     if (std::string(c.Name) == "names") {
         // N in the match switches them off; the box says so on return.
         Key(Run->GameDisplay().Window(), SDLK_n, SDL_SCANCODE_N);
