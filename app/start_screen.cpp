@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "core/colours.h"
 #include "platform/keys.h"
@@ -237,9 +238,9 @@ void TStartScreen::DrawBackground() {
         if (BackgroundTexture)
             SDL_UpdateTexture(BackgroundTexture, nullptr, pic.Pixels.data(), pic.Width * 4);
     }
+    // The picture itself is copied straight onto the window before ImGui
+    // draws (Frame): a copy is far cheaper than a textured triangle pair.
     ImDrawList* d = ImGui::GetBackgroundDrawList();
-    if (BackgroundTexture)
-        d->AddImage(BackgroundTexture, {0, 0}, {float(StartFormWidth), float(StartFormHeight)});
     // The name of the game, with a shadow so it stands out from any sky.
     const ImU32 text = TextColour(Form.Tint);
     ImFont* title = Gui.Title;
@@ -320,7 +321,7 @@ void TStartScreen::PlayerPanel() {
 
 void TStartScreen::ColourBox(const char* id, TColourBox box, const TImage& picture,
                              SDL_Texture*& texture, const char* hint) {
-    UploadPicture(Gui.Renderer(), picture, texture);
+    if (BoxesStale || !texture) UploadPicture(Gui.Renderer(), picture, texture);
     const ImVec2 at = ImGui::GetCursorScreenPos();
     const ImVec2 size{float(picture.Width), float(picture.Height)};
     ImGui::InvisibleButton(id, size,
@@ -353,17 +354,25 @@ void TStartScreen::AppearanceEditor(float width) {
 
     // Saturation and brightness stand beside it, the hue strip under both.
     const float boxesX = top.x + PreviewWidth + 10;
+    // Painted again only when their colours changed: a frame is cheap.
+    const THsb shown[2] = {Editor.BoxColour1, Editor.BoxColour2};
+    BoxesStale = BoxPictures[2].Pixels.empty() || std::memcmp(shown, BoxColours, sizeof shown) != 0;
+    if (BoxesStale) {
+        BoxPictures[0] = PaintLevelBox(boxSaturation, shown[0], shown[1]);
+        BoxPictures[1] = PaintLevelBox(boxBrightness, shown[0], shown[1]);
+        BoxPictures[2] = PaintHueBox(shown[0], shown[1]);
+        std::memcpy(BoxColours, shown, sizeof shown);
+    }
     ImGui::SetCursorScreenPos({boxesX, top.y});
-    ColourBox("##SaturationBox", boxSaturation,
-              PaintLevelBox(boxSaturation, Editor.BoxColour1, Editor.BoxColour2), BoxTextures[0],
+    ColourBox("##SaturationBox", boxSaturation, BoxPictures[0], BoxTextures[0],
               "Saturation: left the first colour, right the second");
     ImGui::SetCursorScreenPos({boxesX + LevelBoxWidth + 8, top.y});
-    ColourBox("##BrightnessBox", boxBrightness,
-              PaintLevelBox(boxBrightness, Editor.BoxColour1, Editor.BoxColour2), BoxTextures[1],
+    ColourBox("##BrightnessBox", boxBrightness, BoxPictures[1], BoxTextures[1],
               "Brightness: left the first colour, right the second");
     ImGui::SetCursorScreenPos({top.x, top.y + LevelBoxHeight + 8});
-    ColourBox("##HueBox", boxHue, PaintHueBox(Editor.BoxColour1, Editor.BoxColour2), BoxTextures[2],
+    ColourBox("##HueBox", boxHue, BoxPictures[2], BoxTextures[2],
               "Colour: the upper half the first colour, the lower the second");
+    BoxesStale = false;
 
     // The named colours, the swatch, and "Random" to the right.
     const float right = boxesX + 2 * LevelBoxWidth + 8 + 14;
@@ -699,15 +708,21 @@ void TStartScreen::HelpAndDebug() {
     }
 }
 
-void TStartScreen::MessagePopup() {
+void TStartScreen::MessagePopup(const SDL_Rect* area) {
     if (Messages.empty()) return;
     if (!ImGui::IsPopupOpen("Moorclash##message")) ImGui::OpenPopup("Moorclash##message");
-    ImGui::SetNextWindowPos({StartFormWidth / 2.0f, StartFormHeight / 2.0f}, ImGuiCond_Always,
-                            {0.5f, 0.5f});
-    ImGui::SetNextWindowSizeConstraints({260, 0}, {560, 400});
+    // In the middle of the window, or of the area given (one that leaves
+    // what the message is about in sight).
+    const SDL_Rect a = area ? *area : SDL_Rect{0, 0, StartFormWidth, StartFormHeight};
+    const float widest = std::min(560.0f, float(a.w));
+    ImGui::SetNextWindowPos({a.x + a.w / 2.0f, a.y + a.h / 2.0f}, ImGuiCond_Always, {0.5f, 0.5f});
+    ImGui::SetNextWindowSizeConstraints({std::min(260.0f, widest), 0}, {widest, 400});
     if (ImGui::BeginPopupModal("Moorclash##message", nullptr,
                                ImGuiWindowFlags_AlwaysAutoResize | ImGuiWindowFlags_NoMove)) {
-        ImGui::PushTextWrapPos(540);
+        Places["Message"] =
+            RectOf(ImGui::GetWindowPos(), {ImGui::GetWindowPos().x + ImGui::GetWindowSize().x,
+                                           ImGui::GetWindowPos().y + ImGui::GetWindowSize().y});
+        ImGui::PushTextWrapPos(widest - 20);
         ImGui::TextUnformatted(Messages.front().c_str());
         ImGui::PopTextWrapPos();
         ImGui::Spacing();
@@ -725,8 +740,12 @@ void TStartScreen::MessagePopup() {
 }
 
 void TStartScreen::KeyDialog() {
-    const char* title = "Configure keyboard";
-    if (!ImGui::IsPopupOpen(title)) ImGui::OpenPopup(title);
+    TKeyConfigForm& k = *Keys;
+    // The title says whose keys are shown; the id after ### stays the same.
+    const std::string title = std::string("Configure keyboard: ") +
+                              (k.ShownPlayer() == 0 ? "Player 1's keys" : "Player 2's keys") +
+                              "###keys";
+    if (!ImGui::IsPopupOpen(title.c_str())) ImGui::OpenPopup(title.c_str());
     // Wider than the window it replaces: the fixed keys beside the
     // bindings need the room at this font size.
     const ImVec2 size{560, float(KeyDialogHeight)};
@@ -735,12 +754,13 @@ void TStartScreen::KeyDialog() {
     ImGui::SetNextWindowSize(size);
     ImGui::PushStyleColor(ImGuiCol_PopupBg, ImVec4(0.08f, 0.08f, 0.08f, 0.98f));
     const bool open =
-        ImGui::BeginPopupModal(title, nullptr,
+        ImGui::BeginPopupModal(title.c_str(), nullptr,
                                ImGuiWindowFlags_NoResize | ImGuiWindowFlags_NoMove |
                                    ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoScrollbar);
     ImGui::PopStyleColor();
     if (!open) return;
-    TKeyConfigForm& k = *Keys;
+    Places["KeyTitle " + std::to_string(k.ShownPlayer() + 1)] = RectOf(
+        ImGui::GetWindowPos(), {ImGui::GetWindowPos().x + size.x, ImGui::GetWindowPos().y + 20});
     ImDrawList* d = ImGui::GetWindowDrawList();
     const ImVec2 origin = ImGui::GetCursorScreenPos();
     const ImU32 text = TextColour(Form.Tint);
@@ -760,6 +780,7 @@ void TStartScreen::KeyDialog() {
         ImGui::PopID();
         if (ImGui::IsItemHovered()) hovered = i;
         Places["key " + std::to_string(i)] = RectOf(a, b);
+        Places["row " + std::to_string(i)] = RectOf({origin.x, y}, b);
         const bool waiting = k.WaitingRow == i;
         d->AddRectFilled(a, b,
                          waiting ? IM_COL32(255, 240, 160, 255) : IM_COL32(225, 222, 210, 255), 3);
@@ -805,8 +826,11 @@ void TStartScreen::KeyDialog() {
     ImGui::EndDisabled();
     Places["KeyDialog"] = RectOf(ImGui::GetWindowPos(), {ImGui::GetWindowPos().x + size.x,
                                                          ImGui::GetWindowPos().y + size.y});
-    // A message over the dialog (OK's checks) is the dialog's own child.
-    MessagePopup();
+    // A message over the dialog (OK's checks) is the dialog's own child,
+    // over the list of fixed keys: the rows it is about stay in sight.
+    const SDL_Rect beside = RectOf({helpX - 8, origin.y}, {ImGui::GetWindowPos().x + size.x - 4,
+                                                           origin.y + KeyActionCount * RowStep});
+    MessagePopup(&beside);
     if (!k.Visible) ImGui::CloseCurrentPopup();
     ImGui::EndPopup();
 }
@@ -816,6 +840,11 @@ bool TStartScreen::Animating(int32_t nowMs) const {
     if (Form.QuitWhenSeen && Messages.empty()) return true;
     // A held button repeats (the limit's arrows); a drag follows the mouse.
     return Gui.Initialised() && ImGui::IsAnyMouseDown();
+}
+
+bool TStartScreen::PreviewDue(int32_t nowMs) const {
+    return !Form.OptionsShown && !(Keys && Keys->Visible) && Messages.empty() &&
+           nowMs - LastFrameMs >= 40;
 }
 
 void TStartScreen::Frame(int32_t nowMs, bool present) {
@@ -866,6 +895,7 @@ void TStartScreen::Frame(int32_t nowMs, bool present) {
     if (renderer) {
         SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
         SDL_RenderClear(renderer);
+        if (BackgroundTexture) SDL_RenderCopy(renderer, BackgroundTexture, nullptr, nullptr);
     }
     Gui.Render();
     if (renderer && present) SDL_RenderPresent(renderer);

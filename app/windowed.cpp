@@ -67,6 +67,12 @@ struct TMenuWindow {
         // Synced to the monitor: the menu never spins the processor.
         Renderer =
             SDL_CreateRenderer(Window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
+        if (Renderer && RendersOnTheProcessor(Renderer)) {
+            // Drawn by the processor either way: ours is the cheaper.
+            SDL_DestroyRenderer(Renderer);
+            Renderer = nullptr;
+            SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+        }
         if (!Renderer) Renderer = SDL_CreateRenderer(Window, -1, SDL_RENDERER_SOFTWARE);
         if (!Renderer) return std::string("Cannot draw the start screen: ") + SDL_GetError();
         SDL_StartTextInput();
@@ -166,6 +172,23 @@ struct TWindowedRun::TParts {
     int MenuFramesDue = 4;
     size_t MessagesShown = 0;
     long MenuFrames = 0;
+    // When the player last touched the start screen (-1: not yet), and
+    // where the pointer was last seen on it.
+    int32_t LastInputMs = -1;
+    int PointerX = -1, PointerY = -1;
+    // A key, a button, a wheel, or the pointer really moving (the window
+    // coming up under a resting pointer is no touch).
+    bool Touched(const SDL_Event& e) {
+        if (e.type != SDL_MOUSEMOTION)
+            return e.type == SDL_KEYDOWN || e.type == SDL_TEXTINPUT ||
+                   e.type == SDL_MOUSEBUTTONDOWN || e.type == SDL_MOUSEWHEEL;
+        const bool seen = PointerX >= 0;
+        const bool moved = e.motion.x != PointerX || e.motion.y != PointerY;
+        PointerX = e.motion.x;
+        PointerY = e.motion.y;
+        return seen && moved;
+    }
+    static constexpr int32_t PreviewRestsAfterMs = 10000;
 };
 
 int TWindowedRun::TParts::Open(const std::string& folder) {
@@ -254,6 +277,7 @@ void TWindowedRun::TParts::OnEvent(const SDL_Event& e) {
     const Uint32 id = EventWindow(e);
     if (Menu && id != 0 && id == MenuWindow.Id()) {
         MenuFramesDue = 4;
+        if (Touched(e)) LastInputMs = Clock.TickCount();
         if (e.type == SDL_WINDOWEVENT && e.window.event == SDL_WINDOWEVENT_CLOSE)
             start.Close();
         else
@@ -318,8 +342,13 @@ void TWindowedRun::TParts::OnEvent(const SDL_Event& e) {
 }
 
 bool TWindowedRun::TParts::MenuWanted() {
+    const int32_t now = Clock.TickCount();
+    // The preview turns while the start screen is the active window and in
+    // use; ten seconds after the last touch it rests with the rest.
+    const bool active = SDL_GetKeyboardFocus() == MenuWindow.Window && LastInputMs >= 0 &&
+                        now - LastInputMs < PreviewRestsAfterMs;
     return MenuFramesDue > 0 || StartScreen.Messages.size() != MessagesShown ||
-           StartScreen.Animating(Clock.TickCount()) || O.Screenshot;
+           StartScreen.Animating(now) || (active && StartScreen.PreviewDue(now)) || O.Screenshot;
 }
 
 void TWindowedRun::TParts::MenuTimer() {

@@ -13,8 +13,8 @@ class TNoCanvas : public TSdlCanvas {
     TNoCanvas() : TSdlCanvas({}, nullptr, 0, 0) {}
 };
 
-// OpenGL drawn by the processor (a virtual X server, a machine without a
-// graphics driver) is slower than drawing in software ourselves.
+} // namespace
+
 bool RendersOnTheProcessor(SDL_Renderer* r) {
     SDL_RendererInfo info;
     if (SDL_GetRendererInfo(r, &info) != 0 || std::string(info.name).rfind("opengl", 0) != 0)
@@ -26,6 +26,8 @@ bool RendersOnTheProcessor(SDL_Renderer* r) {
     return renderer.find("llvmpipe") != std::string::npos ||
            renderer.find("softpipe") != std::string::npos;
 }
+
+namespace {
 
 bool ValidFullScreenSize(int w, int h) {
     return (w == 640 && h == 480) || (w == 800 && h == 600) || (w == 1024 && h == 768);

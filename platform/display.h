@@ -22,6 +22,10 @@ struct TMouseState {
 // video runs (also when it already did).
 std::string StartVideo();
 
+// OpenGL drawn by the processor (a virtual X server, a machine without a
+// graphics driver) is slower than drawing in software ourselves.
+bool RendersOnTheProcessor(SDL_Renderer* r);
+
 class TDisplay {
   public:
     TDisplay() = default;

@@ -299,6 +299,14 @@ TEST(StartScreenGui, TheKeyDialogBindsChecksAndSavesOnlyOnOk) {
     EXPECT_EQ(keys.Labels[4], "[NO KEY]");
     rig.Frame();
     rig.Save("key_dialog_message.png");
+    // The dialog says whose keys it shows; the message leaves every row in sight.
+    EXPECT_TRUE(rig.Shown("KeyTitle 2"));
+    ASSERT_TRUE(rig.Shown("Message"));
+    const SDL_Rect box = rig.Screen->Places.at("Message");
+    for (int i = 0; i < KeyActionCount; ++i) {
+        const SDL_Rect row = rig.Screen->Places.at("row " + std::to_string(i));
+        EXPECT_FALSE(SDL_HasIntersection(&box, &row)) << "the message covers row " << i;
+    }
     rig.Click("MessageOK");
     EXPECT_TRUE(keys.Visible);
     EXPECT_EQ(rig.Folder.Read(KeySettingsFileName), before) << "nothing saved before OK";
