@@ -487,14 +487,16 @@ void TStartScreen::OptionsPanel() {
     ImGui::Begin("##options", nullptr, FixedPanel);
     ImGui::PushStyleColor(ImGuiCol_Text, text);
     const float col2 = 290;
-    auto tip = [](const char* hint) {
+    auto tip = [this](const char* hint) {
         if (!hint || !ImGui::IsItemHovered()) return;
         // Wrapped to fit the window wherever the pointer is.
         ImGui::BeginTooltip();
         ImGui::PushTextWrapPos(340);
         ImGui::TextUnformatted(hint);
         ImGui::PopTextWrapPos();
+        const ImVec2 at = ImGui::GetWindowPos(), size = ImGui::GetWindowSize();
         ImGui::EndTooltip();
+        Places["Tooltip"] = RectOf(at, {at.x + size.x, at.y + size.y});
     };
     auto check = [&](const char* caption, bool& v, const char* hint, const char* id) {
         ImGui::Checkbox(caption, &v);

@@ -256,6 +256,21 @@ TEST(StartScreenGui, HelpTextAppearsBesideTheHoveredStartButton) {
     EXPECT_GT(help.y + help.h, button.y - 20);
 }
 
+TEST(StartScreenGui, LongToolTipsWrapInsideTheWindow) {
+    GuiRig rig;
+    rig.Click("OptionsBtn");
+    for (const char* control : {"CheckVSync", "ColorDepthBox", "NoShadows"}) {
+        rig.MoveTo(control);
+        rig.Frame();
+        ASSERT_TRUE(rig.Shown("Tooltip")) << control;
+        const SDL_Rect tip = rig.Screen->Places.at("Tooltip");
+        EXPECT_GE(tip.x, 0) << control;
+        EXPECT_LE(tip.x + tip.w, StartFormWidth) << control;
+        EXPECT_LE(tip.y + tip.h, StartFormHeight) << control;
+    }
+    rig.Save("start_tooltip.png");
+}
+
 TEST(StartScreenGui, ANetworkStartSaysItIsNotInThisBuild) {
     GuiRig rig;
     rig.Form().NameChange("Ann");

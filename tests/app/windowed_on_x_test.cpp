@@ -209,6 +209,12 @@ TEST_F(WindowedOnX, ThePointerHidesOverTheMatchOnlyAndTheStartScreenTakesTheKeys
     PointerInto(game);
     EXPECT_TRUE(PassUntil([&] { return PointerHidden(); })) << "no pointer over the match";
     EXPECT_TRUE(PassUntil([&] { return KeyboardWindow() == XOf(game).Win; }));
+    // The pause is said on the window that is paused.
+    Key(game, SDLK_p, SDL_SCANCODE_P);
+    EXPECT_STREQ(SDL_GetWindowTitle(game), "Moorclash (Paused)");
+    EXPECT_STRNE(SDL_GetWindowTitle(menu), "Moorclash (Paused)");
+    Key(game, SDLK_p, SDL_SCANCODE_P);
+    EXPECT_STREQ(SDL_GetWindowTitle(game), "Moorclash");
 
     EscToMenu();
     EXPECT_TRUE(PassUntil([&] { return KeyboardWindow() == menuX; }))

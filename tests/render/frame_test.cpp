@@ -337,5 +337,12 @@ TEST_F(FrameTest, AFullScoreTableAndTheConsoleReadOnLightGround) {
     // but its shadow.
     EXPECT_GT(Count(frame, ReadableColour(0), {0, 0, 400, 40}), 30);
     EXPECT_GE(ReadableColour(0) & 0xFF, 100);
+
+    // The same console on grass, for people to look at.
+    for (int r = 0; r < 4; ++r)
+        Ground.Put(r, TImage(CellSize, CellSize, GroundGreen));
+    g().Tanks[0].Alive = true;
+    g().LevelRunning = true;
+    SaveImageFile(Draw(640, 240), std::string(MOOR_BIN_DIR) + "/../console_on_grass.png");
     EXPECT_EQ(ReadableColour(Rgb(255, 255, 0)), Rgb(255, 255, 0));
 }
