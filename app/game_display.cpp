@@ -14,6 +14,8 @@ bool WindowDisplay::InitSurface(const TDisplayMode& mode) {
             Failed = true;
             return false;
         }
+        // In front, with the keyboard, even without a window manager.
+        Display.Show();
     }
     Display.HidePointerInWindow(true);
     return true;
