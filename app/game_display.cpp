@@ -14,8 +14,10 @@ bool WindowDisplay::InitSurface(const TDisplayMode& mode) {
             Failed = true;
             return false;
         }
+        // In front, with the keyboard, even without a window manager.
+        Display.Show();
     }
-    Display.ShowPointer(false);
+    Display.HidePointerInWindow(true);
     return true;
 }
 

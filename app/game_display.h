@@ -19,7 +19,7 @@ class WindowDisplay : public IGameDisplay {
     // The window is hidden, not closed.
     void FinalizeSurface() override;
     void SetNumLockOn() override;
-    void HideCursor() override { Display.ShowPointer(false); }
+    void HideCursor() override { Display.HidePointerInWindow(true); }
     void MovePointer(int x, int y) override { Display.MoveMouse(x, y); }
     void DrawFrame() override;
 

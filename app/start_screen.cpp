@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "app/version.h"
 #include "core/colours.h"
@@ -30,12 +31,14 @@ constexpr ImGuiWindowFlags FixedPanel =
 constexpr float Margin = 16;
 const ImVec2 PlayerPos{Margin, 74}, PlayerSize{306, 324};
 const ImVec2 MatchPos{336, 74}, MatchSize{309, 324};
-// The start buttons in a row along the bottom, each as wide as its pictures.
-const ImVec2 StartPos{Margin, 408};
-constexpr float StartHeight = 56;
+// The start buttons in a row along the bottom, each as wide as its
+// pictures, with a caption under them.
+const ImVec2 StartPos{Margin, 404};
+constexpr float StartHeight = 70;
 constexpr float StartGap = 6;
-constexpr float PicturePad = (StartHeight - ButtonPictureSize) / 2;
+constexpr float PicturePad = 4;
 constexpr int StartSquares[4] = {1, 2, 2, 3};
+constexpr const char* StartCaptions[4] = {"Play", "Split screen", "Network", "Split network"};
 
 float StartWidth(int k) {
     return StartSquares[k] * float(ButtonPictureSize) + 2 * PicturePad;
@@ -236,9 +239,9 @@ void TStartScreen::DrawBackground() {
         if (BackgroundTexture)
             SDL_UpdateTexture(BackgroundTexture, nullptr, pic.Pixels.data(), pic.Width * 4);
     }
+    // The picture itself is copied straight onto the window before ImGui
+    // draws (Frame): a copy is far cheaper than a textured triangle pair.
     ImDrawList* d = ImGui::GetBackgroundDrawList();
-    if (BackgroundTexture)
-        d->AddImage(BackgroundTexture, {0, 0}, {float(StartFormWidth), float(StartFormHeight)});
     // The name of the game, with a shadow so it stands out from any sky.
     const ImU32 text = TextColour(Form.Tint);
     ImFont* title = Gui.Title;
@@ -324,7 +327,7 @@ void TStartScreen::PlayerPanel() {
 
 void TStartScreen::ColourBox(const char* id, TColourBox box, const TImage& picture,
                              SDL_Texture*& texture, const char* hint) {
-    UploadPicture(Gui.Renderer(), picture, texture);
+    if (BoxesStale || !texture) UploadPicture(Gui.Renderer(), picture, texture);
     const ImVec2 at = ImGui::GetCursorScreenPos();
     const ImVec2 size{float(picture.Width), float(picture.Height)};
     ImGui::InvisibleButton(id, size,
@@ -357,17 +360,25 @@ void TStartScreen::AppearanceEditor(float width) {
 
     // Saturation and brightness stand beside it, the hue strip under both.
     const float boxesX = top.x + PreviewWidth + 10;
+    // Painted again only when their colours changed: a frame is cheap.
+    const THsb shown[2] = {Editor.BoxColour1, Editor.BoxColour2};
+    BoxesStale = BoxPictures[2].Pixels.empty() || std::memcmp(shown, BoxColours, sizeof shown) != 0;
+    if (BoxesStale) {
+        BoxPictures[0] = PaintLevelBox(boxSaturation, shown[0], shown[1]);
+        BoxPictures[1] = PaintLevelBox(boxBrightness, shown[0], shown[1]);
+        BoxPictures[2] = PaintHueBox(shown[0], shown[1]);
+        std::memcpy(BoxColours, shown, sizeof shown);
+    }
     ImGui::SetCursorScreenPos({boxesX, top.y});
-    ColourBox("##SaturationBox", boxSaturation,
-              PaintLevelBox(boxSaturation, Editor.BoxColour1, Editor.BoxColour2), BoxTextures[0],
+    ColourBox("##SaturationBox", boxSaturation, BoxPictures[0], BoxTextures[0],
               "Saturation: left the first colour, right the second");
     ImGui::SetCursorScreenPos({boxesX + LevelBoxWidth + 8, top.y});
-    ColourBox("##BrightnessBox", boxBrightness,
-              PaintLevelBox(boxBrightness, Editor.BoxColour1, Editor.BoxColour2), BoxTextures[1],
+    ColourBox("##BrightnessBox", boxBrightness, BoxPictures[1], BoxTextures[1],
               "Brightness: left the first colour, right the second");
     ImGui::SetCursorScreenPos({top.x, top.y + LevelBoxHeight + 8});
-    ColourBox("##HueBox", boxHue, PaintHueBox(Editor.BoxColour1, Editor.BoxColour2), BoxTextures[2],
+    ColourBox("##HueBox", boxHue, BoxPictures[2], BoxTextures[2],
               "Colour: the upper half the first colour, the lower the second");
+    BoxesStale = false;
 
     // The named colours, the swatch, and "Random" to the right.
     const float right = boxesX + 2 * LevelBoxWidth + 8 + 14;
@@ -482,8 +493,16 @@ void TStartScreen::OptionsPanel() {
     ImGui::Begin("##options", nullptr, FixedPanel);
     ImGui::PushStyleColor(ImGuiCol_Text, text);
     const float col2 = 290;
-    auto tip = [](const char* hint) {
-        if (hint && ImGui::IsItemHovered()) ImGui::SetTooltip("%s", hint);
+    auto tip = [this](const char* hint) {
+        if (!hint || !ImGui::IsItemHovered()) return;
+        // Wrapped to fit the window wherever the pointer is.
+        ImGui::BeginTooltip();
+        ImGui::PushTextWrapPos(340);
+        ImGui::TextUnformatted(hint);
+        ImGui::PopTextWrapPos();
+        const ImVec2 at = ImGui::GetWindowPos(), size = ImGui::GetWindowSize();
+        ImGui::EndTooltip();
+        Places["Tooltip"] = RectOf(at, {at.x + size.x, at.y + size.y});
     };
     auto check = [&](const char* caption, bool& v, const char* hint, const char* id) {
         ImGui::Checkbox(caption, &v);
@@ -601,6 +620,15 @@ void TStartScreen::StartPicture(int kind, ImVec2 at) {
     if (two) ButtonLook[1 - first].DrawButtonPicture(d, {at.x + step, at.y});
     if (kind >= startNetwork)
         DrawNetworkSquare(d, {at.x + step * (two ? 2 : 1), at.y}, IM_COL32(235, 235, 225, 255));
+    if (!two) return;
+    // Each half of the split screen says whose it is.
+    ImFont* font = Gui.Bold ? Gui.Bold : ImGui::GetFont();
+    for (int side = 0; side < 2; ++side) {
+        const char* number = (side == 0) == (first == 0) ? "1" : "2";
+        const ImVec2 p{at.x + step * side + 3, at.y + step - font->FontSize - 1};
+        d->AddText(font, font->FontSize, {p.x + 1, p.y + 1}, IM_COL32(0, 0, 0, 255), number);
+        d->AddText(font, font->FontSize, p, IM_COL32(255, 255, 255, 255), number);
+    }
 }
 
 void TStartScreen::StartButtons(int32_t nowMs) {
@@ -623,6 +651,14 @@ void TStartScreen::StartButtons(int32_t nowMs) {
         Place(ids[k]);
         const ImVec2 a = ImGui::GetItemRectMin();
         StartPicture(k, {a.x + PicturePad, a.y + PicturePad});
+        ImFont* font = Gui.Bold ? Gui.Bold : ImGui::GetFont();
+        const float fs = font->FontSize;
+        const ImVec2 t = font->CalcTextSizeA(fs, 1e9f, 0, StartCaptions[k]);
+        const ImVec2 at{a.x + (StartWidth(k) - t.x) / 2,
+                        a.y + PicturePad + ButtonPictureSize +
+                            (StartHeight - PicturePad - ButtonPictureSize - fs) / 2};
+        ImGui::GetWindowDrawList()->AddText(font, fs, at, TextColour(Form.Tint), StartCaptions[k]);
+        Places[std::string("caption ") + ids[k]] = RectOf(at, {at.x + t.x, at.y + fs});
     }
     ImGui::End();
     ImGui::PopStyleVar(2);
@@ -635,17 +671,17 @@ void TStartScreen::BottomButtons() {
     // OPTIONS above EXIT, right of the start buttons.
     const float left = StartX(4) + 4;
     const float width = MatchPos.x + MatchSize.x - left;
-    ImGui::SetNextWindowPos({left, StartPos.y - 4});
-    ImGui::SetNextWindowSize({width, StartHeight + 12});
+    ImGui::SetNextWindowPos({left, StartPos.y});
+    ImGui::SetNextWindowSize({width, StartHeight});
     ImGui::PushStyleVar(ImGuiStyleVar_WindowPadding, ImVec2(0, 0));
     ImGui::PushStyleVar(ImGuiStyleVar_ItemSpacing, ImVec2(0, 4));
     ImGui::Begin("##bottom", nullptr, FixedPanel | ImGuiWindowFlags_NoBackground);
     ImGui::PushFont(Form.OptionsShown ? Gui.Small : Gui.Large);
-    if (ImGui::Button(Form.OptionsCaption.c_str(), ImVec2(width, 32))) Form.OptionsBtnClick();
+    if (ImGui::Button(Form.OptionsCaption.c_str(), ImVec2(width, 36))) Form.OptionsBtnClick();
     Place("OptionsBtn");
     ImGui::PopFont();
     ImGui::PushFont(Gui.Small);
-    if (ImGui::Button("EXIT", ImVec2(width, 28))) Pending = TAction::Exit;
+    if (ImGui::Button("EXIT", ImVec2(width, StartHeight - 40))) Pending = TAction::Exit;
     Place("Button2");
     ImGui::PopFont();
     ImGui::End();
@@ -680,15 +716,21 @@ void TStartScreen::HelpAndDebug() {
     }
 }
 
-void TStartScreen::MessagePopup() {
+void TStartScreen::MessagePopup(const SDL_Rect* area) {
     if (Messages.empty()) return;
     if (!ImGui::IsPopupOpen("Moorclash##message")) ImGui::OpenPopup("Moorclash##message");
-    ImGui::SetNextWindowPos({StartFormWidth / 2.0f, StartFormHeight / 2.0f}, ImGuiCond_Always,
-                            {0.5f, 0.5f});
-    ImGui::SetNextWindowSizeConstraints({260, 0}, {560, 400});
+    // In the middle of the window, or of the area given (one that leaves
+    // what the message is about in sight).
+    const SDL_Rect a = area ? *area : SDL_Rect{0, 0, StartFormWidth, StartFormHeight};
+    const float widest = std::min(560.0f, float(a.w));
+    ImGui::SetNextWindowPos({a.x + a.w / 2.0f, a.y + a.h / 2.0f}, ImGuiCond_Always, {0.5f, 0.5f});
+    ImGui::SetNextWindowSizeConstraints({std::min(260.0f, widest), 0}, {widest, 400});
     if (ImGui::BeginPopupModal("Moorclash##message", nullptr,
                                ImGuiWindowFlags_AlwaysAutoResize | ImGuiWindowFlags_NoMove)) {
-        ImGui::PushTextWrapPos(540);
+        Places["Message"] =
+            RectOf(ImGui::GetWindowPos(), {ImGui::GetWindowPos().x + ImGui::GetWindowSize().x,
+                                           ImGui::GetWindowPos().y + ImGui::GetWindowSize().y});
+        ImGui::PushTextWrapPos(widest - 20);
         ImGui::TextUnformatted(Messages.front().c_str());
         ImGui::PopTextWrapPos();
         ImGui::Spacing();
@@ -706,8 +748,12 @@ void TStartScreen::MessagePopup() {
 }
 
 void TStartScreen::KeyDialog() {
-    const char* title = "Configure keyboard";
-    if (!ImGui::IsPopupOpen(title)) ImGui::OpenPopup(title);
+    TKeyConfigForm& k = *Keys;
+    // The title says whose keys are shown; the id after ### stays the same.
+    const std::string title = std::string("Configure keyboard: ") +
+                              (k.ShownPlayer() == 0 ? "Player 1's keys" : "Player 2's keys") +
+                              "###keys";
+    if (!ImGui::IsPopupOpen(title.c_str())) ImGui::OpenPopup(title.c_str());
     // Wider than the window it replaces: the fixed keys beside the
     // bindings need the room at this font size.
     const ImVec2 size{560, float(KeyDialogHeight)};
@@ -716,12 +762,13 @@ void TStartScreen::KeyDialog() {
     ImGui::SetNextWindowSize(size);
     ImGui::PushStyleColor(ImGuiCol_PopupBg, ImVec4(0.08f, 0.08f, 0.08f, 0.98f));
     const bool open =
-        ImGui::BeginPopupModal(title, nullptr,
+        ImGui::BeginPopupModal(title.c_str(), nullptr,
                                ImGuiWindowFlags_NoResize | ImGuiWindowFlags_NoMove |
                                    ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoScrollbar);
     ImGui::PopStyleColor();
     if (!open) return;
-    TKeyConfigForm& k = *Keys;
+    Places["KeyTitle " + std::to_string(k.ShownPlayer() + 1)] = RectOf(
+        ImGui::GetWindowPos(), {ImGui::GetWindowPos().x + size.x, ImGui::GetWindowPos().y + 20});
     ImDrawList* d = ImGui::GetWindowDrawList();
     const ImVec2 origin = ImGui::GetCursorScreenPos();
     const ImU32 text = TextColour(Form.Tint);
@@ -741,6 +788,7 @@ void TStartScreen::KeyDialog() {
         ImGui::PopID();
         if (ImGui::IsItemHovered()) hovered = i;
         Places["key " + std::to_string(i)] = RectOf(a, b);
+        Places["row " + std::to_string(i)] = RectOf({origin.x, y}, b);
         const bool waiting = k.WaitingRow == i;
         d->AddRectFilled(a, b,
                          waiting ? IM_COL32(255, 240, 160, 255) : IM_COL32(225, 222, 210, 255), 3);
@@ -786,10 +834,25 @@ void TStartScreen::KeyDialog() {
     ImGui::EndDisabled();
     Places["KeyDialog"] = RectOf(ImGui::GetWindowPos(), {ImGui::GetWindowPos().x + size.x,
                                                          ImGui::GetWindowPos().y + size.y});
-    // A message over the dialog (OK's checks) is the dialog's own child.
-    MessagePopup();
+    // A message over the dialog (OK's checks) is the dialog's own child,
+    // over the list of fixed keys: the rows it is about stay in sight.
+    const SDL_Rect beside = RectOf({helpX - 8, origin.y}, {ImGui::GetWindowPos().x + size.x - 4,
+                                                           origin.y + KeyActionCount * RowStep});
+    MessagePopup(&beside);
     if (!k.Visible) ImGui::CloseCurrentPopup();
     ImGui::EndPopup();
+}
+
+bool TStartScreen::Animating(int32_t nowMs) const {
+    if (Form.HelpShowAt >= 0 && nowMs - Form.HelpShowAt >= 0) return true;
+    if (Form.QuitWhenSeen && Messages.empty()) return true;
+    // A held button repeats (the limit's arrows); a drag follows the mouse.
+    return Gui.Initialised() && ImGui::IsAnyMouseDown();
+}
+
+bool TStartScreen::PreviewDue(int32_t nowMs) const {
+    return !Form.OptionsShown && !(Keys && Keys->Visible) && Messages.empty() &&
+           nowMs - LastFrameMs >= 40;
 }
 
 void TStartScreen::Frame(int32_t nowMs, bool present) {
@@ -808,6 +871,8 @@ void TStartScreen::Frame(int32_t nowMs, bool present) {
             ButtonLook[p].Update(r, *Sprites, *Masks, Editor.ButtonLooks[p]);
     }
     Gui.NewFrame(StartFormWidth, StartFormHeight, dt);
+    // A steady text cursor: a blinking one would redraw the screen forever.
+    ImGui::GetIO().ConfigInputTextCursorBlink = false;
     Theme();
     DrawBackground();
     if (Form.OptionsShown) {
@@ -838,6 +903,7 @@ void TStartScreen::Frame(int32_t nowMs, bool present) {
     if (renderer) {
         SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
         SDL_RenderClear(renderer);
+        if (BackgroundTexture) SDL_RenderCopy(renderer, BackgroundTexture, nullptr, nullptr);
     }
     Gui.Render();
     if (renderer && present) SDL_RenderPresent(renderer);
@@ -857,6 +923,8 @@ void TStartScreen::Frame(int32_t nowMs, bool present) {
     case TAction::None:
         break;
     }
+    // A save that failed on the way out has been read: now the program ends.
+    if (Form.QuitWhenSeen && Messages.empty()) Form.App.Terminate();
     if (Form.KeyDialogRequested) {
         Form.KeyDialogRequested = false;
         if (Keys)

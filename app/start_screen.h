@@ -31,6 +31,13 @@ class TStartScreen {
     // Lays out, draws and presents one frame at tick count nowMs; what the
     // clicks asked for (starting, closing) runs after the frame is drawn.
     void Frame(int32_t nowMs, bool present = true);
+    // Something on the screen moves by itself at nowMs (a help text due, a
+    // button held down): the next frame is wanted even without an event.
+    bool Animating(int32_t nowMs) const;
+    // The turning preview wants its next picture (every 40 ms while the
+    // player's panel shows it; the program calls this only while the start
+    // screen is the active window).
+    bool PreviewDue(int32_t nowMs) const;
 
     // Message boxes waiting to be shown, first one on top.
     std::deque<std::string> Messages;
@@ -63,7 +70,7 @@ class TStartScreen {
     void StartButtons(int32_t nowMs);
     void BottomButtons();
     void HelpAndDebug();
-    void MessagePopup();
+    void MessagePopup(const SDL_Rect* area = nullptr);
     void KeyDialog();
     void AppearanceEditor(float width);
     void ColourBox(const char* id, TColourBox box, const TImage& picture, SDL_Texture*& texture,
@@ -74,6 +81,10 @@ class TStartScreen {
     TImGuiLayer& Gui;
     SDL_Texture* BackgroundTexture = nullptr;
     SDL_Texture* BoxTextures[3] = {};
+    // The colour boxes as last painted, and the two colours they show.
+    TImage BoxPictures[3];
+    THsb BoxColours[2] = {};
+    bool BoxesStale = true;
     // Where the colour box being dragged lies on the screen.
     float DragX = 0, DragY = 0;
     int32_t LastFrameMs = -1;

@@ -1,8 +1,11 @@
 #include "frontend/game_window.h"
 
+#include <algorithm>
+
 #include "core/asset_names.h"
 #include "match/setup.h"
 #include "match/tick.h"
+#include "sim/sounds.h"
 
 namespace {
 
@@ -28,6 +31,7 @@ void TForm1::FormShow() {
     } else {
         G.TheUi.SetCaption(Start.Caption());
         ApplyChangedSetups(G);
+        ApplyLiveOptions();
         SetPause(false);
     }
     // Nothing chosen keeps the mode there was (at first 1024x768, 16 bits).
@@ -45,6 +49,24 @@ void TForm1::FormShow() {
     Start.ReleaseSurface();
     SurfaceReady = Display.InitSurface(Mode);
     if (SurfaceReady) G.LastTick = TheClock.TickCount();
+}
+
+void TForm1::ApplyLiveOptions() {
+    const TStartChoices& st = G.Start;
+    G.ShowShadows = !st.NoShadowsBox;
+    if (!G.ClientMode) {
+        G.TankIndicators = st.TankIndicatorsBox;
+        G.FragLimit = std::max(1, st.FragLimitSpin);
+    }
+    // The split screen changes sides, and the engines' sounds go with them.
+    G.SplitPan = st.Player2LeftSide ? -8000 : 8000;
+    if (G.TwoPlayers) {
+        const bool swap = st.Player2LeftSide;
+        G.LeftViewPlayer = swap ? G.Player2 : G.Player1;
+        G.RightViewPlayer = swap ? G.Player1 : G.Player2;
+        if (G.Player2Engine >= 0) G.Sound.SetPan(G.Player2Engine, G.SplitPan);
+    }
+    SetSplitScreen(G, G.SplitScreen);
 }
 
 void TForm1::FormHide() {

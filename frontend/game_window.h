@@ -108,6 +108,8 @@ class TForm1 {
 
   private:
     void FixedKeyDown(int key);
+    // Options changed on the start screen, taken over by the running match.
+    void ApplyLiveOptions();
 
     std::array<TPadControls, 2> Pads;
 

@@ -92,61 +92,69 @@ bool IsFile(const std::string& path) {
     return std::filesystem::exists(path, ec) && !std::filesystem::is_directory(path, ec);
 }
 
-// Reads the lines into s one value at a time; false at the first number
-// that is not one (everything before it stays in s).
+// Reads the lines into s one value at a time; false when a number was not
+// one. A bad number costs only its own value (it keeps what s had) and the
+// rest of its line: every later line is still read, so a file with one bad
+// word never loses the names, looks and taunts after it.
 bool ReadSettings(TSettingsReader& in, TSettings& s) {
+    bool whole = true;
     int32_t v = 0;
     auto number = [&](int32_t& target) {
-        if (!in.Number(v)) return false;
+        if (!in.Number(v)) {
+            whole = false;
+            return false;
+        }
         target = v;
         return true;
     };
     auto numberLine = [&](int32_t& target) {
-        if (!number(target)) return false;
+        number(target);
         in.EndLine();
-        return true;
     };
     auto flagLine = [&](bool& target) {
-        if (!in.Number(v)) return false;
-        target = v == 1;
+        int32_t n = 0;
+        if (number(n)) target = n == 1;
         in.EndLine();
-        return true;
     };
     // A box with three entries: anything else selects none.
     auto indexLine = [&](int32_t& target) {
-        if (!in.Number(v)) return false;
-        target = v >= 0 && v <= 2 ? v : -1;
+        int32_t n = 0;
+        if (number(n)) target = n >= 0 && n <= 2 ? n : -1;
         in.EndLine();
-        return true;
     };
     auto colourLine = [&](THsb& c) {
-        if (!number(c.Hue) || !number(c.Saturation) || !number(c.Brightness)) return false;
+        number(c.Hue) && number(c.Saturation) && number(c.Brightness);
         in.EndLine();
-        return true;
     };
 
-    if (!flagLine(s.Fullscreen) || !flagLine(s.ScreenSync) || !flagLine(s.NoShadows) ||
-        !flagLine(s.Player2LeftSide) || !flagLine(s.CycleLevels) || !indexLine(s.ResolutionIndex) ||
-        !indexLine(s.ColourDepthIndex) || !numberLine(s.ServerRate) ||
-        !flagLine(s.TankIndicators) || !flagLine(s.ShowNames))
-        return false;
-    if (!in.Number(v)) return false;
-    s.Armour = std::clamp(v, 1, MaxArmour); // the slider's range
+    flagLine(s.Fullscreen);
+    flagLine(s.ScreenSync);
+    flagLine(s.NoShadows);
+    flagLine(s.Player2LeftSide);
+    flagLine(s.CycleLevels);
+    indexLine(s.ResolutionIndex);
+    indexLine(s.ColourDepthIndex);
+    numberLine(s.ServerRate);
+    flagLine(s.TankIndicators);
+    flagLine(s.ShowNames);
+    int32_t n = 0;
+    if (number(n)) s.Armour = std::clamp(n, 1, MaxArmour); // the slider's range
     in.EndLine();
     s.BotCount = in.Line();
-    if (!numberLine(s.FragLimit) || !numberLine(s.CowLimit)) return false;
-    if (!in.Number(v)) return false;
-    s.TauntChance = v * 0.01;
+    numberLine(s.FragLimit);
+    numberLine(s.CowLimit);
+    if (number(n)) s.TauntChance = n * 0.01;
     in.EndLine();
     for (std::string& taunt : s.TauntTable)
         taunt = in.Line();
     for (TTankSetup& setup : s.TankSetups) {
         setup.Name = in.Line();
-        if (!numberLine(setup.Sort) || !numberLine(setup.Pattern) || !colourLine(setup.Colour1) ||
-            !colourLine(setup.Colour2))
-            return false;
+        numberLine(setup.Sort);
+        numberLine(setup.Pattern);
+        colourLine(setup.Colour1);
+        colourLine(setup.Colour2);
     }
-    return true;
+    return whole;
 }
 
 // A text line as it may be written: a line break or Ctrl-Z inside it would
@@ -191,10 +199,10 @@ std::string LoadSettings(const std::string& folder, TSettings& s) {
     std::string text, error;
     if (!ReadTextFile(path, MaxSettingsBytes, text, error)) return error;
     TSettingsReader in(text);
-    if (!ReadSettings(in, s)) return InvalidNumber;
+    const bool whole = ReadSettings(in, s);
     for (int k = 0; k < MaxTanks; ++k)
         s.TankSetups[k].Weapon = k < 2 ? wpMachineGun : wpVarying;
-    return {};
+    return whole ? std::string() : InvalidNumber;
 }
 
 std::string SaveSettings(const std::string& folder, TSettings& s) {

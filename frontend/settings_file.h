@@ -53,8 +53,9 @@ struct TSettings {
 // Reads settings.dat from folder, or "default settings.dat" when there is
 // no settings.dat. Empty on success; else the reason: "File not found"
 // when neither is there (s untouched), "Invalid numeric input" when a
-// number is not a decimal whole number (s keeps everything read before
-// it), or the text of a read error. Only a whole read sets the weapons:
+// number is not a decimal whole number (that value keeps what s had, and
+// everything else in the file is read all the same, so a save afterwards
+// loses nothing), or the text of a read error. A read sets the weapons:
 // machine gun for the players, varying for the bots.
 std::string LoadSettings(const std::string& folder, TSettings& s);
 

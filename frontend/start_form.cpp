@@ -180,7 +180,12 @@ void TStartForm::FormDeactivate() {
 }
 
 void TStartForm::Close() {
-    if (!G.ScreenSaverMode) SaveSettingsFromControls();
+    if (QuitWhenSeen) return; // already closing, waiting for the player
+    if (!G.ScreenSaverMode && !SaveSettingsFromControls().empty() && MessagesWait) {
+        // What could not be saved is said before the window goes away.
+        QuitWhenSeen = true;
+        return;
+    }
     App.Terminate();
 }
 
@@ -192,7 +197,8 @@ std::string TStartForm::LoadSettingsIntoControls() {
         G.TheUi.MessageBox(error);
         return error;
     }
-    SettingsToControls(s, error.empty());
+    // A bad number kept its control's value; the rest of the file was read.
+    SettingsToControls(s, error.empty() || error == "Invalid numeric input");
     if (!error.empty()) G.TheUi.MessageBox(error);
     return error;
 }
@@ -326,6 +332,8 @@ void TStartForm::SelectPlayerBtnClick() {
 
 void TStartForm::SetBotsBtnClick() {
     SelectorVisible = !SelectorVisible;
+    // The selector sits with the player's controls: the options make way.
+    if (SelectorVisible && OptionsShown) OptionsBtnClick();
     int to;
     if (SelectorVisible) {
         SetBotsCaption = "Hide botconfig";
@@ -467,17 +475,15 @@ void TStartForm::CopyTauntBoxes() {
 
 void TStartForm::HoverStartButton(int k, int32_t nowMs) {
     if (k == HelpButton) return;
-    const int before = HelpButton;
     HelpButton = k;
     HelpVisible = false;
     HelpShowAt = -1;
     if (k < 0 || k > 3 || OptionsShown) return;
     HelpText = StartHelpTexts[k];
-    if (before < 0) {
-        HelpVisible = true; // straight from the background: at once
-    } else {
-        HelpShowAt = nowMs + HelpDelayMs; // from another button: after a pause
-    }
+    // At once, from the background or from the next button alike: a
+    // pointer going along the row reads each button as it passes.
+    (void)nowMs;
+    HelpVisible = true;
 }
 
 void TStartForm::PreviewTimer(int32_t nowMs) {
@@ -508,6 +514,11 @@ void TStartForm::CheckCheatFlags() {
 TStartResult TStartForm::StartClick(TStartKind kind) {
     const bool network = kind == startNetwork || kind == startSplitScreenNetwork;
     const bool two = kind == startSplitScreen || kind == startSplitScreenNetwork;
+    if (network && !NetworkAvailable) {
+        // Said at once: no name to fix first for a game that cannot be had.
+        G.TheUi.MessageBox("Network play is not in this build yet.");
+        return TStartResult::NoNetworkPlay;
+    }
     G.NetworkGame = network;
     G.TwoPlayers = two;
 
@@ -592,10 +603,18 @@ void TStartForm::ContinueGame() {
     if (!GameStarted) return;
     CopyTauntBoxes();
     StoreSetup(EditedSetup);
-    // "Cycle levels" and the level order may have been changed here.
-    G.Start.CycleLevelsBox = CycleLevels;
-    G.Start.LevelList = Levels.Shown();
-    G.Start.Player2LeftSide = SwitchSides;
+    // Every option the running match reads goes with it: "Cycle levels" and
+    // the level order, the sides, names, indicators, shadows and the limit
+    // of the style being played (the game window applies them).
+    TStartChoices& st = G.Start;
+    st.CycleLevelsBox = CycleLevels;
+    st.LevelList = Levels.Shown();
+    st.Player2LeftSide = SwitchSides;
+    st.ShowNamesBox = ShowNames;
+    st.TankIndicatorsBox = TankIndicators;
+    st.NoShadowsBox = NoShadows;
+    st.FragLimitSpin = G.CaptureTheCow ? CowLimitSetting : FragLimitSetting;
+    G.TauntChance = TauntChance;
     ShowGameWindow();
 }
 

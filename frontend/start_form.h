@@ -81,7 +81,9 @@ class TStartForm {
     void FormActivate();
     void FormDeactivate();
     // EXIT, F12, the window's close box, or the game window closing: saves
-    // the settings (never in screen-saver mode) and ends the program.
+    // the settings (never in screen-saver mode) and ends the program. Where
+    // messages wait to be read, a save that failed is shown first and the
+    // program ends once the player has seen it (QuitWhenSeen).
     void Close();
     // The start screen's own drawing surface (its preview); the game window
     // takes the display over while it plays.
@@ -145,7 +147,8 @@ class TStartForm {
     void CopyTauntBoxes();
 
     // --- help text --------------------------------------------------------
-    // The mouse is over start button k (-1: over the background).
+    // The mouse is over start button k (-1: over the background): its help
+    // text shows at once.
     void HoverStartButton(int k, int32_t nowMs);
     // The preview timer: shows a waiting help text once its delay is over.
     void PreviewTimer(int32_t nowMs);
@@ -243,6 +246,14 @@ class TStartForm {
     // The display the game window uses, taken from the options when a game
     // is shown (read by the game window).
     bool Windowed = true;
+    // The build has network play (its session dialog); without it the
+    // network buttons say so at once.
+    bool NetworkAvailable = false;
+    // Messages wait on the start screen until dismissed (the program's
+    // window), rather than passing by on a console.
+    bool MessagesWait = false;
+    // Close could not save: the program ends when the message is gone.
+    bool QuitWhenSeen = false;
     // The system started the program as a screen saver ("/s").
     bool ScreenSaverCommand = false;
     bool ScreenSaverTimerEnabled = false;

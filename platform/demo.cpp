@@ -164,7 +164,7 @@ int RunPlatformDemo(const std::string& screenshotPath, int seconds) {
             SDL_Quit();
             return 1;
         }
-        display.ShowPointer(false);
+        display.HidePointerInWindow(true);
         const TImageList pictures = MakePictures();
         display.Canvas().Upload(pictures);
 

@@ -1,6 +1,7 @@
 #include "platform/display.h"
 
 #include <cstdlib>
+#include <cstring>
 
 #include "platform/bitmap_file.h"
 
@@ -12,8 +13,8 @@ class TNoCanvas : public TSdlCanvas {
     TNoCanvas() : TSdlCanvas({}, nullptr, 0, 0) {}
 };
 
-// OpenGL drawn by the processor (a virtual X server, a machine without a
-// graphics driver) is slower than drawing in software ourselves.
+} // namespace
+
 bool RendersOnTheProcessor(SDL_Renderer* r) {
     SDL_RendererInfo info;
     if (SDL_GetRendererInfo(r, &info) != 0 || std::string(info.name).rfind("opengl", 0) != 0)
@@ -25,6 +26,8 @@ bool RendersOnTheProcessor(SDL_Renderer* r) {
     return renderer.find("llvmpipe") != std::string::npos ||
            renderer.find("softpipe") != std::string::npos;
 }
+
+namespace {
 
 bool ValidFullScreenSize(int w, int h) {
     return (w == 640 && h == 480) || (w == 800 && h == 600) || (w == 1024 && h == 768);
@@ -44,6 +47,22 @@ Uint32 PixelFormatOfDepth(int depth) {
 
 } // namespace
 
+std::string StartVideo() {
+    if (SDL_WasInit(SDL_INIT_VIDEO)) return {};
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
+        return std::string("Cannot open the display: ") + SDL_GetError();
+    const char* driver = SDL_GetCurrentVideoDriver();
+    const char* asked = SDL_GetHint(SDL_HINT_VIDEODRIVER);
+    const bool chosen = asked && *asked;
+    if (!chosen && driver &&
+        (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0)) {
+        // Nobody would ever see the windows: better to say so and stop.
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        return "Cannot open the display: there is none to show the game on (is DISPLAY set?)";
+    }
+    return {};
+}
+
 TDisplay::~TDisplay() {
     Finalise();
 }
@@ -52,8 +71,8 @@ std::string TDisplay::Initialise(const std::string& title, const TDisplayMode& m
                                  int windowWidth, int windowHeight) {
     Finalise();
     if (!SDL_WasInit(SDL_INIT_VIDEO)) {
-        if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
-            return std::string("Cannot open the display: ") + SDL_GetError();
+        const std::string why = StartVideo();
+        if (!why.empty()) return why;
         VideoStarted = true;
     }
     Win = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
@@ -95,6 +114,10 @@ std::string TDisplay::Initialise(const std::string& title, const TDisplayMode& m
 }
 
 void TDisplay::Finalise() {
+    if (PointerShown == 0) SDL_ShowCursor(SDL_ENABLE);
+    PointerShown = -1;
+    Scaled.reset();
+    ScaledTexture = nullptr;
     BackBuffer.reset();
     Context.reset();
     if (Renderer) SDL_DestroyRenderer(Renderer);
@@ -109,10 +132,14 @@ void TDisplay::Show() {
     if (!Win) return;
     SDL_ShowWindow(Win);
     SDL_RaiseWindow(Win);
+    // Without a window manager nobody else hands it the keyboard.
+    SDL_SetWindowInputFocus(Win);
+    UpdatePointer();
 }
 
 void TDisplay::Hide() {
     if (Win) SDL_HideWindow(Win);
+    UpdatePointer();
 }
 
 bool TDisplay::Shown() const {
@@ -183,7 +210,23 @@ void TDisplay::ApplySize() {
         if (SDL_SetWindowFullscreen(Win, SDL_WINDOW_FULLSCREEN) != 0)
             SDL_SetWindowFullscreen(Win, SDL_WINDOW_FULLSCREEN_DESKTOP);
         SDL_RenderSetLogicalSize(Renderer, CurrentMode.Width, CurrentMode.Height);
+        // The frame is drawn at its own size and scaled once onto the screen:
+        // each ground cell scaled by itself would leave a seam at its edges.
+        if (!Scaled || Scaled->Width() != CurrentMode.Width ||
+            Scaled->Height() != CurrentMode.Height) {
+            Scaled.reset();
+            ScaledTexture =
+                SDL_CreateTexture(Renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET,
+                                  CurrentMode.Width, CurrentMode.Height);
+            if (ScaledTexture) {
+                SDL_SetTextureScaleMode(ScaledTexture, SDL_ScaleModeLinear);
+                Scaled = std::make_unique<TSdlCanvas>(Context, ScaledTexture, CurrentMode.Width,
+                                                      CurrentMode.Height);
+            }
+        }
     } else {
+        Scaled.reset();
+        ScaledTexture = nullptr;
         SDL_SetWindowFullscreen(Win, 0);
         // Back to where the window was, once; not every desktop does this itself.
         if (wasFull && Placement.w > 0) {
@@ -207,6 +250,7 @@ std::string TDisplay::TakeModeNote() {
 ICanvas& TDisplay::Canvas() {
     static TNoCanvas none;
     if (!BackBuffer) return none;
+    if (Scaled) return *Scaled;
     // A software renderer in a window draws on the window's own surface:
     // the canvas may write into it too, unless a full screen scales it.
     SDL_RendererInfo info;
@@ -221,6 +265,11 @@ ICanvas& TDisplay::Canvas() {
 void TDisplay::Present() {
     if (!Renderer) return;
     Context->UseTarget(nullptr);
+    if (Scaled) {
+        SDL_SetRenderDrawColor(Renderer, 0, 0, 0, 255);
+        SDL_RenderClear(Renderer);
+        SDL_RenderCopy(Renderer, ScaledTexture, nullptr, nullptr);
+    }
     SDL_RenderPresent(Renderer);
 }
 
@@ -234,6 +283,7 @@ bool TDisplay::SaveScreenshot(const std::string& path, std::string* error) {
 }
 
 void TDisplay::HandleEvent(const SDL_Event& event) {
+    if (event.type == SDL_WINDOWEVENT || event.type == SDL_MOUSEMOTION) UpdatePointer();
     if (!Context) return;
     if (event.type == SDL_RENDER_DEVICE_RESET || event.type == SDL_RENDER_TARGETS_RESET)
         Context->ForgetTextures();
@@ -243,7 +293,18 @@ void TDisplay::SetCaption(const std::string& text) {
     if (Win) SDL_SetWindowTitle(Win, text.c_str());
 }
 
-void TDisplay::ShowPointer(bool show) {
+void TDisplay::HidePointerInWindow(bool hide) {
+    PointerHiddenHere = hide;
+    UpdatePointer();
+}
+
+void TDisplay::UpdatePointer() {
+    // SDL's pointer is the same in every window of the program: it is
+    // hidden only while it is over the game window, which is shown.
+    const bool over = Win && SDL_GetMouseFocus() == Win && Shown();
+    const int show = PointerHiddenHere && over ? 0 : 1;
+    if (show == PointerShown) return;
+    PointerShown = show;
     SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE);
 }
 

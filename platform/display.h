@@ -15,6 +15,17 @@ struct TMouseState {
     bool Left = false, Right = false, Middle = false;
 };
 
+// Starts SDL's video on the display the user has. A driver nobody asked
+// for (without a display SDL falls back to its invisible "offscreen" or
+// "dummy" one) counts as no display: the video is stopped again and the
+// reason, beginning "Cannot open the display", returned. Empty when the
+// video runs (also when it already did).
+std::string StartVideo();
+
+// OpenGL drawn by the processor (a virtual X server, a machine without a
+// graphics driver) is slower than drawing in software ourselves.
+bool RendersOnTheProcessor(SDL_Renderer* r);
+
 class TDisplay {
   public:
     TDisplay() = default;
@@ -53,7 +64,10 @@ class TDisplay {
     void HandleEvent(const SDL_Event& event);
 
     void SetCaption(const std::string& text);
-    void ShowPointer(bool show);
+    // The game hides the pointer over its own window only; elsewhere (the
+    // start screen, the dialogs, the desktop) it stays. Call after events.
+    void HidePointerInWindow(bool hide);
+    void UpdatePointer();
     TMouseState Mouse() const;
     // Moves the mouse pointer to a point of the drawing surface.
     void MoveMouse(int x, int y);
@@ -68,8 +82,13 @@ class TDisplay {
     SDL_Renderer* Renderer = nullptr;
     std::shared_ptr<TRenderContext> Context;
     std::unique_ptr<TSdlCanvas> BackBuffer;
+    // In full screen: the frame at its own size, scaled onto the screen once.
+    std::unique_ptr<TSdlCanvas> Scaled;
+    SDL_Texture* ScaledTexture = nullptr; // Scaled's own
     TDisplayMode CurrentMode;
     SDL_Rect Placement{0, 0, 0, 0}; // the window's place before it went full screen
     std::string LastNote, PendingNote;
     bool VideoStarted = false;
+    bool PointerHiddenHere = false;
+    int PointerShown = -1; // what was last asked of SDL (-1: nothing yet)
 };

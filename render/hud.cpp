@@ -16,6 +16,24 @@ constexpr int32_t White = 0xFFFFFF, Black = 0, Red = 0x0000FF, Blue = 0xFF0000, 
                   Green = 0x00FF00, Cyan = 0xFFFF00, Silver = 0xC0C0C0, Grey = 0x808080;
 constexpr int32_t LightGrey = Rgb(224, 224, 224), Pink = Rgb(255, 128, 128);
 
+} // namespace
+
+int32_t ReadableColour(int32_t colour) {
+    // Lifted towards white until it is as light as a mid grey: a black or
+    // navy owner would vanish against its own black shadow and dark ground.
+    int r = colour & 0xFF, g = (colour >> 8) & 0xFF, b = (colour >> 16) & 0xFF;
+    constexpr double Wanted = 0.45;
+    const double light = (0.2126 * r + 0.7152 * g + 0.0722 * b) / 255;
+    if (light >= Wanted) return colour;
+    const double lift = (Wanted - light) / (1 - light);
+    r += int(std::lround((255 - r) * lift));
+    g += int(std::lround((255 - g) * lift));
+    b += int(std::lround((255 - b) * lift));
+    return Rgb(r, g, b);
+}
+
+namespace {
+
 // Coloured text over the same text in black, shifted right and down.
 void Shadowed(ICanvas& c, int x, int y, const std::string& text, TFont font, int shift) {
     const int32_t colour = font.Colour;
@@ -73,31 +91,70 @@ void DrawTimedLines(ICanvas& c, const Game& g, int slot, const TRect& port) {
     line(lines.Taunt, 14, 85, speaker, 1);
 }
 
+// The score table: a heading, then a row per vehicle in rank order (in a
+// team game the team's score on its first row, and a row's gap between
+// teams), on a dark backdrop that reads on any ground. Rows that do not fit
+// the view go on in more columns side by side, and where even those are
+// too few the rows draw closer together in a smaller type.
 void DrawScoreTable(ICanvas& c, const Game& g, int viewer, const TRect& port) {
     const int n = std::clamp(g.TankCount, 0, MaxTanks);
     if (n == 0) return;
     const bool teams = g.TeamGame;
-    const int total = teams ? 15 * (n + std::max(g.TeamCount, 1) - 1) : 15 * n;
-    int y = std::max(0, port.Height() / 2 - RoundHalfEven(total * 0.5));
-    const int cx = port.Left + port.Width() / 2;
-    const TFont white{10, false, White}, silver{10, false, Silver};
     auto teamOf = [&](int row) {
         const int v = g.RankOrder[row];
         return IsTankIndex(g, v) ? g.Tanks[v].TeamIndex : -1;
     };
+    // The rows in order: a vehicle's index, or -1 for the gap between teams.
+    std::vector<int> rows;
     for (int row = 0; row < n; ++row) {
-        const int v = g.RankOrder[row];
-        if (!IsTankIndex(g, v)) continue;
+        if (!IsTankIndex(g, g.RankOrder[row])) continue;
+        if (teams && !rows.empty() && teamOf(row) != teamOf(row - 1)) rows.push_back(-1);
+        rows.push_back(g.RankOrder[row]);
+    }
+    constexpr int ColumnWidth = 310, Room = 8;
+    const int count = int(rows.size());
+    const int maxColumns = std::max(1, (port.Width() - 2 * Room) / ColumnWidth);
+    const int height = std::max(30, port.Height() - 2 * Room);
+    int step = 15;
+    int perColumn = std::max(1, height / step - 1); // one row for the heading
+    int columns = (count + perColumn - 1) / perColumn;
+    if (columns > maxColumns) {
+        columns = maxColumns;
+        perColumn = (count + columns - 1) / columns;
+        step = std::max(6, height / (perColumn + 1));
+    }
+    perColumn = (count + columns - 1) / columns;
+    const int size = step >= 15 ? 10 : step >= 11 ? 8 : 6;
+    const TFont white{size, false, White}, silver{size, false, Silver}, head{size, true, LightGrey};
+    const int total = step * (perColumn + 1);
+    const int top = std::max(0, port.Height() / 2 - RoundHalfEven(total * 0.5));
+    const int mid = port.Left + port.Width() / 2;
+    auto centre = [&](int k) { return mid + (2 * k - (columns - 1)) * ColumnWidth / 2; };
+    const TRect back{centre(0) - (teams ? 158 : 108), top - 4, centre(columns - 1) + 160,
+                     top + total + 2};
+    c.Rectangle(back, {Grey, 1, TPenStyle::Solid}, {Rgb(16, 16, 16), TBrushStyle::Solid});
+    for (int k = 0; k < columns; ++k) {
+        const int cx = centre(k);
+        if (teams) Shadowed(c, cx - 150, top, g.CaptureTheCow ? "Cows" : "Team", head, 1);
+        Shadowed(c, cx - 100, top, "Name", head, 1);
+        Shadowed(c, cx + 50, top, "Frags", head, 1);
+        Shadowed(c, cx + 100, top, "Deaths", head, 1);
+    }
+    for (int i = 0; i < count; ++i) {
+        const int v = rows[i];
+        if (v < 0) continue;
+        const int cx = centre(i / perColumn);
+        const int y = top + step * (i % perColumn + 1);
         const TTank& t = g.Tanks[v];
-        if (teams && (row == 0 || teamOf(row) != teamOf(row - 1))) {
+        // A team's score on its first row, and again at the top of a column.
+        const bool first = i == 0 || rows[i - 1] < 0 || i % perColumn == 0;
+        if (teams && first)
             if (const TTeam* team = TeamOf(g, v))
                 Shadowed(c, cx - 150, y, std::to_string(TeamScore(g, *team)), white, 1);
-        }
         const TFont& f = v == viewer ? white : silver;
         Shadowed(c, cx - 100, y, t.Name, f, 1);
         Shadowed(c, cx + 50, y, std::to_string(t.Frags), f, 1);
         Shadowed(c, cx + 100, y, std::to_string(t.Deaths), f, 1);
-        y += teams && row + 1 < n && teamOf(row + 1) != teamOf(row) ? 30 : 15;
     }
 }
 
@@ -267,14 +324,19 @@ void DrawHud(ICanvas& c, const Game& g, const TFramePictures& pics, const TView&
 }
 
 void DrawOverlays(ICanvas& c, const Game& g, const TFrameInfo& info, const TView& first) {
+    // The console in the HUD's own text size, a line under the other.
     const int lines = std::clamp(g.Console.Count, 0, ConsoleLines);
+    const TFont console{10, true, Green};
+    const int step = std::max(10, c.TextHeight("Ag", console));
     for (int i = 0; i < lines; ++i) {
         const TConsoleLine& l = g.Console.Lines[i];
         if (IsTankIndex(g, l.Owner)) {
             const TTank& t = g.Tanks[l.Owner];
-            Shadowed(c, 0, 10 * i, t.Name + ": " + l.Text, {4, true, PackColour(t.BodyColour)}, 1);
+            TFont owner = console;
+            owner.Colour = ReadableColour(PackColour(t.BodyColour));
+            Shadowed(c, 2, step * i, t.Name + ": " + l.Text, owner, 1);
         } else {
-            Shadowed(c, 0, 10 * i, l.Text, {4, true, Green}, 1);
+            Shadowed(c, 2, step * i, l.Text, console, 1);
         }
     }
     if (!g.DeveloperMode) return;

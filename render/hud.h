@@ -22,3 +22,6 @@ int32_t HealthBarColour(int length);
 std::string ScoreDifference(int d);
 // What a bot is doing, for the order menu and the developer lines.
 std::string MissionText(const Game& g, int vehicle);
+// A vehicle's colour as console text: a dark one is lifted towards white
+// until it reads against the ground and the black shadow under it.
+int32_t ReadableColour(int32_t colour);

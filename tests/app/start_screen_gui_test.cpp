@@ -202,7 +202,8 @@ TEST(StartScreenGui, ConfigureBotsShowsTheSelectorAndTheWeapon) {
     rig.Click("OptionsBtn");
     rig.Click("SetBotsBtn");
     EXPECT_EQ(rig.Form().SetBotsCaption, "Hide botconfig");
-    rig.Click("OptionsBtn");
+    // The options make way for the selector the button asked for.
+    EXPECT_FALSE(rig.Form().OptionsShown);
     EXPECT_TRUE(rig.Shown("SelectTank"));
     EXPECT_TRUE(rig.Shown("WeaponBox"));
     EXPECT_EQ(rig.Form().Label12, "Bot 1:");
@@ -255,6 +256,21 @@ TEST(StartScreenGui, HelpTextAppearsBesideTheHoveredStartButton) {
     EXPECT_GT(help.y + help.h, button.y - 20);
 }
 
+TEST(StartScreenGui, LongToolTipsWrapInsideTheWindow) {
+    GuiRig rig;
+    rig.Click("OptionsBtn");
+    for (const char* control : {"CheckVSync", "ColorDepthBox", "NoShadows"}) {
+        rig.MoveTo(control);
+        rig.Frame();
+        ASSERT_TRUE(rig.Shown("Tooltip")) << control;
+        const SDL_Rect tip = rig.Screen->Places.at("Tooltip");
+        EXPECT_GE(tip.x, 0) << control;
+        EXPECT_LE(tip.x + tip.w, StartFormWidth) << control;
+        EXPECT_LE(tip.y + tip.h, StartFormHeight) << control;
+    }
+    rig.Save("start_tooltip.png");
+}
+
 TEST(StartScreenGui, ANetworkStartSaysItIsNotInThisBuild) {
     GuiRig rig;
     rig.Form().NameChange("Ann");
@@ -298,6 +314,14 @@ TEST(StartScreenGui, TheKeyDialogBindsChecksAndSavesOnlyOnOk) {
     EXPECT_EQ(keys.Labels[4], "[NO KEY]");
     rig.Frame();
     rig.Save("key_dialog_message.png");
+    // The dialog says whose keys it shows; the message leaves every row in sight.
+    EXPECT_TRUE(rig.Shown("KeyTitle 2"));
+    ASSERT_TRUE(rig.Shown("Message"));
+    const SDL_Rect box = rig.Screen->Places.at("Message");
+    for (int i = 0; i < KeyActionCount; ++i) {
+        const SDL_Rect row = rig.Screen->Places.at("row " + std::to_string(i));
+        EXPECT_FALSE(SDL_HasIntersection(&box, &row)) << "the message covers row " << i;
+    }
     rig.Click("MessageOK");
     EXPECT_TRUE(keys.Visible);
     EXPECT_EQ(rig.Folder.Read(KeySettingsFileName), before) << "nothing saved before OK";

@@ -139,7 +139,7 @@ TEST(SettingsFile, AFileCutOffAfterLine100ReadsTheRestAsEmptyAndZero) {
     }
 }
 
-TEST(SettingsFile, ABadNumberStopsTheLoadAndKeepsWhatCameBefore) {
+TEST(SettingsFile, ABadNumberCostsOnlyItsOwnValue) {
     TempFolder dir;
     TSettingsText file;
     file[13] = "fifty";
@@ -150,11 +150,14 @@ TEST(SettingsFile, ABadNumberStopsTheLoadAndKeepsWhatCameBefore) {
     EXPECT_EQ(LoadSettings(dir.Path.string(), s), "Invalid numeric input");
     EXPECT_EQ(s.Armour, 150);
     EXPECT_EQ(s.BotCount, "7");
-    EXPECT_EQ(s.FragLimit, 50);
-    EXPECT_EQ(s.TauntTable[0], "Before");
-    EXPECT_EQ(s.TankSetups[5].Weapon, wpBfg) << "the weapons are set only after a whole read";
+    EXPECT_EQ(s.FragLimit, 50) << "the bad line keeps what was there";
+    EXPECT_EQ(s.CowLimit, 3);
+    EXPECT_EQ(s.TauntTable[0], "Taunt 0");
+    EXPECT_EQ(s.TankSetups[63].Name, "Driver 63");
+    EXPECT_EQ(s.TankSetups[5].Weapon, wpVarying);
 
-    // Inside a colour: the hue before the bad word is in, the rest is not.
+    // Inside a colour: the hue before the bad word is in, the rest of that
+    // line is not; the lines after it are.
     file = TSettingsText();
     file[31] = "1000 x 5";
     dir.Write(SettingsFileName, file.Text());
@@ -163,6 +166,9 @@ TEST(SettingsFile, ABadNumberStopsTheLoadAndKeepsWhatCameBefore) {
     EXPECT_EQ(c.TankSetups[0].Colour1.Hue, 1000);
     EXPECT_EQ(c.TankSetups[0].Colour1.Saturation, 0);
     EXPECT_EQ(c.TankSetups[0].Name, "Driver 0");
+    EXPECT_EQ(c.TankSetups[0].Colour2.Brightness, 0);
+    EXPECT_EQ(c.TankSetups[1].Name, "Driver 1");
+    EXPECT_EQ(c.TankSetups[40].Colour1.Hue, 800);
 }
 
 TEST(SettingsFile, SaveWritesTheAccessCodeNameAsKillMe) {

@@ -209,7 +209,14 @@ TEST(StartForm, LevelOrderMovesInBothLists) {
 TEST(StartForm, NetworkStartsCheckNamesAndCheats) {
     StartRig rig;
     TStartForm& f = rig.Form;
+    // Without network play the buttons say so before any check.
     f.NameChange("pLaYeR 1");
+    EXPECT_EQ(f.StartClick(startNetwork), TStartResult::NoNetworkPlay);
+    EXPECT_EQ(rig.TheUi.Boxes.back(), "Network play is not in this build yet.");
+    EXPECT_FALSE(f.FocusNameBox);
+    rig.TheUi.Boxes.clear();
+    // The checks, as a build with network play makes them.
+    f.NetworkAvailable = true;
     EXPECT_EQ(f.StartClick(startNetwork), TStartResult::Refused);
     ASSERT_EQ(rig.TheUi.Boxes.size(), 1u);
     EXPECT_EQ(rig.TheUi.Boxes[0], "Please enter an original name instead of pLaYeR 1");
@@ -347,14 +354,15 @@ TEST(StartForm, OutOfRangeFileValuesAreKeptToWhatTheGameCanRun) {
     EXPECT_EQ(bot.Colour1.Hue, 1536);
 }
 
-TEST(StartForm, AnInvalidNumberKeepsTheRestOfTheControlsAsTheyWere) {
+TEST(StartForm, AnInvalidNumberKeepsItsControlAndReadsTheRest) {
     StartRig rig;
     TStartForm& f = rig.Form;
     f.NameChange("Before");
     f.TauntBox1 = "kept";
     f.LimitChange(77);
-    // Line 13 (the frag limit) is not a number: lines 1 to 12 are applied.
-    std::string text = rig.Folder.Read(DefaultSettingsFileName);
+    // Line 13 (the frag limit) is not a number: every other line is applied.
+    const std::string original = rig.Folder.Read(DefaultSettingsFileName);
+    std::string text = original;
     size_t at = 0;
     for (int line = 1; line < 13; ++line)
         at = text.find("\r\n", at) + 2;
@@ -365,21 +373,22 @@ TEST(StartForm, AnInvalidNumberKeepsTheRestOfTheControlsAsTheyWere) {
     EXPECT_EQ(rig.TheUi.Boxes.back(), "Invalid numeric input");
     EXPECT_TRUE(f.Fullscreen);
     EXPECT_EQ(f.FragLimitSetting, 77);
-    EXPECT_EQ(f.TauntBox1, "kept");
-    EXPECT_EQ(f.NameBox, "Before");
+    TSettings want;
+    rig.Folder.Write(SettingsFileName, original);
+    ASSERT_EQ(LoadSettings(rig.Folder.Path.string(), want), "");
+    EXPECT_EQ(f.NameBox, want.TankSetups[0].Name);
+    EXPECT_EQ(f.TauntBox1.substr(0, want.TauntTable[0].size()), want.TauntTable[0]);
+    EXPECT_EQ(rig.g().Start.TankSetups[63].Name, want.TankSetups[63].Name);
 }
 
-TEST(StartForm, TheHelpTextWaitsASecondBetweenButtons) {
+TEST(StartForm, TheHelpTextFollowsThePointerAtOnce) {
     StartRig rig;
     TStartForm& f = rig.Form;
     f.HoverStartButton(0, 1000);
     EXPECT_TRUE(f.HelpVisible);
     EXPECT_EQ(f.HelpText, "Start");
+    // From one button straight to another: no pause to wait through.
     f.HoverStartButton(3, 1100);
-    EXPECT_FALSE(f.HelpVisible);
-    f.PreviewTimer(2099);
-    EXPECT_FALSE(f.HelpVisible);
-    f.PreviewTimer(2100);
     EXPECT_TRUE(f.HelpVisible);
     EXPECT_EQ(f.HelpText, "Start splitscreen network game");
     f.HoverStartButton(-1, 2200);

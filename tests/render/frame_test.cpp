@@ -3,6 +3,7 @@
 
 #include "core/asset_names.h"
 #include "fakes/fakes.h"
+#include "platform/bitmap_file.h"
 #include "platform/offscreen.h"
 #include "render/explosions.h"
 #include "render/frame.h"
@@ -301,4 +302,47 @@ TEST_F(FrameTest, NothingOfTheLastFrameShowsWhereNoGroundIsDrawn) {
     shot = draw();
     EXPECT_EQ(Count(shot, stale, all), 0);
     EXPECT_EQ(shot.At(10, 5), Black);
+}
+
+// Sixty-four players on a light map: the table has its headings, sits on a
+// dark backdrop, and every row is inside the view (two columns here). The
+// console above it lifts a black owner's colour off the ground.
+TEST_F(FrameTest, AFullScoreTableAndTheConsoleReadOnLightGround) {
+    for (int r = 0; r < 4; ++r)
+        Ground.Put(r, TImage(CellSize, CellSize, Rgb(235, 235, 225)));
+    for (int i = 0; i < MaxTanks; ++i) {
+        TTank& t = AddTank({1000.0 + 10 * i, 1000});
+        t.Name = "Driver " + std::to_string(i);
+        t.Frags = 64 - i;
+        g().RankOrder[i] = i;
+    }
+    g().Tanks[0].Alive = false;
+    g().Tanks[3].BodyColour = {0, 0, 0};
+    g().Console.Add("plain words", -1, 0);
+    g().Console.Add("from a black vehicle", 3, 0);
+    const TImage frame = Draw(1024, 768);
+    SaveImageFile(frame, std::string(MOOR_BIN_DIR) + "/../score_table_64.png");
+
+    // The backdrop: dark where light ground would be, around the middle.
+    EXPECT_GT(Count(frame, Rgb(16, 16, 16), {200, 100, 824, 700}), 100000);
+    // Rows down to the last stay inside the view: text in the lowest band
+    // of the backdrop, none below it.
+    int lowest = 0;
+    for (int y = 0; y < 768; ++y)
+        for (int x = 300; x < 724; ++x)
+            if (frame.At(x, y) == Rgb(192, 192, 192)) lowest = std::max(lowest, y);
+    EXPECT_GT(lowest, 600);
+    EXPECT_LT(lowest, 760);
+    // The black owner's line is drawn in a light colour, none of it black
+    // but its shadow.
+    EXPECT_GT(Count(frame, ReadableColour(0), {0, 0, 400, 40}), 30);
+    EXPECT_GE(ReadableColour(0) & 0xFF, 100);
+
+    // The same console on grass, for people to look at.
+    for (int r = 0; r < 4; ++r)
+        Ground.Put(r, TImage(CellSize, CellSize, GroundGreen));
+    g().Tanks[0].Alive = true;
+    g().LevelRunning = true;
+    SaveImageFile(Draw(640, 240), std::string(MOOR_BIN_DIR) + "/../console_on_grass.png");
+    EXPECT_EQ(ReadableColour(Rgb(255, 255, 0)), Rgb(255, 255, 0));
 }
