@@ -5,12 +5,14 @@
 #include <ctime>
 
 #include "app/game_display.h"
+#include "app/network_run.h"
 #include "app/program.h"
 #include "app/run.h"
 #include "app/screen_frame.h"
 #include "app/start_screen.h"
 #include "platform/bitmap_file.h"
 #include "platform/display.h"
+#include "platform/enet_session.h"
 #include "platform/game_assets.h"
 #include "platform/gamepads.h"
 #include "platform/imgui_layer.h"
@@ -133,7 +135,8 @@ int RunWindowed(const TOptions& o, const std::string& folder) {
         SdlClock clock;
         TMixer mixer;
         TSoundDevice speakers(mixer);
-        NullNetOut net;
+        EnetSession session;
+        SessionNetOut net(session);
         TKeyboard keyboard;
         SdlBitmapReader reader;
         WindowDisplay screen(display, keyboard, clock);
@@ -141,6 +144,8 @@ int RunWindowed(const TOptions& o, const std::string& folder) {
         const uint32_t seed =
             o.Seed ? *o.Seed : static_cast<uint32_t>(SDL_GetTicks() ^ time(nullptr));
         TProgram program(clock, mixer, ui, net, screen, reader, seed, folder);
+        net.Attach(*program.G);
+        program.UseNetwork(session, net);
         TStartScreen startScreen(program.Start, menuWindow.Gui);
         screen.Program = &program;
         TForm1& form = program.Form;
@@ -156,7 +161,7 @@ int RunWindowed(const TOptions& o, const std::string& folder) {
             status = 2; // the reason has been said as a message already
         } else if (!menu && !StartProgram(program, o).empty()) {
             status = screen.Failed ? 1 : 2; // the reason has been said as a message already
-        } else if (!menu && !form.SurfaceReady) {
+        } else if (!menu && !o.Join && !form.SurfaceReady) {
             status = 1; // the display said why
         } else {
             speakers.Open();
@@ -168,6 +173,7 @@ int RunWindowed(const TOptions& o, const std::string& folder) {
                 ui.MenuWindow = menuWindow.Window;
                 startScreen.Developer = o.Developer;
                 startScreen.Keys = &program.Keys;
+                startScreen.Network = &program.Network;
                 startScreen.Sprites = &screen.Frame.Sprites;
                 startScreen.Masks = &screen.Frame.Masks;
                 start.ScreenSaverCommand = o.ScreenSaver;
@@ -265,6 +271,15 @@ int RunWindowed(const TOptions& o, const std::string& folder) {
                 }
             };
             loop.OnPass = [&] {
+                // The network between ticks, on this thread.
+                const bool wasShown = form.Visible;
+                PumpSession(program, session, clock.TickCount());
+                if (!program.NetworkFailure.empty()) {
+                    std::fprintf(stderr, "moorclash: %s\n", program.NetworkFailure.c_str());
+                    status = 1;
+                    program.App.Terminate();
+                }
+                if (form.Visible != wasShown) menuDirty = true;
                 speakers.Update(uint32_t(clock.TickCount()));
                 if (program.App.Terminated) loop.Quit();
             };
@@ -300,6 +315,7 @@ int RunWindowed(const TOptions& o, const std::string& folder) {
                     250, [&] { loop.Timers.SetInterval(menuTimer, form.Visible ? 200 : 16); });
             }
             loop.Run();
+            program.Start.CloseSession();
             if (form.Visible) form.Hide();
             // Developers get the frame rate of the whole run.
             const TScreenFrame& f = screen.Frame;

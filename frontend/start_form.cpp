@@ -10,6 +10,7 @@
 #include "core/vkeys.h"
 #include "frontend/game_window.h"
 #include "frontend/settings_file.h"
+#include "match/net_receive.h"
 #include "world/maps.h"
 
 namespace {
@@ -180,6 +181,7 @@ void TStartForm::FormDeactivate() {
 }
 
 void TStartForm::Close() {
+    CloseSession();
     if (!G.ScreenSaverMode) SaveSettingsFromControls();
     App.Terminate();
 }
@@ -537,6 +539,7 @@ TStartResult TStartForm::StartClick(TStartKind kind) {
     for (int i = 0; i < G.Sound.SoundCount(); ++i)
         G.Sound.Stop(i);
     CopyTauntBoxes();
+    CloseSession();
     if (network && G.CheatFlags != 0) {
         G.TheUi.MessageBox("So, you're a Wuss huh? No network play for you!!!");
         G.Start.TankSetups[0].Name = "Kill_me";
@@ -544,9 +547,15 @@ TStartResult TStartForm::StartClick(TStartKind kind) {
         return TStartResult::Refused;
     }
     if (network) {
-        // The session dialog comes with network play.
-        G.TheUi.MessageBox("Network play is not in this build yet.");
-        return TStartResult::NoNetworkPlay;
+        // The game starts once the dialog has opened a session.
+        G.HaveMap = G.HaveSetup = G.HaveTanklist = G.HaveScores = false;
+        if (!NetworkForm) {
+            G.TheUi.MessageBox("Network play is not in this build yet.");
+            return TStartResult::NoNetworkPlay;
+        }
+        NetworkForm->FormShow(static_cast<int>(Style), G.Start.TankSetups[0].Name);
+        NetworkStartPending = true;
+        return TStartResult::NetworkDialog;
     }
     G.ClientMode = false;
     G.Start.NewGameRequested = true;
@@ -613,4 +622,31 @@ bool TStartForm::KeyDown(int vk) {
         return true;
     }
     return false;
+}
+
+// --- network ------------------------------------------------------------------
+
+void TStartForm::CloseSession() {
+    if (!Net || !Net->IsOpen()) return;
+    G.TheUi.SetCaption("Moorclash (Closing connection)");
+    Net->Close();
+    G.TheUi.SetCaption("Moorclash");
+}
+
+void TStartForm::NetworkPass() {
+    if (NetworkStartPending && NetworkForm && !NetworkForm->Visible) {
+        NetworkStartPending = false;
+        // Cancelled, or no session came of it: the start screen stays as it was.
+        if (NetworkForm->Result != TNetworkForm::TResult::Ok || !Net || !Net->IsOpen()) return;
+        G.ClientMode = !Net->IsHost();
+        G.Start.NewGameRequested = true;
+        GameStarted = true;
+        G.TheUi.SetCaption("Moorclash");
+        G.LevelRunning = false;
+        HandOver();
+        // The host plays at once; a client waits for the set-up, the map, the
+        // vehicle list and the scores.
+        if (!G.ClientMode) ShowGameWindow();
+    }
+    if (ClientReady(G) && GameWindow && !GameWindow->Visible) ShowGameWindow();
 }

@@ -16,6 +16,7 @@
 #include "core/game.h"
 #include "core/image.h"
 #include "frontend/application.h"
+#include "frontend/network_form.h"
 #include "world/level_list.h"
 
 struct TSettings;
@@ -50,6 +51,7 @@ enum class TStartResult {
     Started,       // a new game is requested and the game window shown
     Refused,       // a check said no (the message has been shown)
     NoNetworkPlay, // a network start passed its checks, but this build has no network dialog
+    NetworkDialog, // a network start passed its checks and the network dialog is shown
 };
 
 // Entry k of the player selector: "Player 1", "Player 2", "Bot 1" .. "Bot 62".
@@ -157,6 +159,18 @@ class TStartForm {
     bool KeyDown(int vk);
     // Esc on the start screen once a game is running: back into it.
     void ContinueGame();
+
+    // --- network ----------------------------------------------------------
+    // Every pass of the loop: a network start goes on once its dialog has
+    // closed, and a client's game window comes up once it has all it needs.
+    void NetworkPass();
+    // An open session is closed, saying so in the caption meanwhile.
+    void CloseSession();
+    // The session network games run in, and the dialog that opens it (none:
+    // no network play in this run).
+    Session* Net = nullptr;
+    TNetworkForm* NetworkForm = nullptr;
+    bool NetworkStartPending = false;
 
     // --- screen saver -----------------------------------------------------
     // Each activation: the program started as a screen saver plays the bots'
