@@ -154,26 +154,26 @@ class NullNetOut : public NetOut {
 
 // A session found by a search.
 struct TFoundSession {
-    std::string Name;     // with its "DM_" / "TW_" / "CTC_" prefix
-    std::string Address;  // dotted IPv4 of the host
+    std::string Name;    // with its "DM_" / "TW_" / "CTC_" prefix
+    std::string Address; // dotted IPv4 of the host
     uint16_t Port = 0;
     int Players = 0;
-    int Limit = 0;  // 0: no limit
+    int Limit = 0; // 0: no limit
 };
 
 struct TSessionEvent {
     enum TKind {
-        Joined,         // our join was accepted: LocalPlayerId() is valid now
-        Refused,        // our join failed; Text says why, for the person
-        PlayerAdded,    // Player (with Name) is in the session; may be this machine
-        PlayerDeleted,  // Player left (or was dropped)
-        Message,        // a message block: Player sent it, To is its addressee
-        Found,          // a search answer: Info
-        Closed,         // the session ended (host gone, closed here); Text says why
+        Joined,        // our join was accepted: LocalPlayerId() is valid now
+        Refused,       // our join failed; Text says why, for the person
+        PlayerAdded,   // Player (with Name) is in the session; may be this machine
+        PlayerDeleted, // Player left (or was dropped)
+        Message,       // a message block: Player sent it, To is its addressee
+        Found,         // a search answer: Info
+        Closed,        // the session ended (host gone, closed here); Text says why
     };
     TKind Kind = Message;
-    uint32_t Player = 0;  // who: for Message the sender, taken from the connection
-    uint32_t To = 0;      // Message only: 0 all, else one player id
+    uint32_t Player = 0; // who: for Message the sender, taken from the connection
+    uint32_t To = 0;     // Message only: 0 all, else one player id
     std::string Name;
     std::string Text;
     std::vector<uint8_t> Data;
@@ -184,8 +184,8 @@ class Session {
   public:
     virtual ~Session() = default;
     // port 0: the game's default port. A taken port tries the next three.
-    virtual bool Host(const std::string& sessionName, const std::string& playerName,
-                      uint16_t port, std::string& error) = 0;
+    virtual bool Host(const std::string& sessionName, const std::string& playerName, uint16_t port,
+                      std::string& error) = 0;
     // Starts joining; the answer comes as a Joined or Refused event.
     virtual bool Join(const std::string& address, uint16_t port, const std::string& playerName,
                       std::string& error) = 0;
