@@ -339,14 +339,30 @@ void EnetSession::Service() {
     if (Net == nullptr) return;
 
     const uint32_t now = NowMs();
+    // ENet notices a dead peer only when a resend falls due, which with its
+    // backing off can take well over the time asked for. A live peer answers
+    // a ping every 500 ms, so one silent for longer than the time is gone.
+    auto dead = [this](ENetPeer* peer) {
+        return peer->state == ENET_PEER_STATE_CONNECTED && peer->lastReceiveTime != 0 &&
+               static_cast<int32_t>(Net->serviceTime - peer->lastReceiveTime) >
+                   static_cast<int32_t>(Options.PeerTimeoutMs);
+    };
     if (Hosting) {
-        // Connections that never asked to join are dropped.
-        std::vector<ENetPeer*> silent;
+        // Connections that never asked to join are dropped, dead ones too.
+        std::vector<std::pair<ENetPeer*, uint32_t>> drop;
         for (auto& [peer, info] : Peers)
             if (info.Id == 0 && !info.Refused && now - info.ConnectedMs >= Options.JoinTimeoutMs)
-                silent.push_back(peer);
-        for (ENetPeer* peer : silent)
-            DropPeer(peer, nrJoinTimeout);
+                drop.push_back({peer, nrJoinTimeout});
+            else if (dead(peer))
+                drop.push_back({peer, nrNone});
+        for (auto [peer, reason] : drop)
+            DropPeer(peer, reason);
+    } else if (Server != nullptr && dead(Server)) {
+        Push(Told(Joined ? TSessionEvent::Closed : TSessionEvent::Refused,
+                  Joined ? "Connection to the host lost" : "No answer from " + JoinTarget));
+        Server = nullptr;
+        CloseNet(nrNone);
+        return;
     } else if (Joining && Server != nullptr && now - JoinStartMs >= AcceptTimeoutMs) {
         Push(Told(TSessionEvent::Refused, "No answer from " + JoinTarget));
         CloseNet(nrLeft);

@@ -283,9 +283,16 @@ TEST(EnetSession, HostAndTwoClientsOverLoopback) {
 
     // Bob vanishes (nobody services him) while a connection that never asks
     // to join sits on the host: both are gone within about three seconds.
+    // Meanwhile Carol joins and gets a new id, and a join to a port where
+    // nobody answers gives up with a reason.
     bob.Serviced = false;
     RawPeer silent(port, NetConnectHash(NetAppGuid, NetProtocolVersion));
     raws.push_back(&silent);
+    Machine carol(local), nobody(local);
+    machines.push_back(&carol);
+    machines.push_back(&nobody);
+    ASSERT_TRUE(carol.Session.Join("127.0.0.1", port, "Carol", error)) << error;
+    ASSERT_TRUE(nobody.Session.Join("127.0.0.1", taken.Port, "Nobody", error)) << error;
     const auto start = Wall::now();
     auto ms = [&] {
         return std::chrono::duration_cast<std::chrono::milliseconds>(Wall::now() - start).count();
@@ -296,18 +303,31 @@ TEST(EnetSession, HostAndTwoClientsOverLoopback) {
         if (silentAfter < 0 &&
             silent.Find([](auto& e) { return e.Type == ENET_EVENT_TYPE_DISCONNECT; }))
             silentAfter = ms();
-        return deadAfter >= 0 && silentAfter >= 0;
+        return deadAfter >= 0 && silentAfter >= 0 && nobody.Last(TSessionEvent::Refused) != nullptr;
     });
+    RecordProperty("dead_peer_ms", std::to_string(deadAfter));
+    RecordProperty("silent_peer_ms", std::to_string(silentAfter));
     EXPECT_GE(deadAfter, 1000);
-    EXPECT_LE(deadAfter, 3600);
+    EXPECT_LE(deadAfter, 4000);
     EXPECT_GE(silentAfter, 2900);
-    EXPECT_LE(silentAfter, 3600);
+    EXPECT_LE(silentAfter, 4000);
     const RawPeer::TEv* dropped =
         silent.Find([](auto& e) { return e.Type == ENET_EVENT_TYPE_DISCONNECT; });
     ASSERT_NE(dropped, nullptr);
     EXPECT_EQ(dropped->Data, uint32_t{nrJoinTimeout});
-    EXPECT_EQ(host.Session.Players(), (std::map<uint32_t, std::string>{{1, "Hosty"}}));
+    ASSERT_NE(nobody.Last(TSessionEvent::Refused), nullptr);
+    EXPECT_EQ(nobody.Last(TSessionEvent::Refused)->Text,
+              "No answer from 127.0.0.1:" + std::to_string(taken.Port));
+    EXPECT_EQ(carol.Session.LocalPlayerId(), 5u);
+    EXPECT_EQ(host.Session.Players(),
+              (std::map<uint32_t, std::string>{{1, "Hosty"}, {5, "Carol"}}));
+    EXPECT_EQ(carol.Session.Players(), host.Session.Players());
+
+    // The host closes: Carol hears why.
     host.Session.Close();
+    ASSERT_TRUE(pump(3000, [&] { return carol.Last(TSessionEvent::Closed) != nullptr; }));
+    EXPECT_EQ(carol.Last(TSessionEvent::Closed)->Text, "The host closed the game");
+    EXPECT_FALSE(carol.Session.IsOpen());
 }
 
 namespace {
