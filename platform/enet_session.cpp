@@ -4,11 +4,14 @@
 #include <enet/enet.h>
 #include <ifaddrs.h>
 #include <net/if.h>
+#include <netdb.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <random>
+#include <thread>
 
 namespace {
 
@@ -35,11 +38,12 @@ constexpr uint32_t AcceptTimeoutMs = 10000;
 // Events a single service may gather before the caller gets them.
 constexpr int MaxServiceRounds = 256;
 
-bool ResolveAddress(const std::string& name, uint16_t port, ENetAddress& address) {
-    address.port = port;
-    // A dotted address never waits for a name server.
-    if (enet_address_set_host_ip(&address, name.c_str()) == 0) return true;
-    return enet_address_set_host(&address, name.c_str()) == 0;
+// A dotted address never waits for a name server.
+bool DottedToAddress(const std::string& text, uint32_t& address) {
+    in_addr a{};
+    if (inet_pton(AF_INET, text.c_str(), &a) != 1) return false;
+    address = ntohl(a.s_addr);
+    return true;
 }
 
 TSessionEvent Named(TSessionEvent::TKind kind, uint32_t player, const std::string& name = {}) {
@@ -85,6 +89,42 @@ std::vector<uint16_t> PortsFrom(uint16_t port) {
 }
 
 } // namespace
+
+// A name is looked up on a thread of its own, which only ever touches the
+// lookup record: the name server may take seconds, the game must not wait.
+struct EnetSession::TLookup {
+    std::string Name;
+    uint16_t Port = 0;
+    std::atomic<bool> Done{false};
+    bool Found = false;
+    uint32_t Address = 0;
+};
+
+std::shared_ptr<EnetSession::TLookup> EnetSession::StartLookup(const std::string& name,
+                                                               uint16_t port) {
+    auto lookup = std::make_shared<TLookup>();
+    lookup->Name = name;
+    lookup->Port = port;
+    if (DottedToAddress(name, lookup->Address)) {
+        lookup->Found = true;
+        lookup->Done = true;
+        return lookup;
+    }
+    std::thread([lookup] {
+        addrinfo hints{};
+        hints.ai_family = AF_INET;
+        hints.ai_socktype = SOCK_DGRAM;
+        addrinfo* found = nullptr;
+        if (getaddrinfo(lookup->Name.c_str(), nullptr, &hints, &found) == 0 && found != nullptr) {
+            lookup->Address =
+                ntohl(reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr.s_addr);
+            lookup->Found = true;
+        }
+        if (found != nullptr) freeaddrinfo(found);
+        lookup->Done.store(true, std::memory_order_release);
+    }).detach();
+    return lookup;
+}
 
 std::vector<TNetInterface> LocalInterfaces() {
     std::vector<TNetInterface> out;
@@ -163,6 +203,8 @@ void EnetSession::CloseNet(uint32_t reason) {
     NextId = 2;
     SearchNonce = 0;
     Answered.clear();
+    JoinLookup.reset();
+    SearchLookup.reset();
 }
 
 bool EnetSession::Host(const std::string& sessionName, const std::string& playerName, uint16_t port,
@@ -198,56 +240,76 @@ bool EnetSession::Join(const std::string& address, uint16_t port, const std::str
                        std::string& error) {
     CloseNet(IsOpen() ? (Hosting ? nrHostClosed : nrLeft) : nrNone);
     port = PortOrDefault(port);
-    ENetAddress target{};
-    if (address.empty() || !ResolveAddress(address, port, target)) {
-        error = "Unknown host \"" + address + "\"";
+    if (address.empty()) {
+        error = "No host given";
         return false;
     }
     if (!OpenNet("", 0, 1)) {
         error = "Could not open a network socket";
         return false;
     }
-    Server = enet_host_connect(Net, &target, NetChannelCount, MyConnectHash);
-    if (Server == nullptr) {
-        error = "Could not start a connection to " + address;
-        CloseNet(nrNone);
-        return false;
-    }
-    enet_peer_timeout(Server, 0, Options.PeerTimeoutMs, Options.PeerTimeoutMs);
-    enet_peer_ping_interval(Server, PingIntervalMs);
     PlayerName = NetName(playerName);
     JoinTarget = address + ":" + std::to_string(port);
     Joining = true;
     JoinStartMs = NowMs();
+    JoinLookup = StartLookup(address, port);
+    if (JoinLookup->Done) Connect();
     return true;
+}
+
+// The address is known: ask for the connection (the join request follows it).
+void EnetSession::Connect() {
+    const std::shared_ptr<TLookup> lookup = std::move(JoinLookup);
+    if (!lookup->Found) {
+        Push(Told(TSessionEvent::Refused, "Unknown host \"" + lookup->Name + "\""));
+        CloseNet(nrNone);
+        return;
+    }
+    ENetAddress target{htonl(lookup->Address), lookup->Port};
+    Server = enet_host_connect(Net, &target, NetChannelCount, MyConnectHash);
+    if (Server == nullptr) {
+        Push(Told(TSessionEvent::Refused, "Could not start a connection to " + JoinTarget));
+        CloseNet(nrNone);
+        return;
+    }
+    enet_peer_timeout(Server, 0, Options.PeerTimeoutMs, Options.PeerTimeoutMs);
+    enet_peer_ping_interval(Server, PingIntervalMs);
 }
 
 void EnetSession::Search(const std::string& host, uint16_t port) {
     Answered.clear();
+    SearchLookup.reset();
     if (Net == nullptr && !OpenNet("", 0, 1)) return;
     static std::mt19937 nonces{std::random_device{}()};
     do
         SearchNonce = static_cast<uint32_t>(nonces());
     while (SearchNonce == 0);
-    const std::vector<uint8_t> query = EncodeDiscoveryQuery(MyConnectHash, SearchNonce);
-
-    std::vector<uint32_t> targets;
+    port = PortOrDefault(port);
     if (host.empty()) {
-        targets = BroadcastAddresses(LocalInterfaces());
+        std::vector<uint32_t> targets = BroadcastAddresses(LocalInterfaces());
         targets.push_back(0x7F000001u); // a host on this machine is always found
-    } else {
-        ENetAddress a{};
-        if (!ResolveAddress(host, 0, a)) return;
-        targets.push_back(ntohl(a.host));
+        for (uint32_t t : targets)
+            AskAt(t, port);
+        return;
     }
-    for (uint32_t t : targets)
-        for (uint16_t p : PortsFrom(PortOrDefault(port))) {
-            if (Options.Queries != nullptr) {
-                Options.Queries->SendTo(t, p, query.data(), query.size());
-                continue;
-            }
-            SendRaw(Net->socket, ENetAddress{htonl(t), p}, query);
-        }
+    SearchLookup = StartLookup(host, port);
+    if (SearchLookup->Done) AskLookedUp();
+}
+
+void EnetSession::AskLookedUp() {
+    const std::shared_ptr<TLookup> lookup = std::move(SearchLookup);
+    if (lookup->Found) AskAt(lookup->Address, lookup->Port);
+}
+
+// The query to one address, on the port and the three after it.
+void EnetSession::AskAt(uint32_t address, uint16_t port) {
+    const std::vector<uint8_t> query = EncodeDiscoveryQuery(MyConnectHash, SearchNonce);
+    for (uint16_t p : PortsFrom(port)) {
+        if (Options.Queries != nullptr)
+            Options.Queries->SendTo(address, p, query.data(), query.size());
+        else
+            SendRaw(Net->socket, ENetAddress{htonl(address), p}, query);
+    }
 }
 
 int EnetSession::Intercept(ENetHost* host) {
@@ -338,6 +400,10 @@ void EnetSession::Service() {
     Servicing = nullptr;
     if (Net == nullptr) return;
 
+    if (JoinLookup && JoinLookup->Done.load(std::memory_order_acquire)) Connect();
+    if (SearchLookup && SearchLookup->Done.load(std::memory_order_acquire)) AskLookedUp();
+    if (Net == nullptr) return;
+
     const uint32_t now = NowMs();
     // ENet notices a dead peer only when a resend falls due, which with its
     // backing off can take well over the time asked for. A live peer answers
@@ -363,7 +429,7 @@ void EnetSession::Service() {
         Server = nullptr;
         CloseNet(nrNone);
         return;
-    } else if (Joining && Server != nullptr && now - JoinStartMs >= AcceptTimeoutMs) {
+    } else if (Joining && now - JoinStartMs >= AcceptTimeoutMs) {
         Push(Told(TSessionEvent::Refused, "No answer from " + JoinTarget));
         CloseNet(nrLeft);
         return;

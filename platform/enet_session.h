@@ -1,11 +1,13 @@
 // The session service on ENet: one UDP socket per machine, the host in the
-// middle of a star. Polled on the game's thread; nothing here blocks or
-// runs a thread of its own. The frames are net/framing.h's.
+// middle of a star. Polled on the game's thread and never blocks it: only a
+// host name typed by the person is looked up on a short-lived thread of its
+// own. The frames are net/framing.h's.
 #pragma once
 
 #include <cstdint>
 #include <deque>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <utility>
@@ -71,6 +73,11 @@ class EnetSession : public Session {
     int Intercept(_ENetHost* host);
 
   private:
+    struct TLookup;
+    static std::shared_ptr<TLookup> StartLookup(const std::string& name, uint16_t port);
+    void Connect();
+    void AskLookedUp();
+    void AskAt(uint32_t address, uint16_t port);
     struct TPeer {
         uint32_t Id = 0; // 0 until its join request is accepted
         uint32_t ConnectedMs = 0;
@@ -114,6 +121,8 @@ class EnetSession : public Session {
     std::map<_ENetPeer*, TPeer> Peers;
     std::map<uint32_t, std::string> Roster;
     std::deque<TSessionEvent> Events;
+    // Names being looked up for a join and for a search.
+    std::shared_ptr<TLookup> JoinLookup, SearchLookup;
     // The search under way: its nonce and the hosts that have answered.
     uint32_t SearchNonce = 0;
     std::set<std::pair<uint32_t, uint16_t>> Answered;

@@ -283,7 +283,8 @@ TEST(EnetSession, HostAndTwoClientsOverLoopback) {
 
     // Bob vanishes (nobody services him) while a connection that never asks
     // to join sits on the host: both are gone within about three seconds.
-    // Meanwhile Carol joins and gets a new id, and a join to a port where
+    // Meanwhile Carol joins (by name, looked up without waiting) and gets a
+    // new id, and a join to a port where
     // nobody answers gives up with a reason.
     bob.Serviced = false;
     RawPeer silent(port, NetConnectHash(NetAppGuid, NetProtocolVersion));
@@ -291,7 +292,7 @@ TEST(EnetSession, HostAndTwoClientsOverLoopback) {
     Machine carol(local), nobody(local);
     machines.push_back(&carol);
     machines.push_back(&nobody);
-    ASSERT_TRUE(carol.Session.Join("127.0.0.1", port, "Carol", error)) << error;
+    ASSERT_TRUE(carol.Session.Join("localhost", port, "Carol", error)) << error;
     ASSERT_TRUE(nobody.Session.Join("127.0.0.1", taken.Port, "Nobody", error)) << error;
     const auto start = Wall::now();
     auto ms = [&] {
