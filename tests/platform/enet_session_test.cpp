@@ -284,9 +284,13 @@ TEST(EnetSession, HostAndTwoClientsOverLoopback) {
     // Bob vanishes (nobody services him) while a connection that never asks
     // to join sits on the host: both are gone within about three seconds.
     // Meanwhile Carol joins (by name, looked up without waiting) and gets a
-    // new id, and a join to a port where
+    // new id, a late comer finds the game full, and a join to a port where
     // nobody answers gives up with a reason.
     bob.Serviced = false;
+    const auto start = Wall::now();
+    auto ms = [&] {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(Wall::now() - start).count();
+    };
     RawPeer silent(port, NetConnectHash(NetAppGuid, NetProtocolVersion));
     raws.push_back(&silent);
     Machine carol(local), nobody(local);
@@ -294,17 +298,20 @@ TEST(EnetSession, HostAndTwoClientsOverLoopback) {
     machines.push_back(&nobody);
     ASSERT_TRUE(carol.Session.Join("localhost", port, "Carol", error)) << error;
     ASSERT_TRUE(nobody.Session.Join("127.0.0.1", taken.Port, "Nobody", error)) << error;
-    const auto start = Wall::now();
-    auto ms = [&] {
-        return std::chrono::duration_cast<std::chrono::milliseconds>(Wall::now() - start).count();
-    };
+    pump(3000, [&] { return carol.Session.IsOpen(); });
+    host.Session.SetPlayerLimit(2);
+    Machine late(local);
+    machines.push_back(&late);
+    ASSERT_TRUE(late.Session.Join("127.0.0.1", port, "Late", error)) << error;
     long deadAfter = -1, silentAfter = -1;
     pump(6000, [&] {
         if (deadAfter < 0 && host.Count(TSessionEvent::PlayerDeleted, b) == 1) deadAfter = ms();
         if (silentAfter < 0 &&
             silent.Find([](auto& e) { return e.Type == ENET_EVENT_TYPE_DISCONNECT; }))
             silentAfter = ms();
-        return deadAfter >= 0 && silentAfter >= 0 && nobody.Last(TSessionEvent::Refused) != nullptr;
+        return deadAfter >= 0 && silentAfter >= 0 &&
+               nobody.Last(TSessionEvent::Refused) != nullptr &&
+               late.Last(TSessionEvent::Refused) != nullptr;
     });
     RecordProperty("dead_peer_ms", std::to_string(deadAfter));
     RecordProperty("silent_peer_ms", std::to_string(silentAfter));
@@ -319,6 +326,7 @@ TEST(EnetSession, HostAndTwoClientsOverLoopback) {
     ASSERT_NE(nobody.Last(TSessionEvent::Refused), nullptr);
     EXPECT_EQ(nobody.Last(TSessionEvent::Refused)->Text,
               "No answer from 127.0.0.1:" + std::to_string(taken.Port));
+    EXPECT_EQ(late.Last(TSessionEvent::Refused)->Text, "The game is full");
     EXPECT_EQ(carol.Session.LocalPlayerId(), 5u);
     EXPECT_EQ(host.Session.Players(),
               (std::map<uint32_t, std::string>{{1, "Hosty"}, {5, "Carol"}}));
