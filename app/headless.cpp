@@ -11,6 +11,7 @@
 #include "app/screen_frame.h"
 #include "core/silent_sound.h"
 #include "match/bot_census.h"
+#include "net/net_out.h"
 #include "platform/bitmap_file.h"
 #include "platform/offscreen.h"
 #include "render/frame.h"
@@ -73,11 +74,13 @@ int RunHeadless(const TOptions& o, const std::string& programFolder) {
     Clock& clock = o.Seconds ? static_cast<Clock&>(simClock) : realClock;
     SilentSound sound;
     ConsoleUi ui;
-    NullNetOut net;
+    NullSession session; // the ENet session takes its place
+    SessionNetOut net(session);
     NoDisplay display;
     SdlBitmapReader reader;
     const uint32_t seed = o.Seed ? *o.Seed : static_cast<uint32_t>(realClock.TickCount());
     TProgram program(clock, sound, ui, net, display, reader, seed, programFolder);
+    net.Attach(*program.G);
 
     const std::string error = StartProgram(program, o);
     // The reason has been said as a message already.
@@ -110,10 +113,12 @@ int RunScreenshot(const TOptions& o, const std::string& programFolder) {
     SimulatedClock clock;
     SilentSound sound;
     ConsoleUi ui;
-    NullNetOut net;
+    NullSession session; // the ENet session takes its place
+    SessionNetOut net(session);
     NoDisplay display;
     SdlBitmapReader reader;
     TProgram program(clock, sound, ui, net, display, reader, o.Seed.value_or(1), programFolder);
+    net.Attach(*program.G);
     TScreenFrame frame;
     if (!frame.Load(reader, programFolder, ui)) return 1;
     if (!StartProgram(program, o).empty()) return 2;

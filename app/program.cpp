@@ -53,6 +53,7 @@ std::string CreateWindows(TProgram& p, const TOptions& o) {
     p.Keys.FormCreate();
     LoadKeyMapAtStart(*p.G);
     p.Form.DeveloperSwitch = o.Developer;
+    p.G->StartedAsDeveloper = o.Developer;
     p.Network.FormCreate();
     if (!playable) return "The game cannot be played without its texture list (TextureList.txt).";
     return {};

@@ -9,6 +9,7 @@
 #include "app/run.h"
 #include "app/screen_frame.h"
 #include "app/start_screen.h"
+#include "net/net_out.h"
 #include "platform/bitmap_file.h"
 #include "platform/display.h"
 #include "platform/game_assets.h"
@@ -133,7 +134,8 @@ int RunWindowed(const TOptions& o, const std::string& folder) {
         SdlClock clock;
         TMixer mixer;
         TSoundDevice speakers(mixer);
-        NullNetOut net;
+        NullSession session; // the ENet session takes its place
+        SessionNetOut net(session);
         TKeyboard keyboard;
         SdlBitmapReader reader;
         WindowDisplay screen(display, keyboard, clock);
@@ -141,6 +143,7 @@ int RunWindowed(const TOptions& o, const std::string& folder) {
         const uint32_t seed =
             o.Seed ? *o.Seed : static_cast<uint32_t>(SDL_GetTicks() ^ time(nullptr));
         TProgram program(clock, mixer, ui, net, screen, reader, seed, folder);
+        net.Attach(*program.G);
         TStartScreen startScreen(program.Start, menuWindow.Gui);
         screen.Program = &program;
         TForm1& form = program.Form;

@@ -79,14 +79,17 @@ class NetOut {
     virtual ~NetOut() = default;
     virtual uint32_t LocalPlayerId() = 0;
     virtual bool IsHost() = 0;
-    // A local player's vehicle changed its looks on the start screen.
-    virtual void SendSetup(int tank) = 0;
+    // Vehicle tank's new looks (colours 0x00BBGGRR, paint job -1 none): a
+    // host sends what it applied, a client asks for a change it applies only
+    // when the host's copy comes back.
+    virtual void SendAppearance(int tank, int32_t body, int32_t second, int32_t paintJob) = 0;
     // Vehicle tank's machine gun starts (+1) or stops (-1) sounding.
     virtual void SendGunSound(int tank, int onOff) = 0;
     virtual void SendPositionalSound(int sound, TVector at) = 0;
     virtual void SendRail(TVector start, TVector end, int32_t gameTime) = 0;
-    // A new entry of the bomblet, rocket, BFG ball or mine pool.
-    virtual void SendBomblet(int bomblet) = 0;
+    // The count new bomblets of one cluster shot, from pool index first (one
+    // event); a new entry of the rocket, BFG ball or mine pool.
+    virtual void SendBomblets(int first, int count) = 0;
     virtual void SendRocket(int rocket) = 0;
     virtual void SendBfgBall(int ball) = 0;
     virtual void SendMine(int mine) = 0;
@@ -114,19 +117,21 @@ class NetOut {
     virtual void SendPing() = 0;
     // The developers' key: ends the program on every machine.
     virtual void SendRemoteShutdown() = 0;
-    // The team scores changed (a cow was scored).
+    // The scores changed (a kill, a cow scored): every frag, death and team score.
     virtual void SendScore() = 0;
+    // The regular game status (without guarantee).
+    virtual void SendStatus() = 0;
 };
 
 class NullNetOut : public NetOut {
   public:
     uint32_t LocalPlayerId() override { return 0; }
     bool IsHost() override { return true; }
-    void SendSetup(int) override {}
+    void SendAppearance(int, int32_t, int32_t, int32_t) override {}
     void SendGunSound(int, int) override {}
     void SendPositionalSound(int, TVector) override {}
     void SendRail(TVector, TVector, int32_t) override {}
-    void SendBomblet(int) override {}
+    void SendBomblets(int, int) override {}
     void SendRocket(int) override {}
     void SendBfgBall(int) override {}
     void SendMine(int) override {}
@@ -145,6 +150,7 @@ class NullNetOut : public NetOut {
     void SendPing() override {}
     void SendRemoteShutdown() override {}
     void SendScore() override {}
+    void SendStatus() override {}
 };
 
 // ---------------------------------------------------------------------------
@@ -154,26 +160,26 @@ class NullNetOut : public NetOut {
 
 // A session found by a search.
 struct TFoundSession {
-    std::string Name;     // with its "DM_" / "TW_" / "CTC_" prefix
-    std::string Address;  // dotted IPv4 of the host
+    std::string Name;    // with its "DM_" / "TW_" / "CTC_" prefix
+    std::string Address; // dotted IPv4 of the host
     uint16_t Port = 0;
     int Players = 0;
-    int Limit = 0;  // 0: no limit
+    int Limit = 0; // 0: no limit
 };
 
 struct TSessionEvent {
     enum TKind {
-        Joined,         // our join was accepted: LocalPlayerId() is valid now
-        Refused,        // our join failed; Text says why, for the person
-        PlayerAdded,    // Player (with Name) is in the session; may be this machine
-        PlayerDeleted,  // Player left (or was dropped)
-        Message,        // a message block: Player sent it, To is its addressee
-        Found,          // a search answer: Info
-        Closed,         // the session ended (host gone, closed here); Text says why
+        Joined,        // our join was accepted: LocalPlayerId() is valid now
+        Refused,       // our join failed; Text says why, for the person
+        PlayerAdded,   // Player (with Name) is in the session; may be this machine
+        PlayerDeleted, // Player left (or was dropped)
+        Message,       // a message block: Player sent it, To is its addressee
+        Found,         // a search answer: Info
+        Closed,        // the session ended (host gone, closed here); Text says why
     };
     TKind Kind = Message;
-    uint32_t Player = 0;  // who: for Message the sender, taken from the connection
-    uint32_t To = 0;      // Message only: 0 all, else one player id
+    uint32_t Player = 0; // who: for Message the sender, taken from the connection
+    uint32_t To = 0;     // Message only: 0 all, else one player id
     std::string Name;
     std::string Text;
     std::vector<uint8_t> Data;
@@ -184,8 +190,8 @@ class Session {
   public:
     virtual ~Session() = default;
     // port 0: the game's default port. A taken port tries the next three.
-    virtual bool Host(const std::string& sessionName, const std::string& playerName,
-                      uint16_t port, std::string& error) = 0;
+    virtual bool Host(const std::string& sessionName, const std::string& playerName, uint16_t port,
+                      std::string& error) = 0;
     // Starts joining; the answer comes as a Joined or Refused event.
     virtual bool Join(const std::string& address, uint16_t port, const std::string& playerName,
                       std::string& error) = 0;
