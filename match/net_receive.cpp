@@ -114,7 +114,8 @@ void AssignViewports(Game& g) {
 // --- Vehicles from a list --------------------------------------------------------------
 
 int SortOf(uint8_t sort) {
-    return sort == sortHovercraft || sort == sortHummer ? static_cast<int>(sort) : static_cast<int>(sortTank);
+    return sort == sortHovercraft || sort == sortHummer ? static_cast<int>(sort)
+                                                        : static_cast<int>(sortTank);
 }
 
 // Adds a vehicle from a list entry; -1 when 64 exist.
@@ -125,12 +126,12 @@ int AddFromEntry(Game& g, const TTankEntry& e) {
     t.Name = Printable(e.Name);
     std::replace(t.Name.begin(), t.Name.end(), ' ', '_');
     ConsoleLine(g, t.Name + " joined the game");
-    t.Weapon = e.Weapon <= wpBfg ? static_cast<int32_t>(e.Weapon) : static_cast<int32_t>(wpMachineGun);
+    t.Weapon =
+        e.Weapon <= wpBfg ? static_cast<int32_t>(e.Weapon) : static_cast<int32_t>(wpMachineGun);
     t.BodyColour = e.Body;
     t.SecondColour = e.Second;
     t.PaintJob = e.PaintJob <= 6 ? e.PaintJob : -1;
-    if (g.TeamGame)
-        ChangeColour(g, k, NamedColour(t.BodyColour));
+    if (g.TeamGame) ChangeColour(g, k, NamedColour(t.BodyColour));
     MarkAppearanceChanged(g, k);
     return k;
 }
@@ -178,8 +179,7 @@ void ApplyControlMsg(Game& g, uint32_t from, const TControlMsg& m) {
     const int v = FindTank(g, static_cast<int32_t>(from), m.Seat);
     if (v < 0 || m.Action >= ControlActionCount) return;
     ApplyControl(g, v, m.Action, !m.Released);
-    if (!g.ClientMode && !m.Released && m.Action == caFire && g.LevelRunning &&
-        g.Tanks[v].Alive)
+    if (!g.ClientMode && !m.Released && m.Action == caFire && g.LevelRunning && g.Tanks[v].Alive)
         FireStep(g, v);
 }
 
@@ -355,6 +355,7 @@ void ClientMap(Game& g, const uint8_t* d, size_t n) {
         ConsoleLine(g, "The server's map \"" + name + "\" was refused: " + error);
         return;
     }
+    g.MapReceived = true;
     SaveMap(g, name);
     RebuildLevelList(g);
     const std::string listed = FindLevel(g, name);
@@ -386,7 +387,7 @@ void ClientScore(Game& g, const uint8_t* d, size_t n) {
     }
     for (size_t i = 0; i < m.Tanks.size() && static_cast<int>(i) < g.TankCount; ++i) {
         g.Tanks[i].Frags = m.Tanks[i].Frags;
-        g.Tanks[i].Deaths = m.Tanks[i].Deaths;
+        g.Tanks[i].Deaths = std::max<int32_t>(0, m.Tanks[i].Deaths); // nobody died less than never
     }
     for (const TTeamScoreMsg& s : m.Teams) {
         const int t = FindTeamByColour(g, s.Colour);
@@ -546,7 +547,8 @@ void ClientEvent(Game& g, const uint8_t* d, size_t n) {
     case evBaseList: {
         g.TheUi.DebugLine("-MsgBaselist");
         if (v.empty()) return;
-        const int t = Index(v[0], std::min<int>(MaxTeams, static_cast<int>((v.size() - 1) / 2)) + 1);
+        const int t =
+            Index(v[0], std::min<int>(MaxTeams, static_cast<int>((v.size() - 1) / 2)) + 1);
         if (t < 0) return;
         g.ReceivedBaseList.clear();
         for (int j = 0; j < t; ++j) {
@@ -661,8 +663,10 @@ std::vector<TTankEntry> OwnTankList(const Game& g) {
         e.PlayerId = static_cast<uint32_t>(g.LocalPlayerId);
         e.Body = HsbToRgb(setup.Colour1);
         e.Second = HsbToRgb(setup.Colour2);
-        e.PaintJob = setup.Pattern >= 0 && setup.Pattern <= 6 ? static_cast<uint8_t>(setup.Pattern) : 255;
-        e.Weapon = setup.Weapon >= 0 && setup.Weapon <= wpBfg ? static_cast<uint8_t>(setup.Weapon) : 0;
+        e.PaintJob =
+            setup.Pattern >= 0 && setup.Pattern <= 6 ? static_cast<uint8_t>(setup.Pattern) : 255;
+        e.Weapon =
+            setup.Weapon >= 0 && setup.Weapon <= wpBfg ? static_cast<uint8_t>(setup.Weapon) : 0;
         e.Sort = static_cast<uint8_t>(SortOf(static_cast<uint8_t>(setup.Sort)));
         e.IsBot = 0;
         list.push_back(e);
@@ -746,8 +750,7 @@ void ReceiveMessage(Game& g, SessionNetOut& net, uint32_t from, uint32_t to, con
             return;
         case MsgAppearance: {
             TAppearanceMsg m;
-            if (DecodeAppearance(d, n, m) && BelongsTo(g, m.Tank, from))
-                ApplyAppearance(g, net, m);
+            if (DecodeAppearance(d, n, m) && BelongsTo(g, m.Tank, from)) ApplyAppearance(g, net, m);
             return;
         }
         default:

@@ -162,9 +162,8 @@ bool DecodeControl(const uint8_t* d, size_t n, TControlMsg& m) {
 }
 
 void EncodeStatus(const TStatusMsg& m, TBlock& out) {
-    const size_t n = Capped(m.Vehicles, 255), r = Capped(m.Homing, 255),
-                 g = Capped(m.Guided, 255), b = Capped(m.Bullets, 65535),
-                 t = Capped(m.Cows, 255);
+    const size_t n = Capped(m.Vehicles, 255), r = Capped(m.Homing, 255), g = Capped(m.Guided, 255),
+                 b = Capped(m.Bullets, 65535), t = Capped(m.Cows, 255);
     out.clear();
     out.reserve(StatusSize(n, r, g, b, t));
     Writer w(out);

@@ -157,8 +157,7 @@ struct TTankEntry {
     uint8_t IsBot = 0;
 };
 TBlock EncodeTanklist(const std::vector<TTankEntry>& entries);
-bool DecodeTanklist(const uint8_t* d, size_t n, std::vector<TTankEntry>& entries,
-                    size_t& expected);
+bool DecodeTanklist(const uint8_t* d, size_t n, std::vector<TTankEntry>& entries, size_t& expected);
 
 // --- Type 9: clock synchronisation ------------------------------------------
 TBlock EncodePing(int32_t gameTime);

@@ -23,7 +23,8 @@ float F(double v) {
 }
 
 void AddPath(std::vector<float>& v, const TTrajectory& p) {
-    for (double x : {p.C.x, p.C.y, static_cast<double>(p.StartTime), p.A.x, p.A.y, p.F.x, p.F.y, p.K})
+    for (double x :
+         {p.C.x, p.C.y, static_cast<double>(p.StartTime), p.A.x, p.A.y, p.F.x, p.F.y, p.K})
         v.push_back(F(x));
 }
 
@@ -57,8 +58,7 @@ TSetupMsg SetupOf(const Game& g) {
 }
 
 bool MapMsgOf(const Game& g, TMapMsg& m) {
-    if (g.MapWidth <= 0 || g.MapHeight <= 0 || g.MapWidth > 255 || g.MapHeight > 255)
-        return false;
+    if (g.MapWidth <= 0 || g.MapHeight <= 0 || g.MapWidth > 255 || g.MapHeight > 255) return false;
     m.Width = static_cast<uint8_t>(g.MapWidth);
     m.Height = static_cast<uint8_t>(g.MapHeight);
     m.Cells.resize(static_cast<size_t>(g.MapWidth) * g.MapHeight);

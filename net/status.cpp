@@ -5,6 +5,7 @@
 
 #include "sim/projectiles.h"
 #include "sim/sounds.h"
+#include "sim/vehicles.h"
 
 namespace {
 
@@ -106,6 +107,10 @@ void ApplyStatus(Game& g, const TStatusMsg& m) {
         TTank& t = g.Tanks[i];
         t.SnapshotPosition = {v.X, v.Y};
         t.SnapshotHeading = NormalizeAngle(v.Heading);
+        // Until clients predict between reports, they stand where reported.
+        t.Position = t.SnapshotPosition;
+        t.Heading = t.SnapshotHeading;
+        RefreshWorldCorners(t);
         t.TurretAngle = NormalizeAngle(v.TurretAngle);
         t.Health = v.Health;
         t.ReloadPercent = std::clamp(RoundEven(v.ReloadPercent), 0, 100);

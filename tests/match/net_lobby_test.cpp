@@ -15,9 +15,11 @@
 #include "match/match.h"
 #include "match/net_receive.h"
 #include "match/setup.h"
+#include "net/status.h"
 #include "sim/controls.h"
 #include "sim/messages.h"
 #include "sim/vehicles.h"
+#include "sim/weapons.h"
 #include "world/level_list.h"
 #include "world/map_file.h"
 #include "world/maps.h"
@@ -45,8 +47,8 @@ struct Machine {
         : Net(hub), Out(Net), G(MakeGame(Sound, TheUi, Out, seed)) {
         Out.Attach(*G);
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        Folder = fs::temp_directory_path() /
-                 ("moor_net_" + std::string(info->name()) + "_" + name + "_" + std::to_string(getpid()));
+        Folder = fs::temp_directory_path() / ("moor_net_" + std::string(info->name()) + "_" + name +
+                                              "_" + std::to_string(getpid()));
         fs::remove_all(Folder);
         fs::create_directories(Folder);
         Game& g = *G;
@@ -132,7 +134,8 @@ std::vector<std::string> Table(const Game& g) {
     std::vector<std::string> rows;
     for (int i = 0; i < g.TankCount; ++i)
         rows.push_back(g.Tanks[i].Name + "/" + std::to_string(g.Tanks[i].PlayerId) + "/" +
-                       std::to_string(g.Tanks[i].Seat) + "/" + std::to_string(PackColour(g.Tanks[i].BodyColour)));
+                       std::to_string(g.Tanks[i].Seat) + "/" +
+                       std::to_string(PackColour(g.Tanks[i].BodyColour)));
     return rows;
 }
 
@@ -246,6 +249,35 @@ TEST(NetLobby, EveryActionAppliesOnceOnEveryMachine) {
     ASSERT_GT(host.g().Particles.Count, 0);
     EXPECT_EQ(ann.g().Particles.Count, host.g().Particles.Count);
     EXPECT_EQ(bea.g().Particles.Count, host.g().Particles.Count);
+
+    // A cluster shot: forty bomblets, one event.
+    ControlInput(ann.g(), ann.g().Player1, caSelectWeapon + static_cast<int>(wpCluster), true);
+    Pump({&host, &ann, &bea});
+    host.g().GameTime = 3000;
+    const size_t blocks = host.Net.Sent.size();
+    FireStep(host.g(), annCar);
+    EXPECT_EQ(host.Net.Sent.size(), blocks + 1);
+    Pump({&host, &ann, &bea});
+    EXPECT_GT(host.g().Bomblets.Count, 1);
+    EXPECT_EQ(ann.g().Bomblets.Count, host.g().Bomblets.Count);
+    EXPECT_EQ(bea.g().Bomblets.Count, host.g().Bomblets.Count);
+
+    // The host's status places every vehicle on the clients; an older one
+    // that arrives late is dropped.
+    host.g().Tanks[0].Position = {123.5, 77.25};
+    host.g().GameTime = 5000;
+    BroadcastGameStatus(host.g());
+    Pump({&host, &ann, &bea});
+    host.g().Tanks[0].Position = {300, 300};
+    host.g().GameTime = 4000;
+    BroadcastGameStatus(host.g());
+    Pump({&host, &ann, &bea});
+    for (Machine* m : {&ann, &bea}) {
+        EXPECT_TRUE(m->g().StatusReceived);
+        EXPECT_EQ(m->g().LastServerUpdate, 5000);
+        EXPECT_EQ(m->g().Tanks[0].SnapshotPosition.x, 123.5);
+        EXPECT_EQ(m->g().Tanks[0].Position.y, 77.25);
+    }
 
     // Bea asks for new colours: nothing changes before the host's echo.
     const TRgb old = bea.g().Tanks[beaCar].BodyColour;

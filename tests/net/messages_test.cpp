@@ -19,7 +19,9 @@ struct B {
         return *this;
     }
     // A 32-bit word (also a float given by its bit pattern).
-    B& W(uint32_t w) { return (*this)({int(w & 255), int(w >> 8 & 255), int(w >> 16 & 255), int(w >> 24)}); }
+    B& W(uint32_t w) {
+        return (*this)({int(w & 255), int(w >> 8 & 255), int(w >> 16 & 255), int(w >> 24)});
+    }
     B& Text(const std::string& s) {
         V.insert(V.end(), s.begin(), s.end());
         return *this;
@@ -66,12 +68,22 @@ TEST(Wire, EveryTypeMatchesItsHandWrittenBytes) {
     EXPECT_TRUE(c.Released);
 
     // 4: one vehicle, no homing missile, one guided, one bullet, no cows.
-    const Bytes status = B()
-                             .W(4)({1, 0, 1, 0, 1, 0, 0, 0})
+    const Bytes status = B().W(4)({1, 0, 1, 0, 1, 0, 0, 0})
                              .W(500)
-                             .W(One).W(Two).W(Half).W(MinusOne).W(Hundred).W(Hundred)
-                             .W(Two).W(One).W(Half).W(0)
-                             .W(Three).W(Two).W(Half).W(MinusOne)
+                             .W(One)
+                             .W(Two)
+                             .W(Half)
+                             .W(MinusOne)
+                             .W(Hundred)
+                             .W(Hundred)
+                             .W(Two)
+                             .W(One)
+                             .W(Half)
+                             .W(0)
+                             .W(Three)
+                             .W(Two)
+                             .W(Half)
+                             .W(MinusOne)
                              .W(0)
                              .V;
     ASSERT_EQ(status.size(), 20u + 4 * (6 + 4 + 4));
@@ -88,7 +100,8 @@ TEST(Wire, EveryTypeMatchesItsHandWrittenBytes) {
     EXPECT_EQ(EncodeStatus(st2), status);
 
     // 5: two vehicles and one team (no cows): signed 16-bit values.
-    const Bytes score = B().W(5)({2, 1, 3, 0, 0xFE, 0xFF, 0, 0, 1, 0, 4, 0, 3, 0, 0xFF, 0xFF, 0, 0}).V;
+    const Bytes score =
+        B().W(5)({2, 1, 3, 0, 0xFE, 0xFF, 0, 0, 1, 0, 4, 0, 3, 0, 0xFF, 0xFF, 0, 0}).V;
     TScoreMsg sc{{{3, -2}, {0, 1}}, {{4, 0, 3, -1}}};
     EXPECT_EQ(EncodeScore(sc, false), score);
     TScoreMsg sc2;
@@ -173,7 +186,8 @@ TEST(Wire, VehicleListsCutNamesAndCheckTheirSize) {
 
     // The same list cut to 72 bytes: refused, with the size it should have.
     EXPECT_FALSE(DecodeTanklist(list.V.data(), 72, back, expected));
-    EXPECT_EQ(SizeErrorText("Msgsize error(C_tl): ", 72, expected), "Msgsize error(C_tl): 72ieo104");
+    EXPECT_EQ(SizeErrorText("Msgsize error(C_tl): ", 72, expected),
+              "Msgsize error(C_tl): 72ieo104");
     // A name whose first character is a blank keeps it.
     list.V[8] = ' ';
     ASSERT_TRUE(DecodeTanklist(list.V.data(), list.V.size(), back, expected));
