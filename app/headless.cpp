@@ -12,6 +12,7 @@
 #include "app/screen_frame.h"
 #include "core/silent_sound.h"
 #include "match/bot_census.h"
+#include "net/net_out.h"
 #include "platform/bitmap_file.h"
 #include "platform/enet_session.h"
 #include "platform/offscreen.h"
@@ -147,10 +148,12 @@ int RunScreenshot(const TOptions& o, const std::string& programFolder) {
     SimulatedClock clock;
     SilentSound sound;
     ConsoleUi ui;
-    NullNetOut net;
+    NullSession session; // the ENet session takes its place
+    SessionNetOut net(session);
     NoDisplay display;
     SdlBitmapReader reader;
     TProgram program(clock, sound, ui, net, display, reader, o.Seed.value_or(1), programFolder);
+    net.Attach(*program.G);
     TScreenFrame frame;
     if (!frame.Load(reader, programFolder, ui)) return 1;
     if (!StartProgram(program, o).empty()) return 2;

@@ -57,6 +57,7 @@ std::string CreateWindows(TProgram& p, const TOptions& o) {
     p.Network.FormCreate(p.TheSession, &p.G->TheUi);
     p.Start.Net = p.TheSession;
     p.Start.NetworkForm = p.TheSession ? &p.Network : nullptr;
+    p.G->StartedAsDeveloper = o.Developer;
     if (!playable) return "The game cannot be played without its texture list (TextureList.txt).";
     return {};
 }

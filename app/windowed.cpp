@@ -10,6 +10,7 @@
 #include "app/run.h"
 #include "app/screen_frame.h"
 #include "app/start_screen.h"
+#include "net/net_out.h"
 #include "platform/bitmap_file.h"
 #include "platform/display.h"
 #include "platform/enet_session.h"
