@@ -45,10 +45,18 @@ class RealClock : public Clock {
 // Every console line and message box goes to standard output.
 class ConsoleUi : public Ui {
   public:
-    void MessageBox(const std::string& t) override { std::printf("[message] %s\n", t.c_str()); }
+    void MessageBox(const std::string& t) override { Print("[message] " + t); }
     void DebugLine(const std::string&) override {}
     void SetCaption(const std::string&) override {}
-    void ConsoleLine(const std::string& t) override { std::printf("%s\n", t.c_str()); }
+    void ConsoleLine(const std::string& t) override { Print(t); }
+    // A server's log is read as it happens, not when the program ends.
+    bool FlushEachLine = false;
+
+  private:
+    void Print(const std::string& t) {
+        std::printf("%s\n", t.c_str());
+        if (FlushEachLine) std::fflush(stdout);
+    }
 };
 
 constexpr int32_t SimulatedStepMs = 5;
@@ -97,7 +105,8 @@ int RunHeadless(const TOptions& o, const std::string& programFolder) {
     TForm1& form = program.Form;
     if (o.Networked()) {
         // Real time, the session polled between ticks, until a signal or
-        // the seconds asked for.
+        // the seconds asked for. A server's log is read as it happens.
+        ui.FlushEachLine = true;
         const int32_t start = realClock.TickCount();
         bool announced = false;
         int status = 0;

@@ -29,9 +29,9 @@ void TStartScreen::NetworkDialog(int32_t nowMs) {
                             {0.5f, 0.5f});
     ImGui::SetNextWindowSize(size);
     ImGui::PushStyleColor(ImGuiCol_PopupBg, ImVec4(0.08f, 0.08f, 0.08f, 0.98f));
-    const bool open = ImGui::BeginPopupModal(
-        title, nullptr,
-        ImGuiWindowFlags_NoResize | ImGuiWindowFlags_NoMove | ImGuiWindowFlags_NoSavedSettings);
+    const bool open = ImGui::BeginPopupModal(title, nullptr,
+                                             ImGuiWindowFlags_NoResize | ImGuiWindowFlags_NoMove |
+                                                 ImGuiWindowFlags_NoSavedSettings);
     ImGui::PopStyleColor();
     if (!open) return;
     const bool busy = n.Searching || n.Joining;
@@ -111,7 +111,7 @@ void TStartScreen::NetworkDialog(int32_t nowMs) {
     ImGui::EndDisabled();
     ImGui::SameLine();
     ImGui::BeginDisabled(!n.JoinEnabled || busy);
-    if (ImGui::Button(n.Joining        ? "Joining..."
+    if (ImGui::Button(n.Joining         ? "Joining..."
                       : n.JoinIsDefault ? "> Join game <"
                                         : "Join game",
                       {130, 0}) ||

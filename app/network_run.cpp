@@ -2,14 +2,19 @@
 
 #include "frontend/network_form.h"
 #include "match/net_receive.h"
+#include "world/level_list.h"
 
 void PumpSession(TProgram& p, Session& session, int32_t nowMs) {
     Game& g = *p.G;
     TSessionEvent e;
     while (session.Poll(e)) {
         switch (e.Kind) {
-        case TSessionEvent::Found:
         case TSessionEvent::Joined:
+            // Our vehicles in the host's lists are known by this id.
+            g.LocalPlayerId = static_cast<int32_t>(session.LocalPlayerId());
+            p.Network.SessionEvent(e);
+            break;
+        case TSessionEvent::Found:
             p.Network.SessionEvent(e);
             break;
         case TSessionEvent::Refused:
@@ -46,6 +51,10 @@ std::string OpenSessionFromOptions(TProgram& p, Session& session, const TOptions
     std::string host;
     uint16_t port = 0;
     if (!SplitAddress(*o.Join, host, port)) return "--join: \"" + *o.Join + "\" is no address";
+    // The host's level is looked up among every level here.
+    TLevelLists lists;
+    BuildLevelList(g, lists);
+    g.Start.LevelList = lists.AllLevels;
     if (!session.Join(host, port ? port : o.Port, player, error)) return error;
     g.ClientMode = true;
     return {};

@@ -79,9 +79,8 @@ std::string StartProgram(TProgram& p, const TOptions& o) {
         g.Start.FragLimitSpin = SettingsLimit(settings, g.Start.CaptureTheCowBox);
     if (o.NoVsync) p.Start.ScreenSync = false;
     if (o.Networked()) {
-        const std::string error = p.TheSession
-                                      ? OpenSessionFromOptions(p, *p.TheSession, o)
-                                      : std::string("Network play is not in this run");
+        const std::string error = p.TheSession ? OpenSessionFromOptions(p, *p.TheSession, o)
+                                               : std::string("Network play is not in this run");
         if (!error.empty()) {
             g.TheUi.MessageBox(error);
             return error;
