@@ -6,12 +6,15 @@
 #include <cstdio>
 #include <thread>
 
+#include "app/network_run.h"
 #include "app/program.h"
 #include "app/run.h"
 #include "app/screen_frame.h"
 #include "core/silent_sound.h"
 #include "match/bot_census.h"
+#include "net/net_out.h"
 #include "platform/bitmap_file.h"
+#include "platform/enet_session.h"
 #include "platform/offscreen.h"
 #include "render/frame.h"
 
@@ -42,10 +45,18 @@ class RealClock : public Clock {
 // Every console line and message box goes to standard output.
 class ConsoleUi : public Ui {
   public:
-    void MessageBox(const std::string& t) override { std::printf("[message] %s\n", t.c_str()); }
+    void MessageBox(const std::string& t) override { Print("[message] " + t); }
     void DebugLine(const std::string&) override {}
     void SetCaption(const std::string&) override {}
-    void ConsoleLine(const std::string& t) override { std::printf("%s\n", t.c_str()); }
+    void ConsoleLine(const std::string& t) override { Print(t); }
+    // A server's log is read as it happens, not when the program ends.
+    bool FlushEachLine = false;
+
+  private:
+    void Print(const std::string& t) {
+        std::printf("%s\n", t.c_str());
+        if (FlushEachLine) std::fflush(stdout);
+    }
 };
 
 constexpr int32_t SimulatedStepMs = 5;
@@ -70,23 +81,59 @@ void RunSimulated(TProgram& program, SimulatedClock& clock, double seconds,
 int RunHeadless(const TOptions& o, const std::string& programFolder) {
     SimulatedClock simClock;
     RealClock realClock;
-    Clock& clock = o.Seconds ? static_cast<Clock&>(simClock) : realClock;
+    // Other machines keep the real time: a session always runs on it.
+    const bool simulated = o.Seconds && !o.Networked();
+    Clock& clock = simulated ? static_cast<Clock&>(simClock) : realClock;
     SilentSound sound;
     ConsoleUi ui;
-    NullNetOut net;
+    EnetSession session;
+    SessionNetOut net(session);
     NoDisplay display;
     SdlBitmapReader reader;
     const uint32_t seed = o.Seed ? *o.Seed : static_cast<uint32_t>(realClock.TickCount());
     TProgram program(clock, sound, ui, net, display, reader, seed, programFolder);
+    net.Attach(*program.G);
+    program.UseNetwork(session, net);
 
     const std::string error = StartProgram(program, o);
     // The reason has been said as a message already.
-    if (!error.empty()) return 2;
-    std::printf("%s\n", LevelSummary(*program.G).c_str());
+    if (!error.empty()) return o.Networked() ? 1 : 2;
+    if (!o.Join) std::printf("%s\n", LevelSummary(*program.G).c_str());
 
     std::signal(SIGINT, OnSignal);
     std::signal(SIGTERM, OnSignal);
     TForm1& form = program.Form;
+    if (o.Networked()) {
+        // Real time, the session polled between ticks, until a signal or
+        // the seconds asked for. A server's log is read as it happens.
+        ui.FlushEachLine = true;
+        const int32_t start = realClock.TickCount();
+        bool announced = false;
+        int status = 0;
+        while (!StopRequested && !program.App.Terminated) {
+            const int32_t now = realClock.TickCount();
+            if (o.Seconds && now - start >= *o.Seconds * 1000) break;
+            PumpSession(program, session, now);
+            if (!program.NetworkFailure.empty()) {
+                std::printf("%s\n", program.NetworkFailure.c_str());
+                status = 1;
+                break;
+            }
+            if (form.Visible) {
+                form.TimerTimer();
+                ExpireExplosions(*program.G);
+                if (!announced && program.G->LevelRunning) {
+                    announced = true;
+                    if (o.Join) std::printf("%s\n", LevelSummary(*program.G).c_str());
+                }
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        program.Start.CloseSession();
+        if (form.Visible) form.Hide();
+        std::fflush(stdout);
+        return status;
+    }
     if (o.Seconds) {
         // A timed run ends with what the bots did: scores by minute, the
         // time they spent stuck, and whether every invariant held.
@@ -110,10 +157,12 @@ int RunScreenshot(const TOptions& o, const std::string& programFolder) {
     SimulatedClock clock;
     SilentSound sound;
     ConsoleUi ui;
-    NullNetOut net;
+    NullSession session; // the ENet session takes its place
+    SessionNetOut net(session);
     NoDisplay display;
     SdlBitmapReader reader;
     TProgram program(clock, sound, ui, net, display, reader, o.Seed.value_or(1), programFolder);
+    net.Attach(*program.G);
     TScreenFrame frame;
     if (!frame.Load(reader, programFolder, ui)) return 1;
     if (!StartProgram(program, o).empty()) return 2;

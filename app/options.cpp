@@ -34,6 +34,11 @@ std::string UsageText() {
            "  --seconds N         with --headless or --screenshot: run N seconds of game time\n"
            "                      as fast as possible\n"
            "  --screenshot FILE   draw the match off screen (after --seconds) and save it as PNG\n"
+           "  --host NAME         host a network game of this name (its style's prefix\n"
+           "                      goes in front) with the local player(s)\n"
+           "  --join ADDRESS[:PORT]  join the network game hosted at ADDRESS\n"
+           "  --port P            with --host: the port to host on (0, the default, is 24730)\n"
+           "  --name NAME         player 1's name\n"
            "  --platform-demo     show the drawing and sound demo\n"
            "  --version           the version of the game\n"
            "  --help              this text\n";
@@ -111,12 +116,28 @@ TParseResult ParseOptions(const std::vector<std::string>& args, const std::strin
             if (!value(v) || !ParseNumber(v, s) || !std::isfinite(s) || s <= 0 || s > 1e6)
                 return fail("--seconds needs a number of seconds above 0");
             o.Seconds = s;
+        } else if (a == "--host") {
+            if (!value(v) || v.empty()) return fail("--host needs a game name");
+            o.Host = v;
+        } else if (a == "--join") {
+            if (!value(v) || v.empty()) return fail("--join needs an address");
+            o.Join = v;
+        } else if (a == "--port") {
+            unsigned n = 0;
+            if (!value(v) || !ParseNumber(v, n) || n > 65535)
+                return fail("--port needs a number from 0 to 65535");
+            o.Port = static_cast<uint16_t>(n);
+        } else if (a == "--name") {
+            if (!value(v) || v.empty() || v.size() > 64) return fail("--name needs a name");
+            o.Name = v;
         } else if (a == "-developer") {
             return fail("-developer must be the first argument");
         } else {
             return fail("unknown option: " + a);
         }
     }
+    if (o.Host && o.Join) return fail("--host and --join go one at a time");
+    if (o.Screenshot && o.Networked()) return fail("--screenshot is for a local match");
     if (o.Seconds && !o.Headless && !o.PlatformDemo && !o.Screenshot)
         return fail("--seconds goes with --headless, --screenshot or --platform-demo");
     return r;

@@ -23,9 +23,18 @@ struct TOptions {
     std::optional<std::string> Screenshot;
     bool Help = false;
     bool Version = false;
+    // Network play without the dialog: host a session of this name, or
+    // join the host at this address; port 0 is the game's usual one.
+    std::optional<std::string> Host;
+    std::optional<std::string> Join;
+    uint16_t Port = 0;
+    std::optional<std::string> Name; // player 1's name
 
+    bool Networked() const { return Host || Join; }
     // Any option that sets up a match skips the start screen.
-    bool QuickStart() const { return Map || Bots || Style || FragLimit || TwoPlayers || Headless; }
+    bool QuickStart() const {
+        return Map || Bots || Style || FragLimit || TwoPlayers || Headless || Networked();
+    }
 };
 
 struct TParseResult {

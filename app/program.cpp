@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "app/network_run.h"
 #include "app/run.h"
 #include "frontend/key_settings.h"
 #include "frontend/settings_file.h"
@@ -54,7 +55,10 @@ std::string CreateWindows(TProgram& p, const TOptions& o) {
     p.Keys.FormCreate();
     LoadKeyMapAtStart(*p.G);
     p.Form.DeveloperSwitch = o.Developer;
-    p.Network.FormCreate();
+    p.Network.FormCreate(p.TheSession, &p.G->TheUi);
+    p.Start.Net = p.TheSession;
+    p.Start.NetworkForm = p.TheSession ? &p.Network : nullptr;
+    p.G->StartedAsDeveloper = o.Developer;
     // A player's folder that cannot take the settings is said once, here,
     // rather than lost silently at the end.
     if (!o.ScreenSaver) {
@@ -67,6 +71,7 @@ std::string CreateWindows(TProgram& p, const TOptions& o) {
 }
 
 std::string StartProgram(TProgram& p, const TOptions& o) {
+    p.QuickStarted = true;
     const std::string unplayable = CreateWindows(p, o);
     if (!unplayable.empty()) return unplayable;
     // The start screen's choices come from the settings file; the command
@@ -81,6 +86,16 @@ std::string StartProgram(TProgram& p, const TOptions& o) {
     if (o.Style && !o.FragLimit)
         g.Start.FragLimitSpin = SettingsLimit(settings, g.Start.CaptureTheCowBox);
     if (o.NoVsync) p.Start.ScreenSync = false;
+    if (o.Networked()) {
+        const std::string error = p.TheSession ? OpenSessionFromOptions(p, *p.TheSession, o)
+                                               : std::string("Network play is not in this run");
+        if (!error.empty()) {
+            g.TheUi.MessageBox(error);
+            return error;
+        }
+        // A client's game window comes up once the host has sent what it needs.
+        if (o.Join) return {};
+    }
     p.Form.Show();
     return p.Form.StartError;
 }

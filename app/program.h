@@ -12,6 +12,7 @@
 #include "frontend/network_form.h"
 #include "frontend/start_form.h"
 #include "match/match.h"
+#include "net/net_out.h"
 
 // The ground and explosion pictures, read from the program folder.
 class TProgramPictures : public IMatchPictures {
@@ -40,6 +41,20 @@ struct TProgram {
     TForm1 Form;
     TKeyConfigForm Keys;
     TNetworkForm Network;
+
+    // Network play: the session and the messages' sender over it (none: a
+    // run without network, as in most tests).
+    void UseNetwork(Session& session, SessionNetOut& net) {
+        TheSession = &session;
+        Net = &net;
+    }
+    Session* TheSession = nullptr;
+    SessionNetOut* Net = nullptr;
+    // Why a session asked for on the command line failed or ended, for a
+    // run without the start screen to end on.
+    std::string NetworkFailure;
+    // Started from the command line, with no start screen to go back to.
+    bool QuickStarted = false;
 };
 
 // Fills the start screen's choices from the quick-start options.

@@ -174,6 +174,11 @@ void TStartScreen::HandleEvent(const SDL_Event& e) {
         Gui.HandleEvent(e);
         return;
     }
+    // The network dialog's fields take every key.
+    if (Network && Network->Visible) {
+        Gui.HandleEvent(e);
+        return;
+    }
     if (keyDown && Messages.empty()) {
         if (key.Key != vk::Escape && Form.KeyDown(key.Key)) return;
         // Esc waits for the frame: it must not start the game window from
@@ -886,6 +891,8 @@ void TStartScreen::Frame(int32_t nowMs, bool present) {
     HelpAndDebug();
     if (Keys && Keys->Visible)
         KeyDialog();
+    else if (Network && Network->Visible)
+        NetworkDialog(nowMs);
     else
         MessagePopup();
 

@@ -15,6 +15,7 @@ struct ImVec2;
 #include "app/vehicle_look.h"
 #include "frontend/appearance_editor.h"
 #include "frontend/key_config_form.h"
+#include "frontend/network_form.h"
 #include "frontend/start_form.h"
 #include "platform/imgui_layer.h"
 
@@ -51,6 +52,8 @@ class TStartScreen {
     // The key dialog F1 and "Configure controls" open (none: they say it is
     // missing).
     TKeyConfigForm* Keys = nullptr;
+    // The network dialog the network start buttons open.
+    TNetworkForm* Network = nullptr;
     // The vehicles' master pictures and paint masks the editor tints.
     const TImageList* Sprites = nullptr;
     const TImageList* Masks = nullptr;
@@ -72,6 +75,7 @@ class TStartScreen {
     void HelpAndDebug();
     void MessagePopup(const SDL_Rect* area = nullptr);
     void KeyDialog();
+    void NetworkDialog(int32_t nowMs);
     void AppearanceEditor(float width);
     void ColourBox(const char* id, TColourBox box, const TImage& picture, SDL_Texture*& texture,
                    const char* hint);

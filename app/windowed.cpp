@@ -8,12 +8,14 @@
 #include <ctime>
 
 #include "app/game_display.h"
+#include "app/network_run.h"
 #include "app/program.h"
 #include "app/run.h"
 #include "app/screen_frame.h"
 #include "app/start_screen.h"
 #include "platform/bitmap_file.h"
 #include "platform/display.h"
+#include "platform/enet_session.h"
 #include "platform/game_assets.h"
 #include "platform/gamepads.h"
 #include "platform/imgui_layer.h"
@@ -138,6 +140,8 @@ struct TWindowedRun::TParts {
                   o.Seed ? *o.Seed : static_cast<uint32_t>(SDL_GetTicks() ^ time(nullptr)), folder),
           StartScreen(Program.Start, MenuWindow.Gui), Loop(Clock) {
         Screen.Program = &Program;
+        Net.Attach(*Program.G);
+        Program.UseNetwork(Session, Net);
     }
 
     int Open(const std::string& folder);
@@ -155,7 +159,8 @@ struct TWindowedRun::TParts {
     SdlClock Clock;
     TMixer Mixer;
     TSoundDevice Speakers;
-    NullNetOut Net;
+    EnetSession Session;
+    SessionNetOut Net{Session};
     TKeyboard Keyboard;
     SdlBitmapReader Reader;
     WindowDisplay Screen;
@@ -210,7 +215,8 @@ int TWindowedRun::TParts::Open(const std::string& folder) {
         return 2; // the reason has been said as a message already
     if (!Menu && !StartProgram(Program, O).empty())
         return Screen.Failed ? 1 : 2;          // the reason has been said as a message already
-    if (!Menu && !form.SurfaceReady) return 1; // the display said why
+    // A client's game window waits for the host.
+    if (!Menu && !O.Join && !form.SurfaceReady) return 1; // the display said why
     Speakers.Open();
     // Pads are welcome, never required.
     Pads.Open();
@@ -218,6 +224,7 @@ int TWindowedRun::TParts::Open(const std::string& folder) {
         Ui.MenuWindow = MenuWindow.Window;
         StartScreen.Developer = O.Developer;
         StartScreen.Keys = &Program.Keys;
+        StartScreen.Network = &Program.Network;
         StartScreen.Sprites = &Screen.Frame.Sprites;
         StartScreen.Masks = &Screen.Frame.Masks;
         start.ScreenSaverCommand = O.ScreenSaver;
@@ -226,6 +233,15 @@ int TWindowedRun::TParts::Open(const std::string& folder) {
     }
     Loop.OnEvent = [this](const SDL_Event& e) { OnEvent(e); };
     Loop.OnPass = [this] {
+        // The network between ticks, on this thread.
+        const bool shown = Program.Form.Visible;
+        PumpSession(Program, Session, Clock.TickCount());
+        if (!Program.NetworkFailure.empty()) {
+            std::fprintf(stderr, "moorclash: %s\n", Program.NetworkFailure.c_str());
+            Status = 1;
+            Program.App.Terminate();
+        }
+        if (Program.Form.Visible != shown) MenuFramesDue = 4;
         Speakers.Update(uint32_t(Clock.TickCount()));
         // The tick runs only while the match has its window: the start
         // screen alone sleeps between events.
@@ -415,6 +431,7 @@ bool TWindowedRun::Pass() {
 
 int TWindowedRun::Finish() {
     if (!P) return 1;
+    P->Program.Start.CloseSession();
     TForm1& form = P->Program.Form;
     if (form.Visible) form.Hide();
     // Developers get the frame rate of the whole run.

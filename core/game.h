@@ -411,7 +411,36 @@ struct TMateList {
     int32_t OrderCode = 0;
 };
 
-struct Game : TGameClock, TMatchFlags, TMapState, TTerrainTables, TTeamTable {
+// A network game's hand-shake and its bookkeeping: what a client has of the
+// host's game yet, and what the host knows of its clients.
+struct TNetLobby {
+    // A client's readiness: the host's map, set-up, vehicle list and scores
+    // are in (all cleared when the network dialog opens).
+    bool HaveMap = false;
+    bool HaveSetup = false;
+    bool HaveTanklist = false;
+    bool HaveScores = false;
+    // The game window is showing (the front end keeps this up to date).
+    bool GameWindowShown = false;
+    // The host's player id and map name, from its set-up.
+    uint32_t ServerPlayerId = 0;
+    std::string ServerMapName;
+    // Tick count of the client's last ping.
+    int32_t PingSentTick = 0;
+    // The host's base list as received: colour, base, colour, base, ...
+    std::vector<int32_t> ReceivedBaseList;
+    // Host: the players whose vehicle list has come (one per join).
+    std::vector<uint32_t> ListsReceived;
+    // A size error's box shows at most once a second (tick count of the last).
+    int32_t LastSizeErrorBox = 0;
+    bool SizeErrorShown = false;
+    // Started with "-developer": only then does a remote shutdown end us.
+    bool StartedAsDeveloper = false;
+    // Tick count at which the program ends (a remote shutdown), -1 never.
+    int32_t ShutdownTime = -1;
+};
+
+struct Game : TGameClock, TMatchFlags, TMapState, TTerrainTables, TTeamTable, TNetLobby {
     Game(SoundOut& sound, Ui& ui, NetOut& net, uint32_t seed = 1)
         : Sound(sound), TheUi(ui), Net(net), Rng(seed) {}
     Game(const Game&) = delete;

@@ -79,14 +79,17 @@ class NetOut {
     virtual ~NetOut() = default;
     virtual uint32_t LocalPlayerId() = 0;
     virtual bool IsHost() = 0;
-    // A local player's vehicle changed its looks on the start screen.
-    virtual void SendSetup(int tank) = 0;
+    // Vehicle tank's new looks (colours 0x00BBGGRR, paint job -1 none): a
+    // host sends what it applied, a client asks for a change it applies only
+    // when the host's copy comes back.
+    virtual void SendAppearance(int tank, int32_t body, int32_t second, int32_t paintJob) = 0;
     // Vehicle tank's machine gun starts (+1) or stops (-1) sounding.
     virtual void SendGunSound(int tank, int onOff) = 0;
     virtual void SendPositionalSound(int sound, TVector at) = 0;
     virtual void SendRail(TVector start, TVector end, int32_t gameTime) = 0;
-    // A new entry of the bomblet, rocket, BFG ball or mine pool.
-    virtual void SendBomblet(int bomblet) = 0;
+    // The count new bomblets of one cluster shot, from pool index first (one
+    // event); a new entry of the rocket, BFG ball or mine pool.
+    virtual void SendBomblets(int first, int count) = 0;
     virtual void SendRocket(int rocket) = 0;
     virtual void SendBfgBall(int ball) = 0;
     virtual void SendMine(int mine) = 0;
@@ -114,19 +117,21 @@ class NetOut {
     virtual void SendPing() = 0;
     // The developers' key: ends the program on every machine.
     virtual void SendRemoteShutdown() = 0;
-    // The team scores changed (a cow was scored).
+    // The scores changed (a kill, a cow scored): every frag, death and team score.
     virtual void SendScore() = 0;
+    // The regular game status (without guarantee).
+    virtual void SendStatus() = 0;
 };
 
 class NullNetOut : public NetOut {
   public:
     uint32_t LocalPlayerId() override { return 0; }
     bool IsHost() override { return true; }
-    void SendSetup(int) override {}
+    void SendAppearance(int, int32_t, int32_t, int32_t) override {}
     void SendGunSound(int, int) override {}
     void SendPositionalSound(int, TVector) override {}
     void SendRail(TVector, TVector, int32_t) override {}
-    void SendBomblet(int) override {}
+    void SendBomblets(int, int) override {}
     void SendRocket(int) override {}
     void SendBfgBall(int) override {}
     void SendMine(int) override {}
@@ -145,6 +150,7 @@ class NullNetOut : public NetOut {
     void SendPing() override {}
     void SendRemoteShutdown() override {}
     void SendScore() override {}
+    void SendStatus() override {}
 };
 
 // ---------------------------------------------------------------------------

@@ -56,12 +56,12 @@ class TForm1 {
     void TimerTimer();
 
     void Show() {
-        Visible = true;
+        Visible = G.GameWindowShown = true;
         FormShow();
         FormActivate();
     }
     void Hide() {
-        Visible = false;
+        Visible = G.GameWindowShown = false;
         FormHide();
     }
     // The tick timer runs exactly while the window owns a surface.

@@ -10,6 +10,7 @@
 #include "core/vkeys.h"
 #include "frontend/game_window.h"
 #include "frontend/settings_file.h"
+#include "match/net_receive.h"
 #include "world/maps.h"
 
 namespace {
@@ -181,6 +182,7 @@ void TStartForm::FormDeactivate() {
 
 void TStartForm::Close() {
     if (QuitWhenSeen) return; // already closing, waiting for the player
+    CloseSession();
     if (!G.ScreenSaverMode && !SaveSettingsFromControls().empty() && MessagesWait) {
         // What could not be saved is said before the window goes away.
         QuitWhenSeen = true;
@@ -514,7 +516,7 @@ void TStartForm::CheckCheatFlags() {
 TStartResult TStartForm::StartClick(TStartKind kind) {
     const bool network = kind == startNetwork || kind == startSplitScreenNetwork;
     const bool two = kind == startSplitScreen || kind == startSplitScreenNetwork;
-    if (network && !NetworkAvailable) {
+    if (network && !NetworkForm) {
         // Said at once: no name to fix first for a game that cannot be had.
         G.TheUi.MessageBox("Network play is not in this build yet.");
         return TStartResult::NoNetworkPlay;
@@ -548,6 +550,7 @@ TStartResult TStartForm::StartClick(TStartKind kind) {
     for (int i = 0; i < G.Sound.SoundCount(); ++i)
         G.Sound.Stop(i);
     CopyTauntBoxes();
+    CloseSession();
     if (network && G.CheatFlags != 0) {
         G.TheUi.MessageBox("So, you're a Wuss huh? No network play for you!!!");
         G.Start.TankSetups[0].Name = "Kill_me";
@@ -555,9 +558,11 @@ TStartResult TStartForm::StartClick(TStartKind kind) {
         return TStartResult::Refused;
     }
     if (network) {
-        // The session dialog comes with network play.
-        G.TheUi.MessageBox("Network play is not in this build yet.");
-        return TStartResult::NoNetworkPlay;
+        // The game starts once the dialog has opened a session.
+        ClearReadiness(G);
+        NetworkForm->FormShow(static_cast<int>(Style), G.Start.TankSetups[0].Name);
+        NetworkStartPending = true;
+        return TStartResult::NetworkDialog;
     }
     G.ClientMode = false;
     G.Start.NewGameRequested = true;
@@ -632,4 +637,31 @@ bool TStartForm::KeyDown(int vk) {
         return true;
     }
     return false;
+}
+
+// --- network ------------------------------------------------------------------
+
+void TStartForm::CloseSession() {
+    if (!Net || !Net->IsOpen()) return;
+    G.TheUi.SetCaption("Moorclash (Closing connection)");
+    Net->Close();
+    G.TheUi.SetCaption("Moorclash");
+}
+
+void TStartForm::NetworkPass() {
+    if (NetworkStartPending && NetworkForm && !NetworkForm->Visible) {
+        NetworkStartPending = false;
+        // Cancelled, or no session came of it: the start screen stays as it was.
+        if (NetworkForm->Result != TNetworkForm::TResult::Ok || !Net || !Net->IsOpen()) return;
+        G.ClientMode = !Net->IsHost();
+        G.Start.NewGameRequested = true;
+        GameStarted = true;
+        G.TheUi.SetCaption("Moorclash");
+        G.LevelRunning = false;
+        HandOver();
+        // The host plays at once; a client waits for the set-up, the map, the
+        // vehicle list and the scores.
+        if (!G.ClientMode) ShowGameWindow();
+    }
+    if (ClientReady(G) && GameWindow && !GameWindow->Visible) ShowGameWindow();
 }

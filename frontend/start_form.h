@@ -16,6 +16,7 @@
 #include "core/game.h"
 #include "core/image.h"
 #include "frontend/application.h"
+#include "frontend/network_form.h"
 #include "world/level_list.h"
 
 struct TSettings;
@@ -50,6 +51,7 @@ enum class TStartResult {
     Started,       // a new game is requested and the game window shown
     Refused,       // a check said no (the message has been shown)
     NoNetworkPlay, // a network start passed its checks, but this build has no network dialog
+    NetworkDialog, // a network start passed its checks and the network dialog is shown
 };
 
 // Entry k of the player selector: "Player 1", "Player 2", "Bot 1" .. "Bot 62".
@@ -161,6 +163,18 @@ class TStartForm {
     // Esc on the start screen once a game is running: back into it.
     void ContinueGame();
 
+    // --- network ----------------------------------------------------------
+    // Every pass of the loop: a network start goes on once its dialog has
+    // closed, and a client's game window comes up once it has all it needs.
+    void NetworkPass();
+    // An open session is closed, saying so in the caption meanwhile.
+    void CloseSession();
+    // The session network games run in, and the dialog that opens it (none:
+    // no network play in this run: the network buttons say so at once).
+    Session* Net = nullptr;
+    TNetworkForm* NetworkForm = nullptr;
+    bool NetworkStartPending = false;
+
     // --- screen saver -----------------------------------------------------
     // Each activation: the program started as a screen saver plays the bots'
     // show, a second after the start screen came up.
@@ -246,9 +260,6 @@ class TStartForm {
     // The display the game window uses, taken from the options when a game
     // is shown (read by the game window).
     bool Windowed = true;
-    // The build has network play (its session dialog); without it the
-    // network buttons say so at once.
-    bool NetworkAvailable = false;
     // Messages wait on the start screen until dismissed (the program's
     // window), rather than passing by on a console.
     bool MessagesWait = false;

@@ -109,8 +109,9 @@ void SetupStep(Game& g, int32_t nowMs) {
             g.Tanks[1].IsBot = !g.TwoPlayers;
         }
         if (g.NetworkGame) {
+            // Bots carry 0: a message for a bot goes to every machine.
             for (int i = 0; i < std::min(2, static_cast<int>(g.TankCount)); ++i)
-                g.Tanks[i].PlayerId = g.LocalPlayerId;
+                g.Tanks[i].PlayerId = g.Tanks[i].IsBot ? 0 : g.LocalPlayerId;
         }
         for (int i = 2; i < g.TankCount; ++i)
             g.Tanks[i].IsBot = true;
@@ -144,10 +145,20 @@ void ApplyChangedSetups(Game& g) {
         TTankSetup& slot = g.Start.TankSetups[s];
         if (i < 0 || !slot.Changed) continue;
         slot.Changed = false;
+        if (g.ClientMode) {
+            // The host decides: the new looks come back with its echo.
+            const int32_t paint = slot.Pattern >= 0 && slot.Pattern <= 6 ? slot.Pattern : -1;
+            g.Net.SendAppearance(i, PackColour(HsbToRgb(slot.Colour1)),
+                                 PackColour(HsbToRgb(slot.Colour2)), paint);
+            continue;
+        }
         CopyAppearance(g, slot, i);
         if (g.TeamGame) FollowColourToTeam(g, i);
-        if (g.NetworkGame) g.Net.SendSetup(i);
-        if (g.ClientMode) continue;
+        if (g.NetworkGame) {
+            const TTank& t = g.Tanks[i];
+            g.Net.SendAppearance(i, PackColour(t.BodyColour), PackColour(t.SecondColour),
+                                 t.PaintJob);
+        }
         applied = true;
     }
     if (!applied || (g.NetworkGame && !g.CaptureTheCow)) return;

@@ -45,7 +45,7 @@ void AuthoritativeSimulation(Game& g) {
     }
     if (g.CaptureTheCow) CowsAndBases(g);
     if (g.NetworkGame && g.SendStatusNow) {
-        BroadcastTankStatus(g);
+        BroadcastScore(g);
         g.SendStatusNow = false;
     }
     if (g.LevelRunning) WinnerCheck(g);

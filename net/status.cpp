@@ -1,5 +1,165 @@
 #include "net/status.h"
 
-// The status messages come with network play.
-void BroadcastTankStatus(Game&) {}
-void BroadcastGameStatus(Game&) {}
+#include <algorithm>
+#include <cmath>
+
+#include "sim/projectiles.h"
+#include "sim/sounds.h"
+#include "sim/vehicles.h"
+
+namespace {
+
+constexpr float NoOne = -1;
+constexpr int CowAtHomeState = 254;
+constexpr int CowLooseState = 255;
+constexpr int SoundMoo = 16;
+
+bool Finite(std::initializer_list<float> values) {
+    for (float f : values)
+        if (!std::isfinite(f)) return false;
+    return true;
+}
+
+// An index carried in a float: rounded, -1 when it names nothing below limit.
+int IndexOf(float f, int limit) {
+    if (!std::isfinite(f)) return -1;
+    const double r = std::nearbyint(static_cast<double>(f));
+    return r >= 0 && r < limit ? static_cast<int>(r) : -1;
+}
+
+} // namespace
+
+void BroadcastScore(Game& g) {
+    g.Net.SendScore();
+}
+
+void BroadcastGameStatus(Game& g) {
+    g.Net.SendStatus();
+}
+
+void StatusOf(const Game& g, TStatusMsg& m) {
+    m.Stamp = g.GameTime;
+    m.Vehicles.resize(static_cast<size_t>(g.TankCount));
+    for (int i = 0; i < g.TankCount; ++i) {
+        const TTank& t = g.Tanks[i];
+        m.Vehicles[i] = {static_cast<float>(t.Position.x), static_cast<float>(t.Position.y),
+                         static_cast<float>(t.Heading),    static_cast<float>(t.TurretAngle),
+                         static_cast<float>(t.Health),     static_cast<float>(t.ReloadPercent)};
+    }
+    m.Homing.clear();
+    m.Guided.clear();
+    for (int k = 0; k < g.Rockets.Count; ++k) {
+        const TRocket& r = g.Rockets[k];
+        if (r.Kind == 1 && m.Homing.size() < 255) {
+            m.Homing.push_back({static_cast<float>(r.Position.x), static_cast<float>(r.Position.y),
+                                static_cast<float>(r.Angle), static_cast<float>(r.Target)});
+        } else if (r.Kind == 2 && m.Guided.size() < 255) {
+            const bool steered = IsTankIndex(g, r.Owner) && g.Tanks[r.Owner].Alive &&
+                                 g.Tanks[r.Owner].GuidedMissile == k;
+            m.Guided.push_back({static_cast<float>(r.Position.x), static_cast<float>(r.Position.y),
+                                static_cast<float>(r.Angle),
+                                steered ? static_cast<float>(r.Owner) : NoOne});
+        }
+    }
+    // Bullets are read through the pool's count and index alone.
+    m.Bullets.clear();
+    for (int k = 0; k < g.Bullets.Count && m.Bullets.size() < 65535; ++k) {
+        const TBullet& b = g.Bullets[k];
+        if (b.Spent) continue;
+        m.Bullets.push_back({static_cast<float>(b.Position.x), static_cast<float>(b.Position.y),
+                             static_cast<float>(b.Velocity.x), static_cast<float>(b.Velocity.y)});
+    }
+    m.Cows.clear();
+    if (g.CaptureTheCow)
+        for (int t = 0; t < g.TeamCount; ++t) {
+            const TTeam& team = g.Teams[t];
+            const int state = team.CowAtHome         ? CowAtHomeState
+                              : team.CowCarrier >= 0 ? team.CowCarrier
+                                                     : CowLooseState;
+            m.Cows.push_back({static_cast<float>(team.Colour), static_cast<float>(state),
+                              static_cast<float>(team.CowPosition.x),
+                              static_cast<float>(team.CowPosition.y),
+                              static_cast<float>(team.CowHeading)});
+        }
+}
+
+TScoreMsg ScoreOf(const Game& g) {
+    TScoreMsg m;
+    for (int i = 0; i < g.TankCount; ++i)
+        m.Tanks.push_back({Clamp16(g.Tanks[i].Frags), Clamp16(g.Tanks[i].Deaths)});
+    for (int t = 0; t < g.TeamCount && t < MaxTeams; ++t) {
+        const TTeam& team = g.Teams[t];
+        m.Teams.push_back({Clamp16(team.Colour), Clamp16(team.Cows), Clamp16(team.TeamFrags),
+                           Clamp16(team.TeamDeaths)});
+    }
+    return m;
+}
+
+void ApplyStatus(Game& g, const TStatusMsg& m) {
+    for (int i = 0; i < g.TankCount; ++i)
+        g.Tanks[i].GuidedMissile = -1;
+    for (int k = g.Rockets.Count - 1; k >= 0; --k)
+        if (g.Rockets[k].Kind == 1 || g.Rockets[k].Kind == 2) RemoveRocket(g, k);
+    const int n = std::min<int>(static_cast<int>(m.Vehicles.size()), g.TankCount);
+    for (int i = 0; i < n; ++i) {
+        const TVehicleStatus& v = m.Vehicles[i];
+        if (!Finite({v.X, v.Y, v.Heading, v.TurretAngle, v.Health, v.ReloadPercent})) continue;
+        TTank& t = g.Tanks[i];
+        t.SnapshotPosition = {v.X, v.Y};
+        t.SnapshotHeading = NormalizeAngle(v.Heading);
+        // Until clients predict between reports, they stand where reported.
+        t.Position = t.SnapshotPosition;
+        t.Heading = t.SnapshotHeading;
+        RefreshWorldCorners(t);
+        t.TurretAngle = NormalizeAngle(v.TurretAngle);
+        t.Health = v.Health;
+        t.ReloadPercent = std::clamp(RoundEven(v.ReloadPercent), 0, 100);
+    }
+    for (int kind = 1; kind <= 2; ++kind)
+        for (const TMissileStatus& s : kind == 1 ? m.Homing : m.Guided) {
+            if (!Finite({s.X, s.Y, s.Angle}) || g.Rockets.Full()) continue;
+            TRocket r;
+            r.Kind = kind;
+            r.Position = r.PrevPosition = r.PrevPrevPosition = {s.X, s.Y};
+            r.Angle = NormalizeAngle(s.Angle);
+            const int who = IndexOf(s.Who, g.TankCount);
+            if (kind == 1)
+                r.Target = who;
+            else
+                r.Owner = who;
+            const int k = g.Rockets.Add(r);
+            if (kind == 2 && who >= 0) g.Tanks[who].GuidedMissile = k;
+        }
+    g.Bullets.Clear();
+    for (const TBulletStatus& s : m.Bullets) {
+        if (!Finite({s.X, s.Y, s.Vx, s.Vy})) continue;
+        TBullet b;
+        b.Position = b.Origin = b.PrevPosition = b.TrailPosition = {s.X, s.Y};
+        b.Velocity = {s.Vx, s.Vy};
+        b.FireTime = m.Stamp;
+        if (g.Bullets.Add(b) < 0) break;
+    }
+    if (g.CaptureTheCow)
+        for (const TCowStatus& c : m.Cows) {
+            if (!Finite({c.Colour, c.State, c.X, c.Y, c.Heading})) continue;
+            int t = -1;
+            const double colour = std::nearbyint(static_cast<double>(c.Colour));
+            for (int k = 0; k < g.TeamCount; ++k)
+                if (g.Teams[k].Colour == colour) t = k;
+            if (t < 0) continue;
+            TTeam& team = g.Teams[t];
+            team.CowPosition = {c.X, c.Y};
+            team.CowHeading = NormalizeAngle(c.Heading);
+            const double s = std::nearbyint(static_cast<double>(c.State));
+            if (team.CowAtHome && s != CowAtHomeState) {
+                team.CowLeftTime = m.Stamp;
+                PlaySoundAt(g, SoundMoo, team.CowPosition);
+            }
+            team.CowAtHome = s == CowAtHomeState;
+            const int carrier = s >= CowAtHomeState ? -1 : IndexOf(c.State, g.TankCount);
+            if (carrier != team.CowCarrier) PlaySoundAt(g, SoundMoo, team.CowPosition);
+            team.CowCarrier = carrier;
+        }
+    g.StatusReceived = true;
+    g.LastServerUpdate = m.Stamp;
+}

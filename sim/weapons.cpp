@@ -125,6 +125,8 @@ void FireMachineGun(Game& g, int i) {
 
 // --- Railgun -------------------------------------------------------------------
 
+} // namespace
+
 void StrewRailParticles(Game& g, TVector start, TVector end) {
     const int32_t count = RoundEven(Distance(start, end));
     for (int n = 0; n < count && !g.Particles.Full(); ++n) {
@@ -140,6 +142,8 @@ void StrewRailParticles(Game& g, TVector start, TVector end) {
         g.Particles.Add(p);
     }
 }
+
+namespace {
 
 void FireRailgun(Game& g, int i) {
     TTank& t = g.Tanks[i];
@@ -177,6 +181,7 @@ void FireClusterBomb(Game& g, int i) {
     if (g.Bomblets.Full()) return;
     TTank& t = g.Tanks[i];
     t.NextFireTime = g.GameTime + (QuickReload(g, i) ? 300 : 1500);
+    const int first = g.Bomblets.Count;
     for (int n = 0; n < BombletsPerShot && !g.Bomblets.Full(); ++n) {
         const double across = t.Sort == sortHummer ? g.Rng.Real() - 0.5 : 0;
         const TMuzzle m = PodMuzzleOf(t, across);
@@ -191,9 +196,10 @@ void FireClusterBomb(Game& g, int i) {
         b.Origin = b.Position = m.At;
         b.LaunchTime = g.GameTime;
         b.FuseTime = g.GameTime + RoundEven(((fuse - 0.5) * 0.4 + 1) * 800);
-        const int k = g.Bomblets.Add(b);
-        if (TellsClients(g)) g.Net.SendBomblet(k);
+        g.Bomblets.Add(b);
     }
+    // The whole shot travels as one event.
+    if (TellsClients(g)) g.Net.SendBomblets(first, g.Bomblets.Count - first);
 }
 
 // --- Rockets and missiles ----------------------------------------------------------

@@ -7,3 +7,6 @@
 // Vehicle i's part of the tick (the authority only, while the level runs,
 // after its self-destruct step).
 void FireStep(Game& g, int i);
+// The railgun's trail from start to end: one particle per pixel while the
+// pool has room (also what a client draws for the host's shot).
+void StrewRailParticles(Game& g, TVector start, TVector end);

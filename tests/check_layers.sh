@@ -16,7 +16,7 @@ declare -A allowed=(
   [match]="core world sim net match"
   [render]="core world sim net match render"
   [frontend]="core world sim net match render frontend"
-  [platform]="core world render platform"
+  [platform]="core world net render platform"
   [app]="core world sim net match render frontend platform app"
 )
 ours="core world sim net match render frontend platform app"

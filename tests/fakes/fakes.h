@@ -48,10 +48,14 @@ class FakeNet : public NullNetOut {
     bool Host = true;
     uint32_t Id = 7;
     std::vector<int> SetupsSent;
+    std::vector<int32_t> AppearanceColours;
     std::vector<std::string> Events;
     uint32_t LocalPlayerId() override { return Id; }
     bool IsHost() override { return Host; }
-    void SendSetup(int tank) override { SetupsSent.push_back(tank); }
+    void SendAppearance(int tank, int32_t body, int32_t, int32_t) override {
+        SetupsSent.push_back(tank);
+        AppearanceColours.push_back(body);
+    }
     void SendGunSound(int tank, int onOff) override { Say("gun " + N(tank) + " " + N(onOff)); }
     void SendPositionalSound(int sound, TVector at) override {
         Say("sound " + N(sound) + " at " + P(at));
@@ -59,7 +63,9 @@ class FakeNet : public NullNetOut {
     void SendRail(TVector a, TVector b, int32_t t) override {
         Say("rail " + P(a) + " " + P(b) + " " + N(t));
     }
-    void SendBomblet(int i) override { Say("bomblet " + N(i)); }
+    void SendBomblets(int first, int count) override {
+        Say("bomblets " + N(first) + " x" + N(count));
+    }
     void SendRocket(int i) override { Say("rocket " + N(i)); }
     void SendBfgBall(int i) override { Say("bfg " + N(i)); }
     void SendMine(int i) override { Say("mine " + N(i)); }

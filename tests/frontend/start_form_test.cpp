@@ -216,7 +216,11 @@ TEST(StartForm, NetworkStartsCheckNamesAndCheats) {
     EXPECT_FALSE(f.FocusNameBox);
     rig.TheUi.Boxes.clear();
     // The checks, as a build with network play makes them.
-    f.NetworkAvailable = true;
+    NullSession none;
+    TNetworkForm dialog;
+    dialog.FormCreate(&none, &rig.TheUi);
+    f.Net = &none;
+    f.NetworkForm = &dialog;
     EXPECT_EQ(f.StartClick(startNetwork), TStartResult::Refused);
     ASSERT_EQ(rig.TheUi.Boxes.size(), 1u);
     EXPECT_EQ(rig.TheUi.Boxes[0], "Please enter an original name instead of pLaYeR 1");
@@ -226,7 +230,12 @@ TEST(StartForm, NetworkStartsCheckNamesAndCheats) {
     // Player 2's name counts only with two local players; the controls go to it.
     f.NameChange("Ann");
     rig.g().Start.TankSetups[1].Name = "Player 2";
-    EXPECT_EQ(f.StartClick(startNetwork), TStartResult::NoNetworkPlay);
+    EXPECT_EQ(f.StartClick(startNetwork), TStartResult::NetworkDialog);
+    EXPECT_TRUE(dialog.Visible);
+    // A cancelled dialog leaves everything as it was.
+    dialog.CancelBtnClick();
+    f.NetworkPass();
+    EXPECT_FALSE(f.GameStarted);
     EXPECT_EQ(f.StartClick(startSplitScreenNetwork), TStartResult::Refused);
     EXPECT_EQ(f.EditedSetup, 1);
     EXPECT_EQ(rig.TheUi.Boxes.back(), "Please enter an original name instead of Player 2");

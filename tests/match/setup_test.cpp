@@ -236,10 +236,14 @@ TEST(ChangedSetups, ANetworkClientChangesOnlyItsOwnPlayers) {
         s.Changed = true;
     }
     const TRgb before = g.Tanks[0].BodyColour;
+    const TRgb ownBefore = g.Tanks[2].BodyColour;
     ApplyChangedSetups(g);
-    EXPECT_EQ(g.Tanks[2].BodyColour, HsbToRgb({512, 255, 255}));
+    // The change is asked of the host; it shows when the host's echo comes.
+    EXPECT_EQ(g.Tanks[2].BodyColour, ownBefore);
     EXPECT_EQ(g.Tanks[0].BodyColour, before);
     EXPECT_EQ(rig.Net.SetupsSent, (std::vector<int>{2}));
+    EXPECT_EQ(rig.Net.AppearanceColours,
+              (std::vector<int32_t>{PackColour(HsbToRgb({512, 255, 255}))}));
     EXPECT_FALSE(g.Start.TankSetups[0].Changed);
     EXPECT_TRUE(g.Start.TankSetups[2].Changed); // a bot's slot is not this machine's
 }

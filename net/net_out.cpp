@@ -1,0 +1,295 @@
+#include "net/net_out.h"
+
+#include <algorithm>
+
+#include "core/colours.h"
+#include "net/status.h"
+#include "sim/teams.h"
+#include "world/map_file.h"
+
+namespace {
+
+TRgb Unpack(int32_t c) {
+    return {static_cast<uint8_t>(c & 255), static_cast<uint8_t>((c >> 8) & 255),
+            static_cast<uint8_t>((c >> 16) & 255)};
+}
+
+uint8_t Byte(int v) {
+    return static_cast<uint8_t>(std::clamp(v, 0, 255));
+}
+
+float F(double v) {
+    return static_cast<float>(v);
+}
+
+void AddPath(std::vector<float>& v, const TTrajectory& p) {
+    for (double x :
+         {p.C.x, p.C.y, static_cast<double>(p.StartTime), p.A.x, p.A.y, p.F.x, p.F.y, p.K})
+        v.push_back(F(x));
+}
+
+} // namespace
+
+TTankEntry TankEntryOf(const TTank& t) {
+    TTankEntry e;
+    e.Name = t.Name;
+    e.PlayerId = static_cast<uint32_t>(t.PlayerId);
+    e.Body = t.BodyColour;
+    e.Second = t.SecondColour;
+    e.PaintJob = t.PaintJob < 0 ? 255 : Byte(t.PaintJob);
+    e.Weapon = Byte(t.Weapon);
+    e.Sort = Byte(t.Sort);
+    e.IsBot = t.IsBot ? 1 : 0;
+    return e;
+}
+
+TSetupMsg SetupOf(const Game& g) {
+    TSetupMsg m;
+    m.FragLimit = static_cast<uint16_t>(std::clamp(g.FragLimit, 0, 65535));
+    m.Style = g.CaptureTheCow ? 2 : g.TeamGame ? 1 : 0;
+    m.UseBases = g.UseBases ? 1 : 0;
+    m.ArmourLight = static_cast<uint16_t>(std::clamp(g.ArmourLight, 0, 65535));
+    m.TankIndicators = g.TankIndicators ? 1 : 0;
+    m.ServerTime = g.GameTime;
+    m.ServerId = static_cast<uint32_t>(g.LocalPlayerId);
+    m.MapChecksum = MapChecksum(g);
+    m.MapName = g.CurrentMapName;
+    return m;
+}
+
+bool MapMsgOf(const Game& g, TMapMsg& m) {
+    if (g.MapWidth <= 0 || g.MapHeight <= 0 || g.MapWidth > 255 || g.MapHeight > 255) return false;
+    m.Width = static_cast<uint8_t>(g.MapWidth);
+    m.Height = static_cast<uint8_t>(g.MapHeight);
+    m.Cells.resize(static_cast<size_t>(g.MapWidth) * g.MapHeight);
+    for (int r = 0; r < g.MapHeight; ++r)
+        for (int c = 0; c < g.MapWidth; ++c)
+            m.Cells[static_cast<size_t>(c) + static_cast<size_t>(r) * g.MapWidth] =
+                static_cast<uint16_t>(g.MapCells(c, r) & 0xFFFF);
+    return true;
+}
+
+uint32_t SessionNetOut::Server() const {
+    return TheSession.HostPlayerId();
+}
+
+void SessionNetOut::Put(uint32_t to, const TBlock& block, bool guaranteed) {
+    if (!Open()) return;
+    if (to != AllPlayers && to == TheSession.LocalPlayerId()) return;
+    TheSession.Send(to, block.data(), block.size(), guaranteed);
+}
+
+void SessionNetOut::Event(uint8_t code, std::vector<float> values) {
+    if (!Open()) return;
+    TEventMsg m;
+    m.Code = code;
+    m.Values = std::move(values);
+    Put(AllPlayers, EncodeEvent(m));
+}
+
+void SessionNetOut::SendAppearance(int tank, int32_t body, int32_t second, int32_t paintJob) {
+    if (!Open() || !IsTankIndex(*G, tank)) return;
+    TAppearanceMsg m;
+    m.Tank = Byte(tank);
+    m.Body = Unpack(body);
+    m.Second = Unpack(second);
+    m.PaintJob = paintJob < 0 ? 255 : Byte(paintJob);
+    Put(TheSession.IsHost() ? AllPlayers : Server(), EncodeAppearance(m));
+}
+
+void SessionNetOut::SendAppearanceOf(int tank, uint32_t to) {
+    if (!Open() || !IsTankIndex(*G, tank)) return;
+    const TTank& t = G->Tanks[tank];
+    TAppearanceMsg m;
+    m.Tank = Byte(tank);
+    m.Body = t.BodyColour;
+    m.Second = t.SecondColour;
+    m.PaintJob = t.PaintJob < 0 ? 255 : Byte(t.PaintJob);
+    Put(to, EncodeAppearance(m));
+}
+
+void SessionNetOut::SendGunSound(int tank, int onOff) {
+    Event(evGunSound, {F(tank), F(onOff)});
+}
+
+void SessionNetOut::SendPositionalSound(int sound, TVector at) {
+    Event(evSound, {F(sound), F(at.x), F(at.y)});
+}
+
+void SessionNetOut::SendRail(TVector start, TVector end, int32_t gameTime) {
+    Event(evRail, {F(start.x), F(start.y), F(end.x), F(end.y), F(gameTime)});
+}
+
+void SessionNetOut::SendBomblets(int first, int count) {
+    if (!Open() || count <= 0 || first < 0 || first + count > G->Bomblets.Count) return;
+    std::vector<float> v{F(count)};
+    for (int k = first; k < first + count; ++k) {
+        const TBomblet& b = G->Bomblets[k];
+        for (double x : {b.Origin.x, b.Origin.y, b.Velocity.x, b.Velocity.y,
+                         static_cast<double>(b.LaunchTime), static_cast<double>(b.FuseTime)})
+            v.push_back(F(x));
+    }
+    Event(evBomblets, std::move(v));
+}
+
+void SessionNetOut::SendRocket(int rocket) {
+    if (!Open() || rocket < 0 || rocket >= G->Rockets.Count) return;
+    const TRocket& r = G->Rockets[rocket];
+    std::vector<float> v{F(r.Id)};
+    AddPath(v, r.Path);
+    Event(evRocket, std::move(v));
+}
+
+void SessionNetOut::SendBfgBall(int ball) {
+    if (!Open() || ball < 0 || ball >= G->BfgBalls.Count) return;
+    const TBfgBall& b = G->BfgBalls[ball];
+    std::vector<float> v{F(b.Id), F(b.Owner)};
+    AddPath(v, b.Path);
+    Event(evBfgBall, std::move(v));
+}
+
+void SessionNetOut::SendMine(int mine) {
+    if (!Open() || mine < 0 || mine >= G->Mines.Count) return;
+    const TMine& m = G->Mines[mine];
+    Event(evMineLaid, {F(m.Id), F(m.Position.x), F(m.Position.y)});
+}
+
+void SessionNetOut::SendExplosion(int kind, TVector at) {
+    Event(evExplosion, {F(kind), F(at.x), F(at.y)});
+}
+
+void SessionNetOut::SendRocketExploded(int32_t id) {
+    Event(evRocketGone, {F(id)});
+}
+
+void SessionNetOut::SendBfgExploded(int32_t id) {
+    Event(evBfgBurst, {F(id)});
+}
+
+void SessionNetOut::SendMineExploded(int32_t id) {
+    Event(evMineGone, {F(id)});
+}
+
+void SessionNetOut::SendKill(int victim, int killer) {
+    Event(evKill, {F(victim), F(killer)});
+}
+
+void SessionNetOut::SendMultiKill(int tank, int count) {
+    Event(evMultiKill, {F(tank), F(count)});
+}
+
+void SessionNetOut::SendText(uint32_t to, int kind, const std::string& text) {
+    if (text.empty()) return; // an empty text is never sent
+    TTextMsg m;
+    m.Kind = Byte(kind);
+    m.Text = text;
+    Put(to, EncodeText(m));
+}
+
+void SessionNetOut::SendOrder(uint32_t to, int mate, int order, int from) {
+    TOrderMsg m;
+    m.Mate = Byte(mate);
+    m.Order = Byte(order);
+    m.From = Byte(from);
+    Put(to, EncodeOrder(m));
+}
+
+void SessionNetOut::SendControl(int tank, int action, bool pressed) {
+    if (!Open() || !IsTankIndex(*G, tank)) return;
+    TControlMsg m;
+    m.Action = static_cast<uint8_t>(action & 63);
+    m.Seat = G->Tanks[tank].Seat & 1;
+    m.Released = !pressed;
+    Put(AllPlayers, EncodeControl(m));
+}
+
+void SessionNetOut::SendPing() {
+    if (!Open()) return;
+    G->PingSentTick = G->TickNow;
+    SendPingTo(Server());
+}
+
+void SessionNetOut::SendPingTo(uint32_t to) {
+    if (!Open()) return;
+    G->TheUi.DebugLine("->ping");
+    Put(to, EncodePing(G->TickNow - G->ClockOffset));
+}
+
+void SessionNetOut::SendRemoteShutdown() {
+    if (!Open()) return;
+    G->TheUi.DebugLine("->kill!");
+    Put(Server(), EncodeKill());
+}
+
+void SessionNetOut::SendSetupTo(uint32_t to) {
+    if (!Open()) return;
+    G->TheUi.DebugLine("->setup");
+    Put(to, EncodeSetup(SetupOf(*G)));
+}
+
+void SessionNetOut::SendMapTo(uint32_t to) {
+    if (!Open()) return;
+    TMapMsg m;
+    if (!MapMsgOf(*G, m)) return;
+    G->TheUi.DebugLine("->map");
+    Put(to, EncodeMap(m));
+}
+
+void SessionNetOut::SendMapRequest() {
+    if (!Open()) return;
+    G->TheUi.DebugLine("->mapreq");
+    Put(Server(), EncodeMapReq());
+}
+
+void SessionNetOut::SendTankListTo(uint32_t to) {
+    if (!Open()) return;
+    std::vector<TTankEntry> entries;
+    for (int i = 0; i < G->TankCount; ++i)
+        entries.push_back(TankEntryOf(G->Tanks[i]));
+    G->TheUi.DebugLine("->tanklist");
+    Put(to, EncodeTanklist(entries));
+}
+
+void SessionNetOut::SendOwnTankList(const std::vector<TTankEntry>& entries) {
+    if (!Open()) return;
+    G->TheUi.DebugLine("->tanklist");
+    Put(Server(), EncodeTanklist(entries));
+}
+
+void SessionNetOut::SendScoreTo(uint32_t to) {
+    if (!Open()) return;
+    Put(to, EncodeScore(ScoreOf(*G), G->CaptureTheCow));
+}
+
+void SessionNetOut::SendBaseListTo(uint32_t to) {
+    if (!Open()) return;
+    const std::vector<TBaseListEntry> list = HostBaseList(*G);
+    TEventMsg m;
+    m.Code = evBaseList;
+    m.Values.push_back(F(static_cast<double>(list.size())));
+    for (const TBaseListEntry& e : list) {
+        m.Values.push_back(F(e.Colour));
+        m.Values.push_back(F(e.Base));
+    }
+    G->TheUi.DebugLine("->baselist");
+    Put(to, EncodeEvent(m));
+}
+
+void SessionNetOut::SendMineList() {
+    if (!Open()) return;
+    std::vector<float> v{F(G->Mines.Count)};
+    for (int k = 0; k < G->Mines.Count; ++k) {
+        const TMine& m = G->Mines[k];
+        v.push_back(F(m.Id));
+        v.push_back(F(m.Position.x));
+        v.push_back(F(m.Position.y));
+    }
+    Event(evMineList, std::move(v));
+}
+
+void SessionNetOut::SendStatus() {
+    if (!Open() || !TheSession.IsHost()) return;
+    StatusOf(*G, StatusScratch);
+    EncodeStatus(StatusScratch, StatusBlock);
+    Put(AllPlayers, StatusBlock, false);
+}

@@ -1,0 +1,130 @@
+// The session service on ENet: one UDP socket per machine, the host in the
+// middle of a star. Polled on the game's thread and never blocks it: only a
+// host name typed by the person is looked up on a short-lived thread of its
+// own. The frames are net/framing.h's.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "core/services.h"
+#include "net/framing.h"
+
+struct _ENetHost;
+struct _ENetPeer;
+struct _ENetEvent;
+
+// Where the search queries go. The real one is the session's own socket;
+// tests hand in a recorder, so that no broadcast ever leaves the machine.
+class DatagramOut {
+  public:
+    virtual ~DatagramOut() = default;
+    // address: IPv4 in host byte order.
+    virtual void SendTo(uint32_t address, uint16_t port, const uint8_t* data, size_t size) = 0;
+};
+
+struct TEnetSessionOptions {
+    std::string BindAddress;       // the host's address to listen on; empty: every address
+    uint32_t JoinTimeoutMs = 3000; // a connection without a join request is dropped after this
+    uint32_t PeerTimeoutMs = 2500; // a silent peer is dead after this (+ one 500 ms ping)
+    int MaxConnections = 64;
+    uint32_t ProtocolVersion = NetProtocolVersion; // another value: pretend to be another version
+    DatagramOut* Queries = nullptr;                // null: the session's own socket
+};
+
+// The machine's IPv4 interfaces, as the system lists them.
+std::vector<TNetInterface> LocalInterfaces();
+
+class EnetSession : public Session {
+  public:
+    EnetSession();
+    explicit EnetSession(const TEnetSessionOptions& options);
+    ~EnetSession() override;
+    EnetSession(const EnetSession&) = delete;
+    EnetSession& operator=(const EnetSession&) = delete;
+
+    bool Host(const std::string& sessionName, const std::string& playerName, uint16_t port,
+              std::string& error) override;
+    bool Join(const std::string& address, uint16_t port, const std::string& playerName,
+              std::string& error) override;
+    void Search(const std::string& host, uint16_t port) override;
+    bool IsOpen() const override;
+    bool IsHost() const override { return Hosting; }
+    uint32_t LocalPlayerId() const override { return LocalId; }
+    uint32_t HostPlayerId() const override { return HostId; }
+    void Send(uint32_t to, const uint8_t* data, size_t size, bool guaranteed) override;
+    void Relay(uint32_t from, uint32_t to, const uint8_t* data, size_t size) override;
+    void SetPlayerLimit(int limit) override;
+    bool Poll(TSessionEvent& event) override;
+    void Close() override;
+
+    // The port a hosted session listens on (0 when not hosting).
+    uint16_t Port() const { return HostPort; }
+    // Every machine of the session with its player name, this one included.
+    const std::map<uint32_t, std::string>& Players() const { return Roster; }
+
+    // ENet's hook for datagrams that are not ENet's: the search.
+    int Intercept(_ENetHost* host);
+
+  private:
+    struct TLookup;
+    static std::shared_ptr<TLookup> StartLookup(const std::string& name, uint16_t port);
+    void Connect();
+    void AskLookedUp();
+    void AskAt(uint32_t address, uint16_t port);
+    struct TPeer {
+        uint32_t Id = 0; // 0 until its join request is accepted
+        uint32_t ConnectedMs = 0;
+        bool Refused = false;
+    };
+    bool OpenNet(const std::string& bindAddress, uint16_t port, size_t peers);
+    void CloseNet(uint32_t reason);
+    void Service();
+    void OnConnect(_ENetPeer* peer, uint32_t data);
+    void OnReceive(_ENetPeer* peer, uint8_t channel, const uint8_t* data, size_t size);
+    void OnDisconnect(_ENetPeer* peer, uint32_t data);
+    void HostReceive(_ENetPeer* peer, TPeer& info, const TFrame& f);
+    void ClientReceive(const TFrame& f);
+    void Refuse(_ENetPeer* peer, uint32_t reason, const std::string& text);
+    void SendFrame(_ENetPeer* peer, const std::vector<uint8_t>& frame, bool reliable);
+    void SendToClients(const std::vector<uint8_t>& frame, uint32_t except, bool reliable);
+    _ENetPeer* PeerOf(uint32_t id);
+    void DropPeer(_ENetPeer* peer, uint32_t reason);
+    void AnswerQuery(_ENetHost* host, uint32_t nonce);
+    void TakeReply(uint32_t address, const TDiscoveryReply& reply);
+    void Push(TSessionEvent e) { Events.push_back(std::move(e)); }
+    uint32_t NowMs() const;
+
+    TEnetSessionOptions Options;
+    uint32_t MyConnectHash = 0;
+    _ENetHost* Net = nullptr;
+    bool Hosting = false;
+    bool Joining = false; // connecting or waiting for the accept
+    bool Joined = false;
+    uint32_t LocalId = 0;
+    uint32_t HostId = 0;
+    uint32_t JoinStartMs = 0;
+    uint32_t LastServiceMs = 0;
+    uint32_t NextId = 2;
+    uint16_t HostPort = 0;
+    int Limit = 0;
+    std::string SessionName;
+    std::string PlayerName;
+    std::string JoinTarget; // "address:port", for the person
+    _ENetPeer* Server = nullptr;
+    std::map<_ENetPeer*, TPeer> Peers;
+    std::map<uint32_t, std::string> Roster;
+    std::deque<TSessionEvent> Events;
+    // Names being looked up for a join and for a search.
+    std::shared_ptr<TLookup> JoinLookup, SearchLookup;
+    // The search under way: its nonce and the hosts that have answered.
+    uint32_t SearchNonce = 0;
+    std::set<std::pair<uint32_t, uint16_t>> Answered;
+    TReplyLimiter Limiter;
+};

@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Two programs on 127.0.0.1: a headless host with bots runs until SIGTERM
+# and exits 0; a headless client joins it for five seconds, prints the
+# joins and the level it plays, and exits 0.  Run as:
+#   network_processes.sh PROGRAM
+set -uo pipefail
+program="$1"
+work="$(mktemp -d)"
+trap 'kill "$host" 2>/dev/null; rm -rf "$work"' EXIT
+fail() { echo "network processes: $*"; echo "--- host"; cat "$work/host.log"; echo "--- client"; cat "$work/client.log" 2>/dev/null; exit 1; }
+
+# A UDP port nobody holds on 127.0.0.1 now.
+port=$(python3 -c 'import socket; s=socket.socket(socket.AF_INET, socket.SOCK_DGRAM); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+
+"$program" --headless --host "Moor Hall" --port "$port" --bots 4 --map "The Pit" --seed 5 >"$work/host.log" 2>&1 &
+host=$!
+for _ in $(seq 1 50); do grep -q "Level" "$work/host.log" && break; sleep 0.1; done
+kill -0 "$host" 2>/dev/null || fail "the host did not stay up"
+
+timeout -k 5 30 "$program" --headless --join "127.0.0.1:$port" --name Visitor --seconds 5 >"$work/client.log" 2>&1
+status=$?
+[ "$status" = 0 ] || fail "the client ended with $status"
+grep -q "Visitor joined the game" "$work/client.log" || fail "the client saw no join of its own player"
+grep -q " joined the game" "$work/host.log" || fail "the host saw nobody join"
+grep -q 'Level "The Pit"' "$work/client.log" || fail "the client did not name the level"
+
+kill -TERM "$host"
+wait "$host"
+status=$?
+trap 'rm -rf "$work"' EXIT
+[ "$status" = 0 ] || fail "the host ended with $status after SIGTERM"
+grep -q "Visitor left" "$work/host.log" || fail "the host did not see the client leave"
+echo "network processes: host and client played and ended cleanly"

@@ -1,0 +1,384 @@
+// A host and two clients in one process over the in-memory session: the
+// joining hand-shake, the map download, every action applied once on every
+// machine, and what a lying client cannot do.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+
+#include <unistd.h>
+
+#include "core/colours.h"
+#include "fakes/fakes.h"
+#include "fakes/loop_session.h"
+#include "match/match.h"
+#include "match/net_receive.h"
+#include "match/setup.h"
+#include "net/status.h"
+#include "sim/controls.h"
+#include "sim/messages.h"
+#include "sim/vehicles.h"
+#include "sim/weapons.h"
+#include "world/level_list.h"
+#include "world/map_file.h"
+#include "world/maps.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Walls round a field with four spawn cells (texture t has kind t).
+const char* const ArenaRows = "8 8 8 8 8 8 8 8\r\n8 4 0 0 0 0 4 8\r\n8 0 0 0 0 0 0 8\r\n"
+                              "8 0 0 0 0 0 0 8\r\n8 4 0 0 0 0 4 8\r\n8 8 8 8 8 8 8 8";
+const char* const OtherArenaRows = "8 8 8 8 8 8 8 8\r\n8 4 0 0 0 0 4 8\r\n8 0 0 12 12 0 0 8\r\n"
+                                   "8 0 0 0 0 0 0 8\r\n8 4 0 0 0 0 4 8\r\n8 8 8 8 8 8 8 8";
+
+struct Machine {
+    ManualClock Clock;
+    RecordingSound Sound;
+    RecordingUi TheUi;
+    LoopSession Net;
+    SessionNetOut Out;
+    std::unique_ptr<Game> G;
+    fs::path Folder;
+
+    Machine(LoopHub& hub, const std::string& name, uint32_t seed)
+        : Net(hub), Out(Net), G(MakeGame(Sound, TheUi, Out, seed)) {
+        Out.Attach(*G);
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        Folder = fs::temp_directory_path() / ("moor_net_" + std::string(info->name()) + "_" + name +
+                                              "_" + std::to_string(getpid()));
+        fs::remove_all(Folder);
+        fs::create_directories(Folder);
+        Game& g = *G;
+        g.ProgramFolder = Folder.string();
+        g.TextureCount = 6;
+        for (int k = 0; k < 6; ++k)
+            g.TerrainKind[k] = k;
+        g.LastTick = g.TickNow = Clock.Now;
+        g.NetworkGame = true;
+        g.Start.TankSetups[0].Name = name + " One";
+        g.Start.TankSetups[1].Name = name + " Two";
+        g.Start.TankSetups[0].Colour1 = {static_cast<int32_t>(256 * (seed % 6)), 255, 255};
+    }
+    ~Machine() {
+        std::error_code ec;
+        fs::remove_all(Folder, ec);
+    }
+    void WriteMap(const std::string& name, const char* rows) {
+        std::ofstream(Folder / (name + ".map"), std::ios::binary) << rows;
+    }
+    std::string ReadMap(const std::string& name) {
+        std::ifstream in(Folder / (name + ".map"), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    void ListLevels() {
+        TLevelLists lists;
+        BuildLevelList(*G, lists);
+        G->Start.LevelList = lists.AllLevels;
+    }
+    int Said(const std::string& line) const {
+        return static_cast<int>(std::count(TheUi.Console.begin(), TheUi.Console.end(), line));
+    }
+    Game& g() { return *G; }
+};
+
+// Hands every pending event to its machine until all are quiet; a client
+// that is ready shows its game window, as the front end would.
+void Pump(std::initializer_list<Machine*> machines) {
+    for (int round = 0; round < 100; ++round) {
+        bool busy = false;
+        for (Machine* m : machines) {
+            TSessionEvent e;
+            while (m->Net.Poll(e)) {
+                busy = true;
+                HandleSessionEvent(m->g(), m->Out, e);
+                if (ClientReady(m->g())) {
+                    m->g().GameWindowShown = true;
+                    EXPECT_EQ(StartNewMatch(m->g(), m->Clock.Now), "");
+                    m->g().MapReceived = true;
+                }
+            }
+        }
+        if (!busy) return;
+    }
+    ADD_FAILURE() << "the machines never fell quiet";
+}
+
+void StartHost(Machine& h) {
+    Game& g = h.g();
+    h.WriteMap("Arena", ArenaRows);
+    h.ListLevels();
+    g.Start.SelectedLevel = "Arena";
+    g.Start.BotCount = 1;
+    g.Start.TankSetups[2].Name = "Botty";
+    std::string error;
+    ASSERT_TRUE(h.Net.Host("DM_Moor", "Host One", 0, error));
+    ASSERT_EQ(StartNewMatch(g, h.Clock.Now), "");
+    g.GameWindowShown = true;
+}
+
+void Join(Machine& c, bool twoPlayers) {
+    Game& g = c.g();
+    c.ListLevels();
+    g.ClientMode = true;
+    g.TwoPlayers = twoPlayers;
+    g.Start.NewGameRequested = true;
+    std::string error;
+    ASSERT_TRUE(c.Net.Join("127.0.0.1", 0, "x", error));
+    g.LocalPlayerId = static_cast<int32_t>(c.Net.LocalPlayerId());
+}
+
+std::vector<std::string> Table(const Game& g) {
+    std::vector<std::string> rows;
+    for (int i = 0; i < g.TankCount; ++i)
+        rows.push_back(g.Tanks[i].Name + "/" + std::to_string(g.Tanks[i].PlayerId) + "/" +
+                       std::to_string(g.Tanks[i].Seat) + "/" +
+                       std::to_string(PackColour(g.Tanks[i].BodyColour)));
+    return rows;
+}
+
+} // namespace
+
+TEST(NetLobby, TwoClientsJoinDownloadTheMapAndAgree) {
+    LoopHub hub;
+    Machine host(hub, "Host", 1), ann(hub, "Ann", 2), bea(hub, "Bea", 3);
+    StartHost(host);
+    bea.WriteMap("Arena", OtherArenaRows); // Bea has another map of that name
+    Join(ann, true);
+    Pump({&host, &ann, &bea});
+    Join(bea, false);
+    Pump({&host, &ann, &bea});
+
+    // Ann lacked the map: she has the host's now. Bea keeps her own copy.
+    EXPECT_EQ(ann.ReadMap("Arena"), host.ReadMap("Arena"));
+    EXPECT_EQ(bea.ReadMap("Arena"), host.ReadMap("Arena"));
+    EXPECT_EQ(bea.ReadMap("Arena(replaced by server map)"), OtherArenaRows);
+    EXPECT_EQ(bea.Said("Old map saved as \"Arena(replaced by server map)\""), 1);
+    EXPECT_EQ(ann.Said("Downloaded map \"Arena\""), 1);
+    EXPECT_EQ(host.Said("x connecting"), 2);
+
+    // One table everywhere: host, its bot, Ann's two players, Bea.
+    ASSERT_EQ(host.g().TankCount, 5);
+    EXPECT_EQ(Table(ann.g()), Table(host.g()));
+    EXPECT_EQ(Table(bea.g()), Table(host.g()));
+    EXPECT_EQ(host.g().Tanks[3].Name, "Ann_Two");
+    EXPECT_EQ(host.g().Tanks[3].Seat, 1);
+    for (Machine* c : {&ann, &bea}) {
+        Game& g = c->g();
+        EXPECT_TRUE(g.HaveMap && g.HaveSetup && g.HaveTanklist && g.HaveScores);
+        EXPECT_TRUE(g.GameWindowShown);
+        EXPECT_TRUE(g.LevelRunning);
+        EXPECT_EQ(g.CurrentMapName, "Arena");
+        EXPECT_EQ(g.Tanks[g.Player1].PlayerId, g.LocalPlayerId);
+        EXPECT_EQ(c->Said("Ann_One joined the game"), 1);
+    }
+    EXPECT_EQ(ann.g().Tanks[ann.g().Player2].Name, "Ann_Two");
+    EXPECT_EQ(host.Net.Limit, (64 - 5) / 2);
+
+    // Ann leaves: both her vehicles go everywhere.
+    ann.Net.Close();
+    Pump({&host, &bea});
+    EXPECT_EQ(host.g().TankCount, 3);
+    EXPECT_EQ(Table(bea.g()), Table(host.g()));
+    EXPECT_EQ(bea.Said("Ann_One left"), 1);
+    EXPECT_EQ(bea.Said("Ann_Two left"), 1);
+}
+
+TEST(NetLobby, EveryActionAppliesOnceOnEveryMachine) {
+    LoopHub hub;
+    Machine host(hub, "Host", 1), ann(hub, "Ann", 2), bea(hub, "Bea", 3);
+    StartHost(host);
+    ann.WriteMap("Arena", ArenaRows);
+    Join(ann, false);
+    Join(bea, false);
+    Pump({&host, &ann, &bea});
+    ASSERT_EQ(host.g().TankCount, 4);
+    const int annCar = 2, beaCar = 3, bot = 1;
+
+    // A console line for all, from the host.
+    ConsoleLineForAll(host.g(), "Welcome");
+    // A chat line of Ann's vehicle: the host passes it on to Bea.
+    ChatLineForAll(ann.g(), "gg", ann.g().Player1);
+    Pump({&host, &ann, &bea});
+    for (Machine* m : {&host, &ann, &bea}) {
+        EXPECT_EQ(m->Said("Welcome"), 1);
+        EXPECT_EQ(m->Said("Ann_One: gg"), 1);
+    }
+
+    // A personal message to oneself never leaves the machine.
+    const size_t sentBefore = host.Net.Sent.size();
+    PersonalMessageForAll(host.g(), "Mind the wall", 0);
+    EXPECT_EQ(host.Net.Sent.size(), sentBefore);
+    EXPECT_EQ(host.g().PlayerLines[0].Personal.Text, "Mind the wall");
+    // One to Ann's vehicle shows on Ann's machine alone.
+    PersonalMessageForAll(host.g(), "Behind you", annCar);
+    Pump({&host, &ann, &bea});
+    EXPECT_EQ(ann.g().PlayerLines[0].Personal.Text, "Behind you");
+    EXPECT_EQ(bea.g().PlayerLines[0].Personal.Text, "");
+
+    // Ann orders the host's bot: every machine has the order once.
+    TMateList& menu = ann.g().MateLists[0];
+    menu.Count = 1;
+    menu.Mates[1] = bot;
+    menu.OrderMate = 1;
+    menu.OrderCode = msCoverMe;
+    GiveOrder(ann.g(), 0);
+    Pump({&host, &ann, &bea});
+    for (Machine* m : {&host, &ann, &bea}) {
+        EXPECT_EQ(m->g().Tanks[bot].SavedMission, msCoverMe);
+        EXPECT_EQ(m->g().Tanks[bot].SavedMissionTarget, annCar);
+    }
+
+    // Ann fires her railgun: the host fires once, and each client draws the
+    // one rail it reported (as many particles as the host made).
+    TTank& car = host.g().Tanks[annCar];
+    car.Weapon = wpRailgun;
+    car.Alive = true;
+    host.g().GameTime = 1000;
+    car.Position = {200, 190}; // in the open, facing the east wall
+    car.Heading = car.TurretAngle = 0;
+    RefreshWorldCorners(car);
+    ann.g().Tanks[annCar].Weapon = wpRailgun;
+    host.g().Particles.Clear();
+    ann.g().Particles.Clear();
+    bea.g().Particles.Clear();
+    ControlInput(ann.g(), ann.g().Player1, caFire, true);
+    Pump({&host, &ann, &bea});
+    ASSERT_GT(host.g().Particles.Count, 0);
+    EXPECT_EQ(ann.g().Particles.Count, host.g().Particles.Count);
+    EXPECT_EQ(bea.g().Particles.Count, host.g().Particles.Count);
+
+    // A cluster shot: forty bomblets, one event.
+    ControlInput(ann.g(), ann.g().Player1, caSelectWeapon + static_cast<int>(wpCluster), true);
+    Pump({&host, &ann, &bea});
+    host.g().GameTime = 3000;
+    const size_t blocks = host.Net.Sent.size();
+    FireStep(host.g(), annCar);
+    EXPECT_EQ(host.Net.Sent.size(), blocks + 1);
+    Pump({&host, &ann, &bea});
+    EXPECT_GT(host.g().Bomblets.Count, 1);
+    EXPECT_EQ(ann.g().Bomblets.Count, host.g().Bomblets.Count);
+    EXPECT_EQ(bea.g().Bomblets.Count, host.g().Bomblets.Count);
+
+    // The host's status places every vehicle on the clients; an older one
+    // that arrives late is dropped.
+    host.g().Tanks[0].Position = {123.5, 77.25};
+    host.g().GameTime = 5000;
+    BroadcastGameStatus(host.g());
+    Pump({&host, &ann, &bea});
+    host.g().Tanks[0].Position = {300, 300};
+    host.g().GameTime = 4000;
+    BroadcastGameStatus(host.g());
+    Pump({&host, &ann, &bea});
+    for (Machine* m : {&ann, &bea}) {
+        EXPECT_TRUE(m->g().StatusReceived);
+        EXPECT_EQ(m->g().LastServerUpdate, 5000);
+        EXPECT_EQ(m->g().Tanks[0].SnapshotPosition.x, 123.5);
+        EXPECT_EQ(m->g().Tanks[0].Position.y, 77.25);
+    }
+
+    // Bea asks for new colours: nothing changes before the host's echo.
+    const TRgb old = bea.g().Tanks[beaCar].BodyColour;
+    bea.g().Start.TankSetups[0].Colour1 = {1024, 255, 255};
+    bea.g().Start.TankSetups[0].Changed = true;
+    ApplyChangedSetups(bea.g());
+    EXPECT_EQ(bea.g().Tanks[beaCar].BodyColour, old);
+    Pump({&host, &ann, &bea});
+    for (Machine* m : {&host, &ann, &bea})
+        EXPECT_EQ(m->g().Tanks[beaCar].BodyColour, HsbToRgb({1024, 255, 255}));
+}
+
+TEST(NetLobby, AClientCannotActForAnotherMachineOrTheHost) {
+    LoopHub hub;
+    Machine host(hub, "Host", 1), ann(hub, "Ann", 2), bea(hub, "Bea", 3);
+    StartHost(host);
+    ann.WriteMap("Arena", ArenaRows);
+    bea.WriteMap("Arena", ArenaRows);
+    Join(ann, false);
+    Join(bea, false);
+    Pump({&host, &ann, &bea});
+    const int annCar = 2, bot = 1;
+    const uint32_t server = host.Net.LocalPlayerId();
+    const std::vector<std::string> before = Table(host.g());
+    const int frags = host.g().Tanks[annCar].Frags;
+
+    // Bea names Ann's vehicle: new colours, an order from it, its chat.
+    bea.Out.Put(server, EncodeAppearance({annCar, {255, 255, 255}, {0, 0, 0}, 255}));
+    bea.Out.Put(0, EncodeOrder({bot, msDefendBase, annCar}));
+    bea.Out.Put(0, EncodeText({TextChat + annCar, "I give up"}));
+    // A line posing as the game's own, and one as the host's vehicle.
+    bea.Out.Put(0, EncodeText({TextNoOwner, "HOST ONE IS THE WINNER"}));
+    bea.Out.Put(0, EncodeText({0, "I am the host"}));
+    // Things only a host sends, a second vehicle list, a shutdown.
+    bea.Out.Put(0, EncodeSetup({1, 0, 0, 0, 0, 0, 3, 0, "Arena"}));
+    TTankEntry extra;
+    extra.Name = "Extra";
+    bea.Out.Put(server, EncodeTanklist({extra}));
+    bea.Out.Put(server, EncodeKill());
+    Pump({&host, &ann, &bea});
+
+    EXPECT_EQ(Table(host.g()), before);
+    EXPECT_EQ(Table(ann.g()), before);
+    EXPECT_EQ(host.g().Tanks[annCar].Frags, frags);
+    for (Machine* m : {&host, &ann}) {
+        EXPECT_NE(m->g().Tanks[bot].SavedMissionTarget, annCar);
+        EXPECT_EQ(m->Said("Ann_One: I give up"), 0);
+        EXPECT_EQ(m->Said("HOST ONE IS THE WINNER"), 0);
+        EXPECT_EQ(m->Said("I am the host"), 0);
+    }
+    EXPECT_EQ(host.Net.Relayed, 0);
+    EXPECT_EQ(host.Said("Bye bye..."), 1);
+    EXPECT_EQ(host.g().ShutdownTime, -1); // not started with -developer
+    EXPECT_EQ(host.g().FragLimit, 50);
+}
+
+TEST(NetLobby, HostileBlocksToAClientAreRefused) {
+    LoopHub hub;
+    Machine host(hub, "Host", 1), ann(hub, "Ann", 2);
+    StartHost(host);
+    Join(ann, false);
+    Pump({&host, &ann});
+    Game& g = ann.g();
+    const uint32_t server = host.Net.LocalPlayerId();
+    const auto deliver = [&](const TBlock& b) {
+        TSessionEvent e = SessionEvent(TSessionEvent::Message, server);
+        e.Data = b;
+        HandleSessionEvent(g, ann.Out, e);
+    };
+    const std::vector<std::string> table = Table(g);
+
+    // A 72-byte list announcing two entries: one box, and no second one
+    // within the same second.
+    TBlock list = EncodeTanklist(std::vector<TTankEntry>(2));
+    list.resize(72);
+    deliver(list);
+    deliver(list);
+    EXPECT_EQ(ann.TheUi.Boxes, std::vector<std::string>{"Msgsize error(C_tl): 72ieo104"});
+    g.TickNow += 1000;
+    deliver(list);
+    EXPECT_EQ(ann.TheUi.Boxes.size(), 2u);
+    EXPECT_EQ(Table(g), table);
+
+    // A map name that leaves the maps folder is refused whole.
+    deliver(EncodeSetup({5, 0, 0, 10, 0, 0, server, 0, "../evil"}));
+    EXPECT_NE(g.FragLimit, 5);
+    EXPECT_FALSE(fs::exists(ann.Folder.parent_path() / "evil.map"));
+
+    // Events with counts beyond their values, bad indices, non-finite floats.
+    const float inf = std::numeric_limits<float>::infinity();
+    const int mines = g.Mines.Count;
+    deliver(EncodeEvent({evMineList, {1e9f, 1, 2, 3}}));
+    EXPECT_EQ(g.Mines.Count, mines);
+    deliver(EncodeEvent({evBomblets, {40, 1, 2, 3, 4, 5, 6}}));
+    deliver(EncodeEvent({evGunSound, {999, 1}}));
+    deliver(EncodeEvent({evKill, {0, inf}}));
+    deliver(EncodeEvent({evRocket, {1, 0, 0, 0, 0, 0, 0, 0, 0}})); // no drag: would fly off
+    EXPECT_EQ(g.Rockets.Count, 0);
+    // A rail across the world is cut to the map's diagonal.
+    g.Particles.Clear();
+    deliver(EncodeEvent({evRail, {64, 64, 1e30f, 64, 0}}));
+    EXPECT_LE(g.Particles.Count, std::hypot(g.MapWidthPx, g.MapHeightPx) + 1);
+    EXPECT_EQ(Table(g), table);
+}

@@ -1,0 +1,375 @@
+// A host and two clients in one thread over 127.0.0.1, pumped by hand, with
+// raw ENet peers where a test needs to see the wire: search, join, the
+// roster, messages to all and to one with their senders, the status's own
+// channel, refusals, leaving, dying, and connections that never ask to join.
+#include <arpa/inet.h>
+#include <enet/enet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <functional>
+#include <set>
+#include <string>
+#include <thread>
+
+#include "platform/enet_session.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+using Wall = std::chrono::steady_clock;
+
+// A UDP port on 127.0.0.1 held for as long as this lives.
+struct HeldPort {
+    int Fd = -1;
+    uint16_t Port = 0;
+    HeldPort() {
+        Fd = socket(AF_INET, SOCK_DGRAM, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t n = sizeof a;
+        if (bind(Fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
+            getsockname(Fd, reinterpret_cast<sockaddr*>(&a), &n) == 0)
+            Port = ntohs(a.sin_port);
+    }
+    ~HeldPort() { close(Fd); }
+};
+
+// A peer that speaks ENet by hand, to look at channels and flags.
+struct RawPeer {
+    struct TEv {
+        ENetEventType Type;
+        uint8_t Channel = 0;
+        uint32_t Flags = 0;
+        uint32_t Data = 0;
+        TFrame Frame;
+        bool Readable = false;
+    };
+    ENetHost* Host = enet_host_create(nullptr, 1, NetChannelCount, 0, 0);
+    ENetPeer* Peer = nullptr;
+    std::vector<TEv> Log;
+    RawPeer(uint16_t port, uint32_t connectData) {
+        Host->maximumPacketSize = NetMaxFrameSize;
+        ENetAddress a{};
+        enet_address_set_host_ip(&a, "127.0.0.1");
+        a.port = port;
+        Peer = enet_host_connect(Host, &a, NetChannelCount, connectData);
+    }
+    ~RawPeer() { enet_host_destroy(Host); }
+    void Service() {
+        ENetEvent e;
+        while (enet_host_service(Host, &e, 0) > 0) {
+            TEv ev{e.type, e.channelID, 0, e.data, {}, false};
+            if (e.type == ENET_EVENT_TYPE_RECEIVE) {
+                ev.Flags = e.packet->flags;
+                ev.Readable = DecodeFrame(e.packet->data, e.packet->dataLength, ev.Frame);
+                enet_packet_destroy(e.packet);
+            }
+            Log.push_back(ev);
+        }
+    }
+    void Send(const Bytes& frame) {
+        enet_peer_send(Peer, NetReliableChannel,
+                       enet_packet_create(frame.data(), frame.size(), ENET_PACKET_FLAG_RELIABLE));
+        enet_host_flush(Host);
+    }
+    const TEv* Find(const std::function<bool(const TEv&)>& match) const {
+        for (const TEv& e : Log)
+            if (match(e)) return &e;
+        return nullptr;
+    }
+};
+
+struct Machine {
+    EnetSession Session;
+    std::vector<TSessionEvent> Log;
+    bool Serviced = true;
+    explicit Machine(const TEnetSessionOptions& o = {}) : Session(o) {}
+    int Count(TSessionEvent::TKind kind, uint32_t player) const {
+        int n = 0;
+        for (const TSessionEvent& e : Log)
+            n += e.Kind == kind && e.Player == player;
+        return n;
+    }
+    const TSessionEvent* Last(TSessionEvent::TKind kind) const {
+        for (auto it = Log.rbegin(); it != Log.rend(); ++it)
+            if (it->Kind == kind) return &*it;
+        return nullptr;
+    }
+    // Messages with this text, as (sender, addressee) pairs.
+    std::multiset<std::pair<uint32_t, uint32_t>> Got(const std::string& text) const {
+        std::multiset<std::pair<uint32_t, uint32_t>> got;
+        for (const TSessionEvent& e : Log)
+            if (e.Kind == TSessionEvent::Message && e.Data.size() >= 4 &&
+                std::string(e.Data.begin() + 4, e.Data.end()) == text)
+                got.insert({e.Player, e.To});
+        return got;
+    }
+};
+
+Bytes TextMsg(const std::string& text) {
+    Bytes b(4 + text.size(), 0);
+    b[0] = 11;
+    std::copy(text.begin(), text.end(), b.begin() + 4);
+    return b;
+}
+
+void Send(Machine& m, uint32_t to, const std::string& text) {
+    const Bytes b = TextMsg(text);
+    m.Session.Send(to, b.data(), b.size(), true);
+}
+
+} // namespace
+
+TEST(EnetSession, HostAndTwoClientsOverLoopback) {
+    TEnetSessionOptions local;
+    local.BindAddress = "127.0.0.1";
+    Machine host(local), alice(local), bob(local);
+    TEnetSessionOptions older = local;
+    older.ProtocolVersion = NetProtocolVersion + 98;
+    Machine stranger(older);
+    std::vector<Machine*> machines = {&host, &alice, &bob, &stranger};
+    std::vector<RawPeer*> raws;
+
+    // Everything runs on this thread: each pass polls every live machine;
+    // the host relays what clients send to others, as the game's dispatch does.
+    auto pump = [&](int maxMs, const std::function<bool()>& done) {
+        const auto end = Wall::now() + std::chrono::milliseconds(maxMs);
+        while (Wall::now() < end) {
+            for (Machine* m : machines) {
+                TSessionEvent e;
+                while (m->Serviced && m->Session.Poll(e)) {
+                    if (m == &host && e.Kind == TSessionEvent::Message && e.To != 1)
+                        host.Session.Relay(e.Player, e.To, e.Data.data(), e.Data.size());
+                    m->Log.push_back(e);
+                }
+            }
+            for (RawPeer* r : raws)
+                r->Service();
+            if (done && done()) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        return done == nullptr;
+    };
+
+    // The port asked for is taken: the host takes one of the three after it.
+    HeldPort taken;
+    ASSERT_NE(taken.Port, 0);
+    std::string error;
+    host.Session.SetPlayerLimit(8);
+    ASSERT_TRUE(host.Session.Host("DM_Moor Hall", "Hosty", taken.Port, error)) << error;
+    const uint16_t port = host.Session.Port();
+    EXPECT_GT(port, taken.Port);
+    EXPECT_LE(port, taken.Port + NetExtraPorts);
+    EXPECT_TRUE(host.Session.IsHost());
+    EXPECT_EQ(host.Session.LocalPlayerId(), 1u);
+
+    // Searching 127.0.0.1 from the port asked for finds it, with its name and count.
+    alice.Session.Search("127.0.0.1", taken.Port);
+    ASSERT_TRUE(pump(3000, [&] {
+        for (const TSessionEvent& e : alice.Log)
+            if (e.Kind == TSessionEvent::Found && e.Info.Port == port) return true;
+        return false;
+    }));
+    const TFoundSession found = alice.Last(TSessionEvent::Found)->Info;
+    EXPECT_EQ(found.Name, "DM_Moor Hall");
+    EXPECT_EQ(found.Address, "127.0.0.1");
+    EXPECT_EQ(found.Players, 1);
+    EXPECT_EQ(found.Limit, 8);
+
+    // Both join; another version is refused with a reason it can print.
+    ASSERT_TRUE(alice.Session.Join(found.Address, found.Port, "Alice", error)) << error;
+    ASSERT_TRUE(bob.Session.Join("127.0.0.1", port, "Bob", error)) << error;
+    ASSERT_TRUE(stranger.Session.Join("127.0.0.1", port, "Olds", error)) << error;
+    ASSERT_TRUE(pump(5000, [&] {
+        return alice.Session.Players().size() == 3 && bob.Session.Players().size() == 3 &&
+               stranger.Last(TSessionEvent::Refused) != nullptr;
+    }));
+    EXPECT_NE(stranger.Last(TSessionEvent::Refused)->Text.find("another version of Moorclash"),
+              std::string::npos);
+    EXPECT_FALSE(stranger.Session.IsOpen());
+    EXPECT_EQ(stranger.Count(TSessionEvent::Joined, 0) +
+                  stranger.Count(TSessionEvent::PlayerAdded, 0),
+              0);
+
+    const uint32_t a = alice.Session.LocalPlayerId(), b = bob.Session.LocalPlayerId();
+    EXPECT_EQ(std::set<uint32_t>({a, b}), std::set<uint32_t>({2, 3}));
+    const std::map<uint32_t, std::string> roster = {{1, "Hosty"}, {a, "Alice"}, {b, "Bob"}};
+    for (Machine* m : {&host, &alice, &bob}) {
+        EXPECT_EQ(m->Session.Players(), roster);
+        for (const auto& [id, name] : roster)
+            EXPECT_EQ(m->Count(TSessionEvent::PlayerAdded, id), 1) << "player " << id;
+    }
+    EXPECT_EQ(alice.Session.HostPlayerId(), 1u);
+    EXPECT_EQ(alice.Count(TSessionEvent::Joined, a), 1);
+
+    // To all and to one, from the host and from a client (relayed with its
+    // sender): each arrives once, where it should, and never back home.
+    Send(host, 0, "host to all");
+    Send(host, b, "host to bob");
+    Send(alice, 0, "alice to all");
+    Send(alice, b, "alice to bob");
+    Send(alice, a, "alice to herself"); // the caller's business, never the network's
+    ASSERT_TRUE(pump(3000, [&] { return bob.Got("alice to bob").size() == 1; }));
+    pump(200, nullptr);
+    using Seen = std::multiset<std::pair<uint32_t, uint32_t>>;
+    EXPECT_EQ(alice.Got("host to all"), (Seen{{1, 0}}));
+    EXPECT_EQ(bob.Got("host to all"), (Seen{{1, 0}}));
+    EXPECT_EQ(bob.Got("host to bob"), (Seen{{1, b}}));
+    EXPECT_EQ(alice.Got("host to bob"), Seen{});
+    EXPECT_EQ(host.Got("alice to all"), (Seen{{a, 0}}));
+    EXPECT_EQ(bob.Got("alice to all"), (Seen{{a, 0}}));
+    EXPECT_EQ(alice.Got("alice to all"), Seen{});
+    EXPECT_EQ(host.Got("alice to bob"), (Seen{{a, b}}));
+    EXPECT_EQ(bob.Got("alice to bob"), (Seen{{a, b}}));
+    for (Machine* m : {&host, &alice, &bob})
+        EXPECT_EQ(m->Got("alice to herself"), Seen{});
+
+    // A raw peer joins by hand and looks at the wire: the status goes
+    // unguaranteed on its own channel, even when larger than a datagram;
+    // anything else asked to go unguaranteed goes guaranteed; a whole map fits.
+    RawPeer raw(port, NetConnectHash(NetAppGuid, NetProtocolVersion));
+    raws.push_back(&raw);
+    ASSERT_TRUE(pump(
+        3000, [&] { return raw.Find([](auto& e) { return e.Type == ENET_EVENT_TYPE_CONNECT; }); }));
+    raw.Send(EncodeJoinRequest(NetAppGuid, NetProtocolVersion, "Raw"));
+    ASSERT_TRUE(pump(3000, [&] { return host.Session.Players().size() == 4; }));
+    const uint32_t r = 4; // ids are handed out in order and never reused
+    EXPECT_EQ(host.Session.Players().at(r), "Raw");
+    Bytes status(3000, 0x33);
+    status[0] = 4, status[1] = status[2] = status[3] = 0;
+    host.Session.Send(0, status.data(), status.size(), false);
+    const Bytes chat = TextMsg("not lost");
+    host.Session.Send(r, chat.data(), chat.size(), false);
+    Bytes map(8 + 2 * 255 * 255, 0x77);
+    map[0] = 1, map[1] = map[2] = map[3] = 0;
+    host.Session.Send(r, map.data(), map.size(), true);
+    auto data = [&](size_t size) {
+        return raw.Find([size](auto& e) {
+            return e.Readable && e.Frame.Type == ftData && e.Frame.Data.size() == size;
+        });
+    };
+    ASSERT_TRUE(
+        pump(3000, [&] { return data(status.size()) && data(chat.size()) && data(map.size()); }));
+    EXPECT_EQ(data(status.size())->Channel, NetStatusChannel);
+    EXPECT_EQ(data(status.size())->Flags & ENET_PACKET_FLAG_RELIABLE, 0u);
+    EXPECT_EQ(data(chat.size())->Channel, NetReliableChannel);
+    EXPECT_NE(data(chat.size())->Flags & ENET_PACKET_FLAG_RELIABLE, 0u);
+    EXPECT_EQ(data(map.size())->Frame.Data, map);
+    EXPECT_EQ(data(map.size())->Frame.From, 1u);
+    // An envelope that claims to come from the host is taken from the connection.
+    const Bytes forged = TextMsg("forged");
+    raw.Send(EncodeData(1, 0, forged.data(), forged.size()));
+    ASSERT_TRUE(pump(3000, [&] { return bob.Got("forged").size() == 1; }));
+    EXPECT_EQ(host.Got("forged"), (Seen{{r, 0}}));
+    EXPECT_EQ(bob.Got("forged"), (Seen{{r, 0}}));
+
+    // A client that closes is deleted everywhere at once; its id is not handed out again.
+    raws.clear();
+    enet_peer_disconnect_now(raw.Peer, nrLeft);
+    alice.Session.Close();
+    EXPECT_FALSE(alice.Session.IsOpen());
+    ASSERT_TRUE(pump(2000, [&] {
+        return host.Count(TSessionEvent::PlayerDeleted, a) == 1 &&
+               bob.Count(TSessionEvent::PlayerDeleted, a) == 1 &&
+               host.Count(TSessionEvent::PlayerDeleted, r) == 1;
+    }));
+    ASSERT_NE(alice.Last(TSessionEvent::Closed), nullptr);
+    EXPECT_EQ(alice.Last(TSessionEvent::Closed)->Text, "Connection closed");
+
+    // Bob vanishes (nobody services him) while a connection that never asks
+    // to join sits on the host: both are gone within about three seconds.
+    // Meanwhile Carol joins (by name, looked up without waiting) and gets a
+    // new id, a late comer finds the game full, and a join to a port where
+    // nobody answers gives up with a reason.
+    bob.Serviced = false;
+    const auto start = Wall::now();
+    auto ms = [&] {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(Wall::now() - start).count();
+    };
+    RawPeer silent(port, NetConnectHash(NetAppGuid, NetProtocolVersion));
+    raws.push_back(&silent);
+    Machine carol(local), nobody(local);
+    machines.push_back(&carol);
+    machines.push_back(&nobody);
+    ASSERT_TRUE(carol.Session.Join("localhost", port, "Carol", error)) << error;
+    ASSERT_TRUE(nobody.Session.Join("127.0.0.1", taken.Port, "Nobody", error)) << error;
+    pump(3000, [&] { return carol.Session.IsOpen(); });
+    host.Session.SetPlayerLimit(2);
+    Machine late(local);
+    machines.push_back(&late);
+    ASSERT_TRUE(late.Session.Join("127.0.0.1", port, "Late", error)) << error;
+    long deadAfter = -1, silentAfter = -1;
+    pump(6000, [&] {
+        if (deadAfter < 0 && host.Count(TSessionEvent::PlayerDeleted, b) == 1) deadAfter = ms();
+        if (silentAfter < 0 &&
+            silent.Find([](auto& e) { return e.Type == ENET_EVENT_TYPE_DISCONNECT; }))
+            silentAfter = ms();
+        return deadAfter >= 0 && silentAfter >= 0 &&
+               nobody.Last(TSessionEvent::Refused) != nullptr &&
+               late.Last(TSessionEvent::Refused) != nullptr;
+    });
+    RecordProperty("dead_peer_ms", std::to_string(deadAfter));
+    RecordProperty("silent_peer_ms", std::to_string(silentAfter));
+    EXPECT_GE(deadAfter, 1000);
+    EXPECT_LE(deadAfter, 4000);
+    EXPECT_GE(silentAfter, 2900);
+    EXPECT_LE(silentAfter, 4000);
+    const RawPeer::TEv* dropped =
+        silent.Find([](auto& e) { return e.Type == ENET_EVENT_TYPE_DISCONNECT; });
+    ASSERT_NE(dropped, nullptr);
+    EXPECT_EQ(dropped->Data, uint32_t{nrJoinTimeout});
+    ASSERT_NE(nobody.Last(TSessionEvent::Refused), nullptr);
+    EXPECT_EQ(nobody.Last(TSessionEvent::Refused)->Text,
+              "No answer from 127.0.0.1:" + std::to_string(taken.Port));
+    EXPECT_EQ(late.Last(TSessionEvent::Refused)->Text, "The game is full");
+    EXPECT_EQ(carol.Session.LocalPlayerId(), 5u);
+    EXPECT_EQ(host.Session.Players(),
+              (std::map<uint32_t, std::string>{{1, "Hosty"}, {5, "Carol"}}));
+    EXPECT_EQ(carol.Session.Players(), host.Session.Players());
+
+    // The host closes: Carol hears why.
+    host.Session.Close();
+    ASSERT_TRUE(pump(3000, [&] { return carol.Last(TSessionEvent::Closed) != nullptr; }));
+    EXPECT_EQ(carol.Last(TSessionEvent::Closed)->Text, "The host closed the game");
+    EXPECT_FALSE(carol.Session.IsOpen());
+}
+
+namespace {
+struct RecordedQueries : DatagramOut {
+    std::set<std::pair<uint32_t, uint16_t>> To;
+    int Bad = 0;
+    void SendTo(uint32_t address, uint16_t port, const uint8_t* data, size_t size) override {
+        uint32_t hash = 0, nonce = 0;
+        if (!DecodeDiscoveryQuery(data, size, hash, nonce) || size != DiscoveryQuerySize) ++Bad;
+        To.insert({address, port});
+    }
+};
+} // namespace
+
+// The search of the local networks goes to a recorder: never a real broadcast.
+TEST(EnetSession, SearchAsksTheLocalNetworksAndThisMachine) {
+    RecordedQueries sent;
+    TEnetSessionOptions o;
+    o.Queries = &sent;
+    EnetSession s(o);
+    s.Search("", 0);
+    std::set<std::pair<uint32_t, uint16_t>> expected;
+    std::vector<uint32_t> targets = BroadcastAddresses(LocalInterfaces());
+    targets.push_back(0x7F000001);
+    for (uint32_t t : targets)
+        for (int p = 0; p <= NetExtraPorts; ++p)
+            expected.insert({t, static_cast<uint16_t>(NetDefaultPort + p)});
+    EXPECT_EQ(sent.To, expected);
+    EXPECT_EQ(sent.Bad, 0);
+
+    sent.To.clear();
+    s.Search("127.0.0.1", 5000);
+    EXPECT_EQ(sent.To,
+              (std::set<std::pair<uint32_t, uint16_t>>{
+                  {0x7F000001, 5000}, {0x7F000001, 5001}, {0x7F000001, 5002}, {0x7F000001, 5003}}));
+}
