@@ -61,9 +61,9 @@ struct World {
     std::unique_ptr<Machine> Host, Client, Other;
     uint16_t Checksum = 0;
     World() {
-        Folder = (std::filesystem::temp_directory_path() /
-                  ("moor_fuzz_net_" + std::to_string(getpid())))
-                     .string();
+        Folder =
+            (std::filesystem::temp_directory_path() / ("moor_fuzz_net_" + std::to_string(getpid())))
+                .string();
         std::filesystem::create_directories(Folder);
         Host = std::make_unique<Machine>(Hub, Folder);
         Client = std::make_unique<Machine>(Hub, Folder);
@@ -79,8 +79,8 @@ struct World {
         TMapGrid grid;
         grid.Width = 6;
         grid.Height = 5;
-        grid.Cells = {8, 8, 8, 8, 8, 8, 8, 4, 0, 0, 4, 8, 8, 0, 12, 0, 0, 8,
-                      8, 4, 0, 0, 4, 8, 8, 8, 8, 8, 8, 8};
+        grid.Cells = {8, 8, 8, 8, 8, 8, 8, 4, 0, 0, 4, 8, 8, 0, 12,
+                      0, 0, 8, 8, 4, 0, 0, 4, 8, 8, 8, 8, 8, 8, 8};
         for (Machine* m : {Host.get(), Client.get()}) {
             Game& g = *m->G;
             std::string error;
@@ -155,8 +155,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // the map); what no peer may do is leave a number that is not finite or
     // an index that names nothing.
     for (const std::string& f : CheckInvariants(*receiver.G))
-        if (f.find("not finite") != std::string::npos || f.find("names no entry") != std::string::npos ||
-            f.find("out of bounds") != std::string::npos || f.find("negative deaths") != std::string::npos) {
+        if (f.find("not finite") != std::string::npos ||
+            f.find("names no entry") != std::string::npos ||
+            f.find("out of bounds") != std::string::npos ||
+            f.find("negative deaths") != std::string::npos) {
             std::fprintf(stderr, "%s\n", f.c_str());
             __builtin_trap();
         }
