@@ -304,6 +304,7 @@ void ClientSetup(Game& g, SessionNetOut& net, uint32_t from, const uint8_t* d, s
     const std::string found = FindLevel(g, name);
     if (!g.HaveSetup) {
         net.SendOwnTankList(OwnTankList(g));
+        if (g.TwoPlayers) PreparePlayer2Engine(g);
         for (int i = g.TankCount - 1; i >= 0; --i)
             RemoveTank(g, i);
         g.TankCount = 0;
@@ -648,6 +649,14 @@ bool Forward(SessionNetOut& net, uint32_t from, uint32_t to, const uint8_t* d, s
 }
 
 } // namespace
+
+void ClearReadiness(Game& g) {
+    g.HaveMap = g.HaveSetup = g.HaveTanklist = g.HaveScores = false;
+    g.ServerPlayerId = 0;
+    g.ServerMapName.clear();
+    g.ReceivedBaseList.clear();
+    g.ListsReceived.clear();
+}
 
 int PlayerLimit(const Game& g) {
     return (MaxTanks - g.TankCount) / 2;

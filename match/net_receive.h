@@ -26,6 +26,10 @@ void ReceiveMessage(Game& g, SessionNetOut& net, uint32_t from, uint32_t to, con
 // was asked for and the game window is not showing yet: the caller shows it.
 bool ClientReady(const Game& g);
 
+// The network dialog opens: nothing of a host's game is in yet, no list
+// has come from anybody, and the last host is forgotten.
+void ClearReadiness(Game& g);
+
 // The player limit a machine records: each machine brings at most two vehicles.
 int PlayerLimit(const Game& g);
 

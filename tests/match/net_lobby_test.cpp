@@ -12,6 +12,7 @@
 #include "core/colours.h"
 #include "fakes/fakes.h"
 #include "fakes/loop_session.h"
+#include "match/level.h"
 #include "match/match.h"
 #include "match/net_receive.h"
 #include "match/setup.h"
@@ -381,4 +382,30 @@ TEST(NetLobby, HostileBlocksToAClientAreRefused) {
     deliver(EncodeEvent({evRail, {64, 64, 1e30f, 64, 0}}));
     EXPECT_LE(g.Particles.Count, std::hypot(g.MapWidthPx, g.MapHeightPx) + 1);
     EXPECT_EQ(Table(g), table);
+}
+
+TEST(NetLobby, ANewLevelReachesTheClientsAndTheHostLeaving) {
+    LoopHub hub;
+    Machine host(hub, "Host", 1), ann(hub, "Ann", 2);
+    StartHost(host);
+    ann.WriteMap("Arena", ArenaRows);
+    Join(ann, false);
+    Pump({&host, &ann});
+    ASSERT_TRUE(ann.g().LevelRunning);
+    ann.g().LevelRunning = false; // the level was won
+    const std::vector<std::string> table = Table(ann.g());
+
+    // The host's next level: a later set-up starts the level on the client
+    // without a second vehicle list.
+    const size_t blocks = ann.Net.Sent.size();
+    StartNextLevel(host.g(), host.Clock.Now);
+    Pump({&host, &ann});
+    EXPECT_TRUE(ann.g().LevelRunning);
+    EXPECT_EQ(ann.Net.Sent.size(), blocks);
+    EXPECT_EQ(Table(ann.g()), table);
+
+    host.Net.Close();
+    Pump({&ann});
+    EXPECT_EQ(ann.Said("SERVER CHANGED, WEAPON RESET"), 1);
+    EXPECT_EQ(ann.Said("Host_One left"), 1);
 }
