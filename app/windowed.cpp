@@ -214,7 +214,7 @@ int TWindowedRun::TParts::Open(const std::string& folder) {
     if (Menu && !CreateWindows(Program, O).empty())
         return 2; // the reason has been said as a message already
     if (!Menu && !StartProgram(Program, O).empty())
-        return Screen.Failed ? 1 : 2;          // the reason has been said as a message already
+        return Screen.Failed ? 1 : 2; // the reason has been said as a message already
     // A client's game window waits for the host.
     if (!Menu && !O.Join && !form.SurfaceReady) return 1; // the display said why
     Speakers.Open();
