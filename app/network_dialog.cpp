@@ -24,7 +24,7 @@ void TStartScreen::NetworkDialog(int32_t nowMs) {
     n.Timer(nowMs);
     const char* title = "Moorclash Network Settings";
     if (!ImGui::IsPopupOpen(title)) ImGui::OpenPopup(title);
-    const ImVec2 size{440, 356};
+    const ImVec2 size{440, 330};
     ImGui::SetNextWindowPos({StartFormWidth / 2.0f, StartFormHeight / 2.0f}, ImGuiCond_Always,
                             {0.5f, 0.5f});
     ImGui::SetNextWindowSize(size);
@@ -64,8 +64,9 @@ void TStartScreen::NetworkDialog(int32_t nowMs) {
         for (int i = 0; i < static_cast<int>(n.Found.size()); ++i) {
             const TFoundSession& s = n.Found[i];
             std::string line = s.Name + "   (" + std::to_string(s.Players) +
-                               (s.Limit ? "/" + std::to_string(s.Limit) : std::string()) +
-                               " players, " + s.Address + ":" + std::to_string(s.Port) + ")";
+                               (s.Limit ? " of " + std::to_string(s.Limit) : std::string()) +
+                               (s.Players == 1 && !s.Limit ? " player, " : " players, ") +
+                               s.Address + ":" + std::to_string(s.Port) + ")";
             ImGui::PushID(i);
             if (ImGui::Selectable(line.c_str(), n.SessionListIndex == i,
                                   ImGuiSelectableFlags_AllowDoubleClick)) {
@@ -84,7 +85,7 @@ void TStartScreen::NetworkDialog(int32_t nowMs) {
 
     // The game's name, with its style's prefix.
     ImGui::TextUnformatted("Game name:");
-    ImGui::SameLine(90);
+    ImGui::SameLine(104);
     if (ImGui::ArrowButton("##prefixdown", ImGuiDir_Left)) n.SelectPrefixClick(-1);
     ImGui::SameLine();
     ImGui::SetNextItemWidth(44);
