@@ -11,11 +11,3 @@ class BenchClock : public Clock {
     int32_t Now = 0;
     int32_t TickCount() override { return Now; }
 };
-
-class QuietUi : public Ui {
-  public:
-    void MessageBox(const std::string&) override {}
-    void DebugLine(const std::string&) override {}
-    void SetCaption(const std::string&) override {}
-    void ConsoleLine(const std::string&) override {}
-};

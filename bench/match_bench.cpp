@@ -13,7 +13,7 @@ namespace {
 void BM_MatchTick(benchmark::State& state) {
     BenchClock clock;
     SilentSound sound;
-    QuietUi ui;
+    NullUi ui;
     NullNetOut net;
     NoDisplay display;
     SdlBitmapReader reader;
@@ -105,7 +105,7 @@ class FullLoad {
     bool Ok = false;
     BenchClock TheClock;
     SilentSound Sound;
-    QuietUi TheUi;
+    NullUi TheUi;
     NullNetOut Net;
     NoDisplay Display;
     SdlBitmapReader Reader;

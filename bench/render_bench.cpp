@@ -84,7 +84,7 @@ class Battle {
     bool Ok = false;
     BenchClock TheClock;
     SilentSound Sound;
-    QuietUi TheUi;
+    NullUi TheUi;
     NullNetOut Net;
     NoDisplay Display;
     SdlBitmapReader Reader;

@@ -70,6 +70,15 @@ class Ui {
     virtual void ConsoleLine(const std::string& text) = 0;
 };
 
+// Nobody in front of the machine: benchmarks and fuzzing.
+class NullUi : public Ui {
+  public:
+    void MessageBox(const std::string&) override {}
+    void DebugLine(const std::string&) override {}
+    void SetCaption(const std::string&) override {}
+    void ConsoleLine(const std::string&) override {}
+};
+
 // What the simulation tells the other machines of a network game. The
 // network layer implements it (it encodes the messages, reading the new
 // pool entries by their index); a local game holds the no-op one, tests a

@@ -27,19 +27,11 @@
 
 namespace {
 
-class QuietUi : public Ui {
-  public:
-    void MessageBox(const std::string&) override {}
-    void DebugLine(const std::string&) override {}
-    void SetCaption(const std::string&) override {}
-    void ConsoleLine(const std::string&) override {}
-};
-
 constexpr uint8_t Types[] = {0, 1, 3, 4, 5, 6, 7, 8, 9, 10, 11, 13, 14, 2, 12, 99};
 
 struct Machine {
     SilentSound Sound;
-    QuietUi TheUi;
+    NullUi TheUi;
     LoopSession Net;
     SessionNetOut Out;
     std::unique_ptr<Game> G;
