@@ -279,7 +279,13 @@ TEST_P(LiveOption, ChangedDuringAMatchIsInItsNextFrame) {
     }
     if (c.Change) c.Change(P().Start);
     EscToMatch();
-    EXPECT_TRUE(c.Seen(P(), Run->GameDisplay())) << c.Name << " after Esc back into the match";
+    // The X server takes its time over a change of display: give it two seconds.
+    bool seen = c.Seen(P(), Run->GameDisplay());
+    for (int i = 0; i < 40 && !seen; ++i) {
+        PassFor(50);
+        seen = c.Seen(P(), Run->GameDisplay());
+    }
+    EXPECT_TRUE(seen) << c.Name << " after Esc back into the match";
 #ifdef MOOR_HAVE_XLIB
     if (std::string(c.Name) == "full screen") {
         // Scaled onto the screen in one piece: no black line at the cells'
