@@ -72,14 +72,14 @@ start_screen "$prefix/games/moorclash"
 rename_player "Moor Queen"
 leave_by_exit
 [ -f "$settings" ] || fail "no settings.dat in $XDG_CONFIG_HOME/moorclash"
-sed -n 28p "$settings" | grep -qx $'Moor Queen\r' || fail "player 1 is \"$(sed -n 28p "$settings")\" in settings.dat"
+sed -n 28p "$settings" | grep -x $'Moor Queen\r' >/dev/null || fail "player 1 is \"$(sed -n 28p "$settings")\" in settings.dat"
 first=$(stat -c %Y.%s "$settings")
 sleep 1.1
 
 # Second start: the name comes back from the player's file and is written again.
 start_screen "$prefix/games/moorclash"
 leave_by_exit
-sed -n 28p "$settings" | grep -qx $'Moor Queen\r' || fail "the name was not kept by the second start"
+sed -n 28p "$settings" | grep -x $'Moor Queen\r' >/dev/null || fail "the name was not kept by the second start"
 [ "$(stat -c %Y.%s "$settings")" != "$first" ] || fail "the second start did not write settings.dat"
 
 (cd "$prefix" && find . -exec stat -c '%n %s %Y' {} + | sort) >"$tmp/after"
@@ -96,7 +96,7 @@ before_home=$(stat -c %Y.%s "$settings")
 start_screen "$portable/moorclash"
 rename_player "Bin Keeper"
 leave_by_exit
-sed -n 28p "$portable/settings.dat" | grep -qx $'Bin Keeper\r' || fail "the portable copy did not write settings.dat beside itself"
+sed -n 28p "$portable/settings.dat" | grep -x $'Bin Keeper\r' >/dev/null || fail "the portable copy did not write settings.dat beside itself"
 [ "$(stat -c %Y.%s "$settings")" = "$before_home" ] || fail "the portable copy wrote the home settings"
 ! grep -q "File not found" "$tmp/err" || fail "\"File not found\" was said"
 echo "install: the portable copy kept its settings.dat beside itself; standard error:"

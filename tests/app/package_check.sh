@@ -26,7 +26,7 @@ echo "package: Depends: $depends"
 for lib in 'libc6 (>=' 'libsdl2-2.0-0 (>=' 'libsdl2-ttf-2.0-0 (>=' 'libstdc++6 (>=' fonts-dejavu-core; do
   [[ "$depends" == *"$lib"* ]] || fail "Depends lacks $lib"
 done
-echo "$info" | grep -q '^ Section: games' || fail "not in section games"
+echo "$info" | grep '^ Section: games' >/dev/null || fail "not in section games"
 
 dpkg-deb --fsys-tarfile "$deb" | tar -t >"$tmp/files"
 for f in ./usr/games/moorclash \
@@ -58,14 +58,14 @@ mkdir -p "$root/var/lib/dpkg/info" "$root/var/lib/dpkg/updates"
 touch "$root/var/lib/dpkg/status"
 dpkg --root="$root" --force-depends --force-not-root --log=/dev/null -i "$deb" >"$tmp/dpkg.log" 2>&1 \
   || { cat "$tmp/dpkg.log"; fail "dpkg refused the package"; }
-dpkg --root="$root" -L moorclash | grep -qx /usr/share/man/man6/moorclash.6.gz || fail "dpkg does not list the man page"
+dpkg --root="$root" -L moorclash | grep -x /usr/share/man/man6/moorclash.6.gz >/dev/null || fail "dpkg does not list the man page"
 out=$("$root/usr/games/moorclash" --version) || fail "--version failed"
 [ "$out" = "moorclash $version" ] || fail "--version says \"$out\""
 export HOME="$tmp/home" XDG_CONFIG_HOME= XDG_DATA_HOME=
 out=$(SDL_AUDIODRIVER=dummy "$root/usr/games/moorclash" --headless --map "Green Acres" --seconds 2 --seed 1 2>&1) \
   || fail "the unpacked program did not run: $out"
 [[ "$out" == *'Level "Green Acres"'* ]] || fail "the unpacked program did not find its maps: $out"
-zcat "$root/usr/share/man/man6/moorclash.6.gz" | grep -qF '\-\-screenshot' || fail "man page lacks the options"
+zcat "$root/usr/share/man/man6/moorclash.6.gz" | grep -F '\-\-screenshot' >/dev/null || fail "man page lacks the options"
 
 if command -v desktop-file-validate >/dev/null; then
   desktop-file-validate "$root/usr/share/applications/org.moorclash.Moorclash.desktop" \
