@@ -409,3 +409,102 @@ TEST(NetLobby, ANewLevelReachesTheClientsAndTheHostLeaving) {
     EXPECT_EQ(ann.Said("SERVER CHANGED, WEAPON RESET"), 1);
     EXPECT_EQ(ann.Said("Host_One left"), 1);
 }
+
+TEST(NetStatus, AStatusBuiltForAnotherVehicleListIsDropped) {
+    LoopHub hub;
+    Machine host(hub, "Host", 1), ann(hub, "Ann", 2), bea(hub, "Bea", 3);
+    StartHost(host);
+    Join(ann, false);
+    Join(bea, false);
+    Pump({&host, &ann, &bea});
+    ASSERT_EQ(Table(bea.g()), Table(host.g()));
+    ASSERT_EQ(host.g().TankCount, 4); // host, bot, Ann, Bea
+    const int annCar = 2;
+
+    // A status of this table: Ann's vehicle lies dead at (300, 300).
+    host.g().GameTime = 6000;
+    host.g().Tanks[annCar].Position = {300, 300};
+    host.g().Tanks[annCar].Health = 0;
+    const uint32_t fourVehicles = RosterGeneration(host.g());
+    BroadcastGameStatus(host.g());
+    // On the wire: the status's own bytes, whole, then the generation.
+    const std::vector<uint8_t>& wire = host.Net.Sent.back().second;
+    TStatusMsg sent;
+    size_t expected = 0;
+    ASSERT_TRUE(DecodeStatus(wire.data(), wire.size() - StatusTrailerSize, sent, expected));
+    EXPECT_EQ(std::vector<uint8_t>(wire.begin(), wire.end() - StatusTrailerSize),
+              EncodeStatus(sent));
+    size_t messageSize = 0;
+    uint32_t generation = 0;
+    ASSERT_TRUE(SplitRosterGeneration(wire.data(), wire.size(), messageSize, generation));
+    EXPECT_EQ(generation, fourVehicles);
+    EXPECT_EQ(RosterGeneration(bea.g()), fourVehicles);
+
+    // It is late for Bea: Ann leaves first, and Bea's vehicle moves up to
+    // where Ann's was in the table.
+    TSessionEvent late;
+    ASSERT_TRUE(bea.Net.Poll(late));
+    ASSERT_TRUE(bea.Net.Idle());
+    host.g().Tanks[annCar].Health = 100;
+    ann.Net.Close();
+    Pump({&host, &ann, &bea});
+    ASSERT_EQ(bea.g().TankCount, 3);
+    ASSERT_EQ(bea.g().Tanks[2].Name, "Bea_One");
+    EXPECT_NE(RosterGeneration(bea.g()), fourVehicles);
+    bea.g().Tanks[2].Health = 100;
+    const TVector before = bea.g().Tanks[2].Position;
+    ASSERT_NE(before.x, 300);
+    HandleSessionEvent(bea.g(), bea.Out, late);
+    EXPECT_EQ(bea.g().Tanks[2].Position.x, before.x);
+    EXPECT_EQ(bea.g().Tanks[2].Position.y, before.y);
+    EXPECT_EQ(bea.g().Tanks[2].Health, 100);
+    EXPECT_NE(bea.g().LastServerUpdate, 6000);
+    EXPECT_EQ(bea.TheUi.Boxes.size(), 0u); // dropped quietly, no size error
+
+    // The host's next status is of the table Bea has: it lands.
+    host.g().GameTime = 7000;
+    host.g().Tanks[2].Position = {150.5, 90.25};
+    BroadcastGameStatus(host.g());
+    Pump({&host, &bea});
+    EXPECT_EQ(bea.g().LastServerUpdate, 7000);
+    EXPECT_EQ(bea.g().Tanks[2].Position.x, 150.5);
+    EXPECT_EQ(bea.g().Tanks[2].Position.y, 90.25);
+
+    // A status that arrives without its generation is not applied either.
+    TStatusMsg bare;
+    StatusOf(host.g(), bare);
+    bare.Stamp = 8000;
+    const TBlock block = EncodeStatus(bare);
+    bea.Net.Deliver(1, 0, block.data(), block.size());
+    Pump({&bea});
+    EXPECT_EQ(bea.g().LastServerUpdate, 7000);
+}
+
+TEST(NetStatus, AStatusThatFailsItsOwnSizeCheckIsNotSent) {
+    LoopHub hub;
+    Machine host(hub, "Host", 1), ann(hub, "Ann", 2);
+    StartHost(host);
+    Join(ann, false);
+    Pump({&host, &ann});
+    Game& g = host.g();
+    // More homing missiles than the header's byte can count.
+    TStatusMsg m;
+    StatusOf(g, m);
+    m.Homing.assign(256, {10, 10, 0, -1});
+    const size_t sent = host.Net.Sent.size();
+    host.Out.SendStatusMsg(m);
+    EXPECT_EQ(host.Net.Sent.size(), sent);
+    EXPECT_EQ(host.TheUi.Boxes, std::vector<std::string>{"ERROR, statussend sizes are off!"});
+    // The box waits a second before it shows again; the next good status goes.
+    host.Out.SendStatusMsg(m);
+    EXPECT_EQ(host.TheUi.Boxes.size(), 1u);
+    g.TickNow += 1000;
+    host.Out.SendStatusMsg(m);
+    EXPECT_EQ(host.TheUi.Boxes.size(), 2u);
+    m.Homing.resize(255);
+    host.Out.SendStatusMsg(m);
+    ASSERT_EQ(host.Net.Sent.size(), sent + 1);
+    EXPECT_EQ(host.Net.Sent.back().second.size(),
+              20 + 4 * (6 * m.Vehicles.size() + 4 * 255 + 4 * m.Bullets.size()) +
+                  StatusTrailerSize);
+}
