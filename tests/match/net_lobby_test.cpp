@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <set>
 
 #include <unistd.h>
 
@@ -16,9 +17,12 @@
 #include "match/match.h"
 #include "match/net_receive.h"
 #include "match/setup.h"
+#include "match/tick.h"
 #include "net/status.h"
 #include "sim/controls.h"
+#include "sim/damage.h"
 #include "sim/messages.h"
+#include "sim/mines.h"
 #include "sim/vehicles.h"
 #include "sim/weapons.h"
 #include "world/level_list.h"
@@ -507,4 +511,79 @@ TEST(NetStatus, AStatusThatFailsItsOwnSizeCheckIsNotSent) {
     EXPECT_EQ(host.Net.Sent.back().second.size(),
               20 + 4 * (6 * m.Vehicles.size() + 4 * 255 + 4 * m.Bullets.size()) +
                   StatusTrailerSize);
+}
+
+TEST(NetStatus, EveryEventOfTheHostsSimulationReachesTheClients) {
+    LoopHub hub;
+    Machine host(hub, "Host", 1), ann(hub, "Ann", 2);
+    StartHost(host);
+    Join(ann, false);
+    Pump({&host, &ann});
+    Game& g = host.g();
+    ASSERT_EQ(g.TankCount, 3); // host, bot, Ann
+    const int bot = 1, annCar = 2;
+    std::set<int> codes;
+    size_t seen = 0;
+    // Runs the host's game for ms, then hands everything to Ann.
+    auto run = [&](int ms) {
+        for (int t = 0; t < ms; t += 20) {
+            host.Clock.Now += 20;
+            GameTick(g, host.Clock.Now);
+        }
+        for (; seen < host.Net.Sent.size(); ++seen) {
+            const std::vector<uint8_t>& b = host.Net.Sent[seen].second;
+            if (b.size() >= 12 && b[0] == MsgEvent) codes.insert(b[4]);
+        }
+        Pump({&host, &ann});
+    };
+    // Ann's car in the open, aiming at the east wall; the bot sits still far away.
+    TTank& car = g.Tanks[annCar];
+    auto aim = [&](int weapon) {
+        car.Alive = true;
+        car.Health = 100;
+        car.Position = {200, 190};
+        car.Velocity = {0, 0};
+        car.Heading = car.TurretAngle = 0;
+        RefreshWorldCorners(car);
+        car.Weapon = weapon;
+        car.NextFireTime = g.GameTime;
+        car.Firing = true;
+    };
+    g.Tanks[bot].IsBot = false; // stands still: nobody presses its keys
+    aim(wpMachineGun);
+    run(200);
+    car.Firing = false;
+    run(100);
+    for (int weapon : {wpRockets, wpHoming, wpBfg}) {
+        aim(weapon);
+        run(20);
+        car.Firing = false;
+        run(4000);
+    }
+    // A mine under the bot goes off.
+    aim(wpMachineGun);
+    car.Firing = false;
+    LayMine(g, annCar);
+    ASSERT_GT(g.Mines.Count, 0);
+    run(400);
+    TTank& victim = g.Tanks[bot];
+    victim.Alive = true;
+    victim.Health = 1000;
+    victim.Position = g.Mines[g.Mines.Count - 1].Position;
+    RefreshWorldCorners(victim);
+    run(100);
+    // Two kills in a row by Ann's car: the second is a chain Ann's machine announces.
+    for (int k = 0; k < 2; ++k) {
+        victim.Alive = true;
+        victim.Health = 10;
+        ApplyDamage(g, bot, annCar, 100);
+        run(20);
+    }
+    for (int code : {evGunSound, evRocket, evRocketGone, evExplosion, evSound, evBfgBall,
+                     evBfgBurst, evMineLaid, evMineGone, evKill, evMultiKill})
+        EXPECT_TRUE(codes.count(code)) << "event " << code << " never sent";
+    // Ann saw both kills and the scores that followed them.
+    EXPECT_EQ(ann.g().Tanks[annCar].Frags, g.Tanks[annCar].Frags);
+    EXPECT_GE(g.Tanks[annCar].Frags, 2);
+    EXPECT_EQ(ann.g().Tanks[bot].Deaths, g.Tanks[bot].Deaths);
 }
