@@ -95,7 +95,15 @@ int RunHeadless(const TOptions& o, const std::string& programFolder) {
     net.Attach(*program.G);
     program.UseNetwork(session, net);
 
-    const std::string error = StartProgram(program, o);
+    // A headless host is a dedicated server: nobody sits at it, so it has no
+    // player of its own, and its machine is called "server" in the session.
+    TOptions opts = o;
+    if (o.Host) {
+        program.G->Start.Dedicated = true;
+        opts.Name = "server";
+        opts.TwoPlayers = false;
+    }
+    const std::string error = StartProgram(program, opts);
     // The reason has been said as a message already.
     if (!error.empty()) return o.Networked() ? 1 : 2;
     if (!o.Join) std::printf("%s\n", LevelSummary(*program.G).c_str());

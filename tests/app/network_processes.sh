@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Two programs on 127.0.0.1: a headless host with bots runs until SIGTERM
-# and exits 0; a headless client joins it for five seconds, prints the
-# joins and the level it plays, and exits 0.  Run as:
+# Two programs on 127.0.0.1: a dedicated server (a headless host: bots
+# only, no player of its own, called "server") runs until SIGTERM and exits
+# 0; a headless client joins it for five seconds, prints the joins, the
+# level and the kills it sees (the server's console has each of them too),
+# and exits 0.  Run as:
 #   network_processes.sh PROGRAM
 set -uo pipefail
 program="$1"
@@ -23,6 +25,9 @@ status=$?
 grep -q "Visitor joined the game" "$work/client.log" || fail "the client saw no join of its own player"
 grep -q " joined the game" "$work/host.log" || fail "the host saw nobody join"
 grep -q 'Level "The Pit"' "$work/client.log" || fail "the client did not name the level"
+grep -qx "server connecting" "$work/client.log" || fail "the client did not meet the server"
+grep -q "^server joined the game" "$work/client.log" && fail "the dedicated server has a player of its own"
+[ "$(grep -c " joined the game" "$work/client.log")" = 5 ] || fail "the client did not see four bots and itself"
 
 kill -TERM "$host"
 wait "$host"
@@ -30,4 +35,7 @@ status=$?
 trap 'rm -rf "$work"' EXIT
 [ "$status" = 0 ] || fail "the host ended with $status after SIGTERM"
 grep -q "Visitor left" "$work/host.log" || fail "the host did not see the client leave"
-echo "network processes: host and client played and ended cleanly"
+while read -r line; do
+    grep -qxF "$line" "$work/host.log" || fail "the client saw \"$line\", the server did not"
+done < <(grep -E " killed | commited suicide$" "$work/client.log")
+echo "network processes: server and client played ($(grep -cE " killed | commited suicide$" "$work/client.log") kills seen by both) and ended cleanly"

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include "core/colours.h"
+#include "core/invariants.h"
 #include "fakes/fakes.h"
 #include "fakes/loop_session.h"
 #include "match/level.h"
@@ -586,4 +587,47 @@ TEST(NetStatus, EveryEventOfTheHostsSimulationReachesTheClients) {
     EXPECT_EQ(ann.g().Tanks[annCar].Frags, g.Tanks[annCar].Frags);
     EXPECT_GE(g.Tanks[annCar].Frags, 2);
     EXPECT_EQ(ann.g().Tanks[bot].Deaths, g.Tanks[bot].Deaths);
+}
+
+TEST(NetStatus, ADedicatedServerPlaysItsBotsWithNoPlayerOfItsOwn) {
+    LoopHub hub;
+    Machine host(hub, "Host", 1), ann(hub, "Ann", 2);
+    host.g().Start.Dedicated = true;
+    host.g().Start.TankSetups[3].Name = "Bolt";
+    StartHost(host); // one bot asked for: Botty
+    Game& g = host.g();
+    EXPECT_EQ(g.Player1, -1);
+    EXPECT_EQ(g.Player2, -1);
+    ASSERT_EQ(g.TankCount, 1);
+    EXPECT_TRUE(g.Tanks[0].IsBot);
+    EXPECT_EQ(g.Tanks[0].Name, "Botty");
+    EXPECT_EQ(g.Tanks[0].PlayerId, 0);
+    Join(ann, false);
+    Pump({&host, &ann});
+    ASSERT_EQ(Table(ann.g()), Table(g));
+    ASSERT_EQ(g.TankCount, 2);
+    EXPECT_EQ(ann.g().Player1, 1);
+    // A minute of play: statuses land on Ann's table, and the bot's kills
+    // are announced and scored on a server that has no player to tell.
+    for (int t = 0; t < 60000; t += 20) {
+        host.Clock.Now += 20;
+        ann.Clock.Now += 20;
+        GameTick(g, host.Clock.Now);
+        if (t % 20000 == 10000 && g.Tanks[1].Alive) ApplyDamage(g, 1, 0, 1000);
+        Pump({&host, &ann});
+        GameTick(ann.g(), ann.Clock.Now);
+    }
+    EXPECT_EQ(CheckInvariants(g), std::vector<std::string>{});
+    EXPECT_EQ(CheckInvariants(ann.g()), std::vector<std::string>{});
+    EXPECT_EQ(g.Tanks[0].Frags, 3);
+    EXPECT_EQ(ann.g().Tanks[0].Frags, 3);
+    EXPECT_EQ(ann.g().Tanks[1].Deaths, 3);
+    EXPECT_EQ(host.Said("Botty killed Ann_One"), 3);
+    EXPECT_EQ(ann.Said("Botty killed Ann_One"), 3);
+    EXPECT_GT(ann.g().LastServerUpdate, 59000);
+    // A new level keeps the server without a player.
+    StartNextLevel(g, host.Clock.Now);
+    Pump({&host, &ann});
+    EXPECT_EQ(g.Player1, -1);
+    EXPECT_EQ(Table(ann.g()), Table(g));
 }
