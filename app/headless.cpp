@@ -51,12 +51,18 @@ class ConsoleUi : public Ui {
     void ConsoleLine(const std::string& t) override { Print(t); }
     // A server's log is read as it happens, not when the program ends.
     bool FlushEachLine = false;
+    // Why the session ended, unless the console has just said so.
+    void Final(const std::string& t) {
+        if (t != Last) Print(t);
+    }
 
   private:
     void Print(const std::string& t) {
+        Last = t;
         std::printf("%s\n", t.c_str());
         if (FlushEachLine) std::fflush(stdout);
     }
+    std::string Last;
 };
 
 constexpr int32_t SimulatedStepMs = 5;
@@ -95,7 +101,15 @@ int RunHeadless(const TOptions& o, const std::string& programFolder) {
     net.Attach(*program.G);
     program.UseNetwork(session, net);
 
-    const std::string error = StartProgram(program, o);
+    // A headless host is a dedicated server: nobody sits at it, so it has no
+    // player of its own, and its machine is called "server" in the session.
+    TOptions opts = o;
+    if (o.Host) {
+        program.G->Start.Dedicated = true;
+        opts.Name = "server";
+        opts.TwoPlayers = false;
+    }
+    const std::string error = StartProgram(program, opts);
     // The reason has been said as a message already.
     if (!error.empty()) return o.Networked() ? 1 : 2;
     if (!o.Join) std::printf("%s\n", LevelSummary(*program.G).c_str());
@@ -115,7 +129,7 @@ int RunHeadless(const TOptions& o, const std::string& programFolder) {
             if (o.Seconds && now - start >= *o.Seconds * 1000) break;
             PumpSession(program, session, now);
             if (!program.NetworkFailure.empty()) {
-                std::printf("%s\n", program.NetworkFailure.c_str());
+                ui.Final(program.NetworkFailure);
                 status = 1;
                 break;
             }

@@ -347,8 +347,11 @@ struct TStartChoices {
     bool Player2LeftSide = false;  // "Player 2 left side of screen"
     bool CaptureTheCowBox = false; // "Capture The Cow"
     bool TeamWarBox = false;       // "Team War"
-    bool UseBasesBox = false;      // "Use bases"
-    bool NoShadowsBox = false;     // "No shadows"
+    // A host without a player of its own (a dedicated server): every
+    // vehicle it starts is a bot, and Player1 and Player2 are none.
+    bool Dedicated = false;
+    bool UseBasesBox = false;  // "Use bases"
+    bool NoShadowsBox = false; // "No shadows"
     bool TankIndicatorsBox = false;
     bool ShowNamesBox = false; // "Show names"
     int32_t FragLimitSpin = 50;

@@ -834,9 +834,23 @@ void HandleSessionEvent(Game& g, SessionNetOut& net, const TSessionEvent& e) {
         RecordPlayerLimit(g, net);
         return;
     }
-    case TSessionEvent::Message:
-        ReceiveMessage(g, net, e.Player, e.To, e.Data.data(), e.Data.size());
+    case TSessionEvent::Message: {
+        const uint8_t* d = e.Data.data();
+        size_t n = e.Data.size();
+        if (n >= 4 && d[0] == MsgStatus && d[1] == 0 && d[2] == 0 && d[3] == 0) {
+            // A status travels unordered against the vehicle list: one built
+            // for another table would put positions and deaths on the wrong
+            // vehicles, so it is dropped.
+            uint32_t generation = 0;
+            if (!SplitRosterGeneration(d, n, n, generation)) return;
+            if (generation != RosterGeneration(g)) {
+                g.TheUi.DebugLine("status of another vehicle list dropped");
+                return;
+            }
+        }
+        ReceiveMessage(g, net, e.Player, e.To, d, n);
         return;
+    }
     case TSessionEvent::Closed:
         if (!e.Text.empty()) ConsoleLine(g, Printable(e.Text));
         g.ListsReceived.clear();

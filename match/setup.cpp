@@ -72,7 +72,7 @@ void SetupStep(Game& g, int32_t nowMs) {
     g.ShowShadows = !st.NoShadowsBox;
     // The game divides by the rate: a rate below one would stop the broadcasts.
     g.StatusInterval = RoundEven(1000.0 / std::max(1, st.ServerRate));
-    SetSplitScreen(g, g.TwoPlayers);
+    SetSplitScreen(g, g.TwoPlayers && !(st.Dedicated && g.NetworkGame && !g.ClientMode));
     g.Console.Clear();
 
     if (!g.ClientMode) {
@@ -84,16 +84,28 @@ void SetupStep(Game& g, int32_t nowMs) {
             g.TeamCount = 0;
         }
 
-        g.Player1 = 0;
-        g.Player2 = 1;
+        // A dedicated server has nobody at its keys: its vehicles are bots.
+        const bool dedicated = st.Dedicated && g.NetworkGame;
+        g.Player1 = dedicated ? -1 : 0;
+        g.Player2 = dedicated ? -1 : 1;
         const bool swap = g.TwoPlayers && st.Player2LeftSide;
         g.LeftViewPlayer = swap ? g.Player2 : g.Player1;
         g.RightViewPlayer = swap ? g.Player1 : g.Player2;
         if (g.NetworkGame) g.LocalPlayerId = static_cast<int32_t>(g.Net.LocalPlayerId());
 
-        const int extra = g.TwoPlayers ? 1 : 0;
         const int bots = std::clamp(st.BotCount, 0, MaxTanks - 2);
-        const int count = std::min(MaxTanks, g.CreditsLevel ? 20 + extra : 1 + bots + extra);
+        if (dedicated) {
+            for (int i = 0; i < bots; ++i) {
+                const int k = AddTank(g, st.TankSetups[2 + i].Sort);
+                if (k < 0) break;
+                CopySetupToTank(g, st.TankSetups[2 + i], k);
+                g.Tanks[k].IsBot = true;
+                g.Tanks[k].PlayerId = 0;
+            }
+        }
+        const int extra = g.TwoPlayers ? 1 : 0;
+        const int count =
+            dedicated ? 0 : std::min(MaxTanks, g.CreditsLevel ? 20 + extra : 1 + bots + extra);
         for (int i = 0; i < count; ++i) {
             const int slotIndex = SlotOfTank(g, i);
             if (slotIndex >= MaxTanks) break;
@@ -103,12 +115,12 @@ void SetupStep(Game& g, int32_t nowMs) {
             if (k < 0) break;
             CopySetupToTank(g, slot, k);
         }
-        if (g.TankCount > 0) g.Tanks[0].IsBot = false;
-        if (g.TankCount > 1) {
+        if (g.TankCount > 0 && !dedicated) g.Tanks[0].IsBot = false;
+        if (g.TankCount > 1 && !dedicated) {
             g.Tanks[1].Seat = g.TwoPlayers ? 1 : 0;
             g.Tanks[1].IsBot = !g.TwoPlayers;
         }
-        if (g.NetworkGame) {
+        if (g.NetworkGame && !dedicated) {
             // Bots carry 0: a message for a bot goes to every machine.
             for (int i = 0; i < std::min(2, static_cast<int>(g.TankCount)); ++i)
                 g.Tanks[i].PlayerId = g.Tanks[i].IsBot ? 0 : g.LocalPlayerId;

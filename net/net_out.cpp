@@ -290,6 +290,22 @@ void SessionNetOut::SendMineList() {
 void SessionNetOut::SendStatus() {
     if (!Open() || !TheSession.IsHost()) return;
     StatusOf(*G, StatusScratch);
-    EncodeStatus(StatusScratch, StatusBlock);
+    SendStatusMsg(StatusScratch);
+}
+
+void SessionNetOut::SendStatusMsg(const TStatusMsg& m) {
+    if (!Open() || !TheSession.IsHost()) return;
+    EncodeStatus(m, StatusBlock);
+    // A status whose blocks do not fill what its header announces would be
+    // refused by every client: it is not sent, and the next one tries again.
+    if (!StatusSizesAgree(m, StatusBlock)) {
+        if (!G->SizeErrorShown || G->TickNow - G->LastSizeErrorBox >= StatusErrorGapMs) {
+            G->SizeErrorShown = true;
+            G->LastSizeErrorBox = G->TickNow;
+            G->TheUi.MessageBox("ERROR, statussend sizes are off!");
+        }
+        return;
+    }
+    AppendRosterGeneration(StatusBlock, RosterGeneration(*G));
     Put(AllPlayers, StatusBlock, false);
 }

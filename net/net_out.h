@@ -44,6 +44,11 @@ class SessionNetOut : public NetOut {
     void SendRemoteShutdown() override;
     void SendScore() override { SendScoreTo(AllPlayers); }
     void SendStatus() override;
+    // A built status, checked against its own header, stamped with the
+    // roster generation it was built for and sent to all without guarantee.
+    void SendStatusMsg(const TStatusMsg& m);
+    // The box of a status that fails its check shows at most once a second.
+    static constexpr int32_t StatusErrorGapMs = 1000;
 
     // The lobby's senders, to one player or (0) to all.
     static constexpr uint32_t AllPlayers = 0;

@@ -163,3 +163,42 @@ void ApplyStatus(Game& g, const TStatusMsg& m) {
     g.StatusReceived = true;
     g.LastServerUpdate = m.Stamp;
 }
+
+uint32_t RosterGeneration(const Game& g) {
+    // FNV-1a over the table's length and each vehicle's machine id (bots: 0).
+    uint32_t h = 2166136261u;
+    auto mix = [&h](uint32_t v) {
+        for (int k = 0; k < 4; ++k)
+            h = (h ^ ((v >> (8 * k)) & 0xFF)) * 16777619u;
+    };
+    mix(static_cast<uint32_t>(g.TankCount));
+    for (int i = 0; i < g.TankCount; ++i) {
+        mix(static_cast<uint32_t>(g.Tanks[i].PlayerId));
+    }
+    return h;
+}
+
+void AppendRosterGeneration(TBlock& block, uint32_t generation) {
+    for (int k = 0; k < 4; ++k)
+        block.push_back(static_cast<uint8_t>((generation >> (8 * k)) & 0xFF));
+}
+
+bool SplitRosterGeneration(const uint8_t* data, size_t size, size_t& messageSize,
+                           uint32_t& generation) {
+    if (data == nullptr || size < 4 + StatusTrailerSize) return false;
+    messageSize = size - StatusTrailerSize;
+    generation = 0;
+    for (int k = 0; k < 4; ++k)
+        generation |= static_cast<uint32_t>(data[messageSize + k]) << (8 * k);
+    return true;
+}
+
+bool StatusSizesAgree(const TStatusMsg& m, const TBlock& block) {
+    if (block.size() < 16) return false;
+    const size_t n = block[4], r = block[5], gu = block[6], t = block[10];
+    const size_t b = block[8] | (static_cast<size_t>(block[9]) << 8);
+    if (n != m.Vehicles.size() || r != m.Homing.size() || gu != m.Guided.size() ||
+        b != m.Bullets.size() || t != m.Cows.size())
+        return false;
+    return block.size() == 20 + 4 * (6 * n + 4 * r + 4 * gu + 4 * b + 5 * t);
+}

@@ -4,6 +4,9 @@
 #include "core/game.h"
 #include "net/messages.h"
 
+#include <cstddef>
+#include <cstdint>
+
 // The scores at once after a kill: MsgScore to all.
 void BroadcastScore(Game& g);
 // The regular game status, every StatusInterval.
@@ -19,3 +22,22 @@ TScoreMsg ScoreOf(const Game& g);
 // bullets and cows. Non-finite values and indices that name nothing are
 // refused entry by entry.
 void ApplyStatus(Game& g, const TStatusMsg& m);
+
+// Which vehicle table a status was built for: a hash of the table's
+// membership (its length and each vehicle's machine id, in table order). It changes whenever a
+// vehicle joins or leaves the table or the table is rebuilt with other members, and a client that
+// applied the same vehicle list computes the same value from its own table.
+uint32_t RosterGeneration(const Game& g);
+
+// The status travels with the generation below it: the message's bytes,
+// untouched, followed by the generation (u32, little-endian).
+constexpr size_t StatusTrailerSize = 4;
+void AppendRosterGeneration(TBlock& block, uint32_t generation);
+// Splits what arrived into the message's size and the generation; false
+// when it is too short to carry one.
+bool SplitRosterGeneration(const uint8_t* data, size_t size, size_t& messageSize,
+                           uint32_t& generation);
+
+// The sender's own check before a status leaves: the header's counts give
+// exactly the block's size and nothing of the message was cut on the way.
+bool StatusSizesAgree(const TStatusMsg& m, const TBlock& block);

@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
-# Two programs on 127.0.0.1: a headless host with bots runs until SIGTERM
-# and exits 0; a headless client joins it for five seconds, prints the
-# joins and the level it plays, and exits 0.  Run as:
+# Two programs on 127.0.0.1: a dedicated server (a headless host: bots
+# only, no player of its own, called "server") runs until SIGTERM and exits
+# 0; a headless client joins it for five seconds, prints the joins, the
+# level and the kills it sees (the server's console has each of them too),
+# and exits 0; a second client still playing when the server stops is told
+# so, once, and exits 1.  Run as:
 #   network_processes.sh PROGRAM
 set -uo pipefail
 program="$1"
 work="$(mktemp -d)"
-trap 'kill "$host" 2>/dev/null; rm -rf "$work"' EXIT
+trap 'kill "$host" ${late:+"$late"} 2>/dev/null; rm -rf "$work"' EXIT
 fail() { echo "network processes: $*"; echo "--- host"; cat "$work/host.log"; echo "--- client"; cat "$work/client.log" 2>/dev/null; exit 1; }
 
 # A UDP port nobody holds on 127.0.0.1 now.
@@ -23,11 +26,27 @@ status=$?
 grep -q "Visitor joined the game" "$work/client.log" || fail "the client saw no join of its own player"
 grep -q " joined the game" "$work/host.log" || fail "the host saw nobody join"
 grep -q 'Level "The Pit"' "$work/client.log" || fail "the client did not name the level"
+grep -qx "server connecting" "$work/client.log" || fail "the client did not meet the server"
+grep -q "^server joined the game" "$work/client.log" && fail "the dedicated server has a player of its own"
+[ "$(grep -c " joined the game" "$work/client.log")" = 5 ] || fail "the client did not see four bots and itself"
+
+# A second client is still playing when the server stops: it is told.
+timeout -k 5 30 "$program" --headless --join "127.0.0.1:$port" --name Late --seconds 20 >"$work/late.log" 2>&1 &
+late=$!
+for _ in $(seq 1 50); do grep -q "Level" "$work/late.log" && break; sleep 0.1; done
+grep -q 'Level "The Pit"' "$work/late.log" || fail "the second client did not start playing"
 
 kill -TERM "$host"
 wait "$host"
 status=$?
+wait "$late"
+late_status=$?
+[ "$late_status" = 1 ] || fail "the second client ended with $late_status when the server closed"
+[ "$(grep -cx "The host closed the game" "$work/late.log")" = 1 ] || fail "the second client was not told once that the server closed"
 trap 'rm -rf "$work"' EXIT
 [ "$status" = 0 ] || fail "the host ended with $status after SIGTERM"
 grep -q "Visitor left" "$work/host.log" || fail "the host did not see the client leave"
-echo "network processes: host and client played and ended cleanly"
+while read -r line; do
+    grep -qxF "$line" "$work/host.log" || fail "the client saw \"$line\", the server did not"
+done < <(grep -E " killed | commited suicide$" "$work/client.log")
+echo "network processes: server and client played ($(grep -cE " killed | commited suicide$" "$work/client.log") kills seen by both) and ended cleanly"

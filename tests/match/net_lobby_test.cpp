@@ -6,19 +6,24 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <set>
 
 #include <unistd.h>
 
 #include "core/colours.h"
+#include "core/invariants.h"
 #include "fakes/fakes.h"
 #include "fakes/loop_session.h"
 #include "match/level.h"
 #include "match/match.h"
 #include "match/net_receive.h"
 #include "match/setup.h"
+#include "match/tick.h"
 #include "net/status.h"
 #include "sim/controls.h"
+#include "sim/damage.h"
 #include "sim/messages.h"
+#include "sim/mines.h"
 #include "sim/vehicles.h"
 #include "sim/weapons.h"
 #include "world/level_list.h"
@@ -408,4 +413,221 @@ TEST(NetLobby, ANewLevelReachesTheClientsAndTheHostLeaving) {
     Pump({&ann});
     EXPECT_EQ(ann.Said("SERVER CHANGED, WEAPON RESET"), 1);
     EXPECT_EQ(ann.Said("Host_One left"), 1);
+}
+
+TEST(NetStatus, AStatusBuiltForAnotherVehicleListIsDropped) {
+    LoopHub hub;
+    Machine host(hub, "Host", 1), ann(hub, "Ann", 2), bea(hub, "Bea", 3);
+    StartHost(host);
+    Join(ann, false);
+    Join(bea, false);
+    Pump({&host, &ann, &bea});
+    ASSERT_EQ(Table(bea.g()), Table(host.g()));
+    ASSERT_EQ(host.g().TankCount, 4); // host, bot, Ann, Bea
+    const int annCar = 2;
+
+    // A status of this table: Ann's vehicle lies dead at (300, 300).
+    host.g().GameTime = 6000;
+    host.g().Tanks[annCar].Position = {300, 300};
+    host.g().Tanks[annCar].Health = 0;
+    const uint32_t fourVehicles = RosterGeneration(host.g());
+    BroadcastGameStatus(host.g());
+    // On the wire: the status's own bytes, whole, then the generation.
+    const std::vector<uint8_t>& wire = host.Net.Sent.back().second;
+    TStatusMsg sent;
+    size_t expected = 0;
+    ASSERT_TRUE(DecodeStatus(wire.data(), wire.size() - StatusTrailerSize, sent, expected));
+    EXPECT_EQ(std::vector<uint8_t>(wire.begin(), wire.end() - StatusTrailerSize),
+              EncodeStatus(sent));
+    size_t messageSize = 0;
+    uint32_t generation = 0;
+    ASSERT_TRUE(SplitRosterGeneration(wire.data(), wire.size(), messageSize, generation));
+    EXPECT_EQ(generation, fourVehicles);
+    EXPECT_EQ(RosterGeneration(bea.g()), fourVehicles);
+
+    // It is late for Bea: Ann leaves first, and Bea's vehicle moves up to
+    // where Ann's was in the table.
+    TSessionEvent late;
+    ASSERT_TRUE(bea.Net.Poll(late));
+    ASSERT_TRUE(bea.Net.Idle());
+    host.g().Tanks[annCar].Health = 100;
+    ann.Net.Close();
+    Pump({&host, &ann, &bea});
+    ASSERT_EQ(bea.g().TankCount, 3);
+    ASSERT_EQ(bea.g().Tanks[2].Name, "Bea_One");
+    EXPECT_NE(RosterGeneration(bea.g()), fourVehicles);
+    bea.g().Tanks[2].Health = 100;
+    const TVector before = bea.g().Tanks[2].Position;
+    ASSERT_NE(before.x, 300);
+    HandleSessionEvent(bea.g(), bea.Out, late);
+    EXPECT_EQ(bea.g().Tanks[2].Position.x, before.x);
+    EXPECT_EQ(bea.g().Tanks[2].Position.y, before.y);
+    EXPECT_EQ(bea.g().Tanks[2].Health, 100);
+    EXPECT_NE(bea.g().LastServerUpdate, 6000);
+    EXPECT_EQ(bea.TheUi.Boxes.size(), 0u); // dropped quietly, no size error
+
+    // The host's next status is of the table Bea has: it lands.
+    host.g().GameTime = 7000;
+    host.g().Tanks[2].Position = {150.5, 90.25};
+    BroadcastGameStatus(host.g());
+    Pump({&host, &bea});
+    EXPECT_EQ(bea.g().LastServerUpdate, 7000);
+    EXPECT_EQ(bea.g().Tanks[2].Position.x, 150.5);
+    EXPECT_EQ(bea.g().Tanks[2].Position.y, 90.25);
+
+    // A status that arrives without its generation is not applied either.
+    TStatusMsg bare;
+    StatusOf(host.g(), bare);
+    bare.Stamp = 8000;
+    const TBlock block = EncodeStatus(bare);
+    bea.Net.Deliver(1, 0, block.data(), block.size());
+    Pump({&bea});
+    EXPECT_EQ(bea.g().LastServerUpdate, 7000);
+}
+
+TEST(NetStatus, AStatusThatFailsItsOwnSizeCheckIsNotSent) {
+    LoopHub hub;
+    Machine host(hub, "Host", 1), ann(hub, "Ann", 2);
+    StartHost(host);
+    Join(ann, false);
+    Pump({&host, &ann});
+    Game& g = host.g();
+    // More homing missiles than the header's byte can count.
+    TStatusMsg m;
+    StatusOf(g, m);
+    m.Homing.assign(256, {10, 10, 0, -1});
+    const size_t sent = host.Net.Sent.size();
+    host.Out.SendStatusMsg(m);
+    EXPECT_EQ(host.Net.Sent.size(), sent);
+    EXPECT_EQ(host.TheUi.Boxes, std::vector<std::string>{"ERROR, statussend sizes are off!"});
+    // The box waits a second before it shows again; the next good status goes.
+    host.Out.SendStatusMsg(m);
+    EXPECT_EQ(host.TheUi.Boxes.size(), 1u);
+    g.TickNow += 1000;
+    host.Out.SendStatusMsg(m);
+    EXPECT_EQ(host.TheUi.Boxes.size(), 2u);
+    m.Homing.resize(255);
+    host.Out.SendStatusMsg(m);
+    ASSERT_EQ(host.Net.Sent.size(), sent + 1);
+    EXPECT_EQ(host.Net.Sent.back().second.size(),
+              20 + 4 * (6 * m.Vehicles.size() + 4 * 255 + 4 * m.Bullets.size()) +
+                  StatusTrailerSize);
+}
+
+TEST(NetStatus, EveryEventOfTheHostsSimulationReachesTheClients) {
+    LoopHub hub;
+    Machine host(hub, "Host", 1), ann(hub, "Ann", 2);
+    StartHost(host);
+    Join(ann, false);
+    Pump({&host, &ann});
+    Game& g = host.g();
+    ASSERT_EQ(g.TankCount, 3); // host, bot, Ann
+    const int bot = 1, annCar = 2;
+    std::set<int> codes;
+    size_t seen = 0;
+    // Runs the host's game for ms, then hands everything to Ann.
+    auto run = [&](int ms) {
+        for (int t = 0; t < ms; t += 20) {
+            host.Clock.Now += 20;
+            GameTick(g, host.Clock.Now);
+        }
+        for (; seen < host.Net.Sent.size(); ++seen) {
+            const std::vector<uint8_t>& b = host.Net.Sent[seen].second;
+            if (b.size() >= 12 && b[0] == MsgEvent) codes.insert(b[4]);
+        }
+        Pump({&host, &ann});
+    };
+    // Ann's car in the open, aiming at the east wall; the bot sits still far away.
+    TTank& car = g.Tanks[annCar];
+    auto aim = [&](int weapon) {
+        car.Alive = true;
+        car.Health = 100;
+        car.Position = {200, 190};
+        car.Velocity = {0, 0};
+        car.Heading = car.TurretAngle = 0;
+        RefreshWorldCorners(car);
+        car.Weapon = weapon;
+        car.NextFireTime = g.GameTime;
+        car.Firing = true;
+    };
+    g.Tanks[bot].IsBot = false; // stands still: nobody presses its keys
+    aim(wpMachineGun);
+    run(200);
+    car.Firing = false;
+    run(100);
+    for (int weapon : {wpRockets, wpHoming, wpBfg}) {
+        aim(weapon);
+        run(20);
+        car.Firing = false;
+        run(4000);
+    }
+    // A mine under the bot goes off.
+    aim(wpMachineGun);
+    car.Firing = false;
+    LayMine(g, annCar);
+    ASSERT_GT(g.Mines.Count, 0);
+    run(400);
+    TTank& victim = g.Tanks[bot];
+    victim.Alive = true;
+    victim.Health = 1000;
+    victim.Position = g.Mines[g.Mines.Count - 1].Position;
+    RefreshWorldCorners(victim);
+    run(100);
+    // Two kills in a row by Ann's car: the second is a chain Ann's machine announces.
+    for (int k = 0; k < 2; ++k) {
+        victim.Alive = true;
+        victim.Health = 10;
+        ApplyDamage(g, bot, annCar, 100);
+        run(20);
+    }
+    for (int code : {evGunSound, evRocket, evRocketGone, evExplosion, evSound, evBfgBall,
+                     evBfgBurst, evMineLaid, evMineGone, evKill, evMultiKill})
+        EXPECT_TRUE(codes.count(code)) << "event " << code << " never sent";
+    // Ann saw both kills and the scores that followed them.
+    EXPECT_EQ(ann.g().Tanks[annCar].Frags, g.Tanks[annCar].Frags);
+    EXPECT_GE(g.Tanks[annCar].Frags, 2);
+    EXPECT_EQ(ann.g().Tanks[bot].Deaths, g.Tanks[bot].Deaths);
+}
+
+TEST(NetStatus, ADedicatedServerPlaysItsBotsWithNoPlayerOfItsOwn) {
+    LoopHub hub;
+    Machine host(hub, "Host", 1), ann(hub, "Ann", 2);
+    host.g().Start.Dedicated = true;
+    host.g().Start.TankSetups[3].Name = "Bolt";
+    StartHost(host); // one bot asked for: Botty
+    Game& g = host.g();
+    EXPECT_EQ(g.Player1, -1);
+    EXPECT_EQ(g.Player2, -1);
+    ASSERT_EQ(g.TankCount, 1);
+    EXPECT_TRUE(g.Tanks[0].IsBot);
+    EXPECT_EQ(g.Tanks[0].Name, "Botty");
+    EXPECT_EQ(g.Tanks[0].PlayerId, 0);
+    Join(ann, false);
+    Pump({&host, &ann});
+    ASSERT_EQ(Table(ann.g()), Table(g));
+    ASSERT_EQ(g.TankCount, 2);
+    EXPECT_EQ(ann.g().Player1, 1);
+    // A minute of play: statuses land on Ann's table, and the bot's kills
+    // are announced and scored on a server that has no player to tell.
+    for (int t = 0; t < 60000; t += 20) {
+        host.Clock.Now += 20;
+        ann.Clock.Now += 20;
+        GameTick(g, host.Clock.Now);
+        if (t % 20000 == 10000 && g.Tanks[1].Alive) ApplyDamage(g, 1, 0, 1000);
+        Pump({&host, &ann});
+        GameTick(ann.g(), ann.Clock.Now);
+    }
+    EXPECT_EQ(CheckInvariants(g), std::vector<std::string>{});
+    EXPECT_EQ(CheckInvariants(ann.g()), std::vector<std::string>{});
+    EXPECT_EQ(g.Tanks[0].Frags, 3);
+    EXPECT_EQ(ann.g().Tanks[0].Frags, 3);
+    EXPECT_EQ(ann.g().Tanks[1].Deaths, 3);
+    EXPECT_EQ(host.Said("Botty killed Ann_One"), 3);
+    EXPECT_EQ(ann.Said("Botty killed Ann_One"), 3);
+    EXPECT_GT(ann.g().LastServerUpdate, 59000);
+    // A new level keeps the server without a player.
+    StartNextLevel(g, host.Clock.Now);
+    Pump({&host, &ann});
+    EXPECT_EQ(g.Player1, -1);
+    EXPECT_EQ(Table(ann.g()), Table(g));
 }
