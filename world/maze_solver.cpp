@@ -33,10 +33,7 @@ constexpr std::array<std::array<uint8_t, 4>, 8> StepDirections = [] {
     std::array<std::array<uint8_t, 4>, 8> t{};
     for (int o = 0; o < 8; ++o)
         for (int j = 0; j < 4; ++j)
-            t[o][j] = Steps[o][j].Dx > 0   ? 0
-                      : Steps[o][j].Dx < 0 ? 1
-                      : Steps[o][j].Dy > 0 ? 2
-                                           : 3;
+            t[o][j] = Steps[o][j].Dx > 0 ? 0 : Steps[o][j].Dx < 0 ? 1 : Steps[o][j].Dy > 0 ? 2 : 3;
     return t;
 }();
 
@@ -128,7 +125,10 @@ void TMazeSolver::FindBridges() {
                 const int32_t p = Work.back();
                 Numbers[p].End = std::min(Numbers[p].End, low);
                 if (low > Numbers[p].Pre) {
-                    const int dp = c - p == delta[0] ? 0 : c - p == delta[1] ? 1 : c - p == 1 ? 2 : 3;
+                    const int dp = c - p == delta[0]   ? 0
+                                   : c - p == delta[1] ? 1
+                                   : c - p == 1        ? 2
+                                                       : 3;
                     Bridges[p] = static_cast<uint8_t>(Bridges[p] | 1 << dp);
                     Bridges[c] = static_cast<uint8_t>(Bridges[c] | 1 << (dp ^ 1));
                 }
@@ -138,18 +138,22 @@ void TMazeSolver::FindBridges() {
 }
 
 // The steps from this cell over a bridge whose far side lacks the target.
+// Steps onto cells already closed need no answer.
 uint8_t TMazeSolver::BarredSteps(int32_t bit, int order) const {
     const uint8_t bridges = Bridges[bit];
     if (bridges == 0) return 0;
     const std::array<int32_t, 4> delta = {Stride, -Stride, 1, -1};
     uint8_t barred = 0;
+    const TNumber here = Numbers[bit];
     for (int j = 0; j < 4; ++j) {
         const int d = StepDirections[order][j];
         if (!((bridges >> d) & 1)) continue;
         const int32_t n = bit + delta[d];
+        if (IsClosed(n)) continue;
         // Across the bridge lies the part below its lower end, or all but that.
-        const bool beyond =
-            Numbers[n].Pre > Numbers[bit].Pre ? Below(TargetBit, n) : !Below(TargetBit, bit);
+        const TNumber there = Numbers[n];
+        const bool beyond = there.Pre > here.Pre ? there.Pre <= TargetPre && TargetPre < there.End
+                                                 : !(here.Pre <= TargetPre && TargetPre < here.End);
         if (!beyond) barred = static_cast<uint8_t>(barred | 1 << j);
     }
     return barred;
@@ -159,8 +163,8 @@ bool TMazeSolver::FindPath(TCell start, TCell target) {
     PackWalls();
     Target = target;
     PathLength = 0;
-    const bool targetInside = target.X >= 0 && target.Y >= 0 && target.X < Width &&
-                              target.Y < Height;
+    const bool targetInside =
+        target.X >= 0 && target.Y >= 0 && target.X < Width && target.Y < Height;
     TargetBit = targetInside ? BitOf(target.X, target.Y) : -1;
     MinX = MinY = 0;
     MaxX = MaxY = -1;
@@ -181,8 +185,12 @@ bool TMazeSolver::Search(TCell start) {
     if (start.X < 0 || start.Y < 0 || start.X >= Width || start.Y >= Height) return false;
     // The cell being searched from, kept out of the stack: the stack holds
     // the cells before it on the way, one per depth.
-    TFrame f{BitOf(start.X, start.Y), static_cast<int16_t>(start.X),
-             static_cast<int16_t>(start.Y), 0, 0, 0};
+    TFrame f{BitOf(start.X, start.Y),
+             static_cast<int16_t>(start.X),
+             static_cast<int16_t>(start.Y),
+             0,
+             0,
+             0};
     if (IsClosed(f.Bit)) return false; // a wall
     if (f.Bit == TargetBit) {
         Path[0] = start;
@@ -192,9 +200,10 @@ bool TMazeSolver::Search(TCell start) {
     // A target on a wall, off the grid or in another connected part is
     // never reached: the search would only spend itself.
     if (TargetBit < 0 || IsClosed(TargetBit)) return false;
-    const int32_t startPre = Numbers[f.Bit].Pre, targetPre = Numbers[TargetBit].Pre;
-    const auto part = std::upper_bound(ComponentStarts.begin(), ComponentStarts.end(), startPre);
-    if (targetPre < *(part - 1) || targetPre >= *part) return false;
+    TargetPre = Numbers[TargetBit].Pre;
+    const auto part =
+        std::upper_bound(ComponentStarts.begin(), ComponentStarts.end(), Numbers[f.Bit].Pre);
+    if (TargetPre < *(part - 1) || TargetPre >= *part) return false;
     Close(f.Bit);
     MinX = MaxX = start.X;
     MinY = MaxY = start.Y;
@@ -237,8 +246,8 @@ bool TMazeSolver::Search(TCell start) {
             return true;
         }
         const int order = OrderAt(x, y);
-        f = {bit, static_cast<int16_t>(x), static_cast<int16_t>(y), static_cast<uint8_t>(order), 0,
-             BarredSteps(bit, order)};
+        f = {bit, static_cast<int16_t>(x), static_cast<int16_t>(y), static_cast<uint8_t>(order),
+             0,   BarredSteps(bit, order)};
     }
 }
 

@@ -48,9 +48,6 @@ class TMazeSolver {
     bool Search(TCell start);
     int OrderAt(int x, int y) const;
     uint8_t BarredSteps(int32_t bit, int order) const;
-    bool Below(int32_t bit, int32_t under) const {
-        return Numbers[under].Pre <= Numbers[bit].Pre && Numbers[bit].Pre < Numbers[under].End;
-    }
     void ReopenSeen();
 
     int32_t BitOf(int x, int y) const { return (x + 1) * Stride + y + 1; }
@@ -84,5 +81,6 @@ class TMazeSolver {
     std::vector<TFrame> Stack;
     TCell Target{};
     int32_t TargetBit = -1; // -1: outside the grid, never entered
+    int32_t TargetPre = -1;
     int MinX = 0, MaxX = -1, MinY = 0, MaxY = -1;
 };
