@@ -215,4 +215,17 @@ BENCHMARK(BM_FindPath)
     ->Args({1, 1000})
     ->Unit(benchmark::kMicrosecond);
 
+// The first search of a solver on a grid: it packs the grid and finds its
+// bridges before it searches.
+void BM_FirstSearchOnAGrid(benchmark::State& state) {
+    World& w = Pick(static_cast<int>(state.range(0)));
+    const TCell a = w.FreeCells.front(), b = w.FreeCells.back();
+    for (auto _ : state) {
+        TMazeSolver solver(w.Map);
+        benchmark::DoNotOptimize(solver.FindPath(a, b));
+    }
+    state.SetLabel(w.Name);
+}
+BENCHMARK(BM_FirstSearchOnAGrid)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
 } // namespace

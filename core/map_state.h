@@ -60,6 +60,9 @@ struct TMapState {
     uint8_t Blocked(int column, int row) const { return BlockedStore[column * MaxMapSize + row]; }
     int32_t SolverWidth = 0;
     int32_t SolverHeight = 0;
+    // Changes, to a number no grid had before, whenever the loader changes
+    // the grid above: the path finder keeps its packed copy until then.
+    uint64_t BlockedRevision = 0;
 };
 
 // Per texture, in TextureList.txt order. A cell code's texture is code div 4.

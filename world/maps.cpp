@@ -1,6 +1,7 @@
 #include "world/maps.h"
 
 #include <array>
+#include <atomic>
 
 #include "core/game.h"
 #include "core/terrain.h"
@@ -30,6 +31,12 @@ TCell PickRandomFreeCell(const TMapState& map, Random& rng, int freeCells) {
         for (int column = 0; column < map.MapWidth; ++column)
             if (!map.Blocked(column, row) && k-- == 0) return {column, row};
     return {0, 0};
+}
+
+// A number no grid of any map state had before (states may be copied).
+uint64_t NewBlockedRevision() {
+    static std::atomic<uint64_t> last{0};
+    return ++last;
 }
 
 void AssignBaseSpawns(TMapState& map) {
@@ -104,6 +111,7 @@ bool CommitMapGrid(TMapState& map, const TTerrainTables& tables, Random& rng, co
             if (kind == tkSnow) ++snowCells;
         }
     }
+    map.BlockedRevision = NewBlockedRevision();
     map.SnowMap = 2 * static_cast<int64_t>(snowCells) >= static_cast<int64_t>(w) * h;
     if (map.SpawnCount == 0)
         for (int i = 0; i < RandomSpawnCount; ++i)

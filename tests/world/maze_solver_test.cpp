@@ -79,6 +79,42 @@ std::vector<std::string> Serpentine(int w, int passes) {
     return rows;
 }
 
+// A maze of rooms on odd cells carved by a random depth-first walk (no
+// loops: every edge a bridge), then `holes` walls knocked out for loops.
+std::vector<std::string> RandomMaze(int size, int holes, std::mt19937& rng) {
+    std::vector<std::vector<int32_t>> cells(size, std::vector<int32_t>(size, WL));
+    std::vector<TCell> stack = {{1, 1}};
+    cells[1][1] = G0;
+    const int steps[4][2] = {{2, 0}, {-2, 0}, {0, 2}, {0, -2}};
+    while (!stack.empty()) {
+        const TCell c = stack.back();
+        int options[4], n = 0;
+        for (int k = 0; k < 4; ++k) {
+            const int x = c.X + steps[k][0], y = c.Y + steps[k][1];
+            if (x > 0 && y > 0 && x < size - 1 && y < size - 1 && cells[y][x] == WL)
+                options[n++] = k;
+        }
+        if (n == 0) {
+            stack.pop_back();
+            continue;
+        }
+        const int k = options[rng() % n];
+        cells[c.Y + steps[k][1] / 2][c.X + steps[k][0] / 2] = G0;
+        cells[c.Y + steps[k][1]][c.X + steps[k][0]] = G0;
+        stack.push_back({c.X + steps[k][0], c.Y + steps[k][1]});
+    }
+    for (int h = 0; h < holes; ++h)
+        cells[1 + rng() % (size - 2)][1 + rng() % (size - 2)] = G0;
+    std::vector<std::string> rows;
+    for (const auto& line : cells) {
+        std::string row;
+        for (size_t x = 0; x < line.size(); ++x)
+            row += (x ? " " : "") + std::to_string(line[x]);
+        rows.push_back(row);
+    }
+    return rows;
+}
+
 class MazeSolverTest : public ::testing::Test {
   protected:
     WorldRig Rig;
@@ -176,4 +212,31 @@ TEST_F(MazeSolverTest, CellsOutsideTheMapAreNeverEntered) {
     EXPECT_FALSE(Solver.FindPath({-1, 0}, {2, 2}));
     EXPECT_FALSE(Solver.FindPath({0, 0}, {5, 5}));
     EXPECT_FALSE(Solver.FindPath({0, 0}, {-2147483647 - 1, 2147483647}));
+}
+
+// Mazes with few or many loops, ways far past the depth cap, targets on
+// walls and in walled-off pockets: the solver skips what cannot lead to the
+// target, yet finds exactly the recursive search's way or fails with it.
+TEST_F(MazeSolverTest, MatchesTheRecursiveSearchInMazes) {
+    std::mt19937 rng(11);
+    RecursiveSolver reference(Rig.g());
+    int found = 0, capped = 0;
+    for (int map = 0; map < 8; ++map) {
+        const int size = 121 + 40 * (map % 3);
+        UseMap(Rig.g(), RandomMaze(size, (map % 4) * 60, rng));
+        for (int search = 0; search < 40; ++search) {
+            const TCell a{static_cast<int32_t>(rng() % size), static_cast<int32_t>(rng() % size)};
+            const TCell b{static_cast<int32_t>(rng() % size), static_cast<int32_t>(rng() % size)};
+            const bool expected = reference.FindPath(a, b);
+            ASSERT_EQ(Solver.FindPath(a, b), expected) << map << " " << search;
+            ASSERT_EQ(Solver.PathLength, reference.Length);
+            for (int i = 0; i < Solver.PathLength; ++i)
+                ASSERT_TRUE(SameCell(Solver.Path[i], reference.Path[i])) << i;
+            found += expected;
+            capped += !expected && !Rig.g().Blocked(a.X, a.Y) && !Rig.g().Blocked(b.X, b.Y);
+        }
+    }
+    // Both outcomes were tried, the cap among the failures.
+    EXPECT_GT(found, 40);
+    EXPECT_GT(capped, 10);
 }
