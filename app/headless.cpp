@@ -171,7 +171,7 @@ int RunScreenshot(const TOptions& o, const std::string& programFolder) {
     SimulatedClock clock;
     SilentSound sound;
     ConsoleUi ui;
-    NullSession session; // the ENet session takes its place
+    NullSession session; // a picture of a local match needs no network
     SessionNetOut net(session);
     NoDisplay display;
     SdlBitmapReader reader;
