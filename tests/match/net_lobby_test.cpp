@@ -136,6 +136,17 @@ void Join(Machine& c, bool twoPlayers) {
     g.LocalPlayerId = static_cast<int32_t>(c.Net.LocalPlayerId());
 }
 
+// A host and Ann, joined and settled.
+struct HostAndAnn {
+    LoopHub Hub;
+    Machine Host{Hub, "Host", 1}, Ann{Hub, "Ann", 2};
+    HostAndAnn() {
+        StartHost(Host);
+        Join(Ann, false);
+        Pump({&Host, &Ann});
+    }
+};
+
 std::vector<std::string> Table(const Game& g) {
     std::vector<std::string> rows;
     for (int i = 0; i < g.TankCount; ++i)
@@ -341,11 +352,8 @@ TEST(NetLobby, AClientCannotActForAnotherMachineOrTheHost) {
 }
 
 TEST(NetLobby, HostileBlocksToAClientAreRefused) {
-    LoopHub hub;
-    Machine host(hub, "Host", 1), ann(hub, "Ann", 2);
-    StartHost(host);
-    Join(ann, false);
-    Pump({&host, &ann});
+    HostAndAnn both;
+    Machine &host = both.Host, &ann = both.Ann;
     Game& g = ann.g();
     const uint32_t server = host.Net.LocalPlayerId();
     const auto deliver = [&](const TBlock& b) {
@@ -486,11 +494,8 @@ TEST(NetStatus, AStatusBuiltForAnotherVehicleListIsDropped) {
 }
 
 TEST(NetStatus, AStatusThatFailsItsOwnSizeCheckIsNotSent) {
-    LoopHub hub;
-    Machine host(hub, "Host", 1), ann(hub, "Ann", 2);
-    StartHost(host);
-    Join(ann, false);
-    Pump({&host, &ann});
+    HostAndAnn both;
+    Machine& host = both.Host;
     Game& g = host.g();
     // More homing missiles than the header's byte can count.
     TStatusMsg m;
@@ -515,11 +520,8 @@ TEST(NetStatus, AStatusThatFailsItsOwnSizeCheckIsNotSent) {
 }
 
 TEST(NetStatus, EveryEventOfTheHostsSimulationReachesTheClients) {
-    LoopHub hub;
-    Machine host(hub, "Host", 1), ann(hub, "Ann", 2);
-    StartHost(host);
-    Join(ann, false);
-    Pump({&host, &ann});
+    HostAndAnn both;
+    Machine &host = both.Host, &ann = both.Ann;
     Game& g = host.g();
     ASSERT_EQ(g.TankCount, 3); // host, bot, Ann
     const int bot = 1, annCar = 2;

@@ -142,19 +142,21 @@ TEST(Discovery, RepliesAreRateLimitedPerAddress) {
     EXPECT_TRUE(limiter.Allow(0x7F000001, 1100));
     // Forged addresses by the thousand: the table stays bounded and still works.
     for (uint32_t a = 0; a < 5000; ++a)
-        limiter.Allow(0x0A000000 + a, 2000);
+        limiter.Allow(0x7F100000 + a, 2000);
     EXPECT_TRUE(limiter.Allow(0x7F000003, 2000));
 }
 
 TEST(Discovery, BroadcastAddressesOfTheInterfacesThatHaveThem) {
+    // Made-up interfaces, all numbered inside 127/8: only the flags and masks
+    // matter here, and nothing is sent.
     const std::vector<TNetInterface> interfaces = {
         {0x7F000001, 0xFF000000, true, true, false},  // loopback
-        {0xC0A80111, 0xFFFFFF00, true, false, true},  // 192.168.1.17/24
-        {0x0A000005, 0xFFFF0000, true, false, true},  // 10.0.0.5/16
-        {0xC0A80112, 0xFFFFFF00, true, false, true},  // same network again
-        {0xAC100001, 0xFFF00000, false, false, true}, // down
-        {0x0A080001, 0xFFFFFFFF, true, false, false}, // point to point
+        {0x7F010111, 0xFFFFFF00, true, false, true},  // 127.1.1.17/24
+        {0x7F020005, 0xFFFF0000, true, false, true},  // 127.2.0.5/16
+        {0x7F010112, 0xFFFFFF00, true, false, true},  // same network again
+        {0x7F030001, 0xFFF00000, false, false, true}, // down
+        {0x7F080001, 0xFFFFFFFF, true, false, false}, // point to point
     };
-    EXPECT_EQ(BroadcastAddresses(interfaces), (std::vector<uint32_t>{0xC0A801FF, 0x0A00FFFF}));
-    EXPECT_EQ(DottedAddress(0xC0A801FF), "192.168.1.255");
+    EXPECT_EQ(BroadcastAddresses(interfaces), (std::vector<uint32_t>{0x7F0101FF, 0x7F02FFFF}));
+    EXPECT_EQ(DottedAddress(0x7F0101FF), "127.1.1.255");
 }
