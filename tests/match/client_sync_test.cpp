@@ -333,6 +333,20 @@ TEST(ClientSync, TheClientCorrectsOnEveryStatusAndKeepsItsClock) {
     m.Run(100);
     EXPECT_GT(a.LastServerUpdate, frozenAt);
     EXPECT_LT(Distance(a.Tanks[bot].Position, h.Tanks[bot].Position), 20);
+
+    // The host leaves: what flew in its game and every weapon choice go.
+    a.Tanks[annCar].Weapon = wpRailgun;
+    a.Tanks[annCar].MinesLeft = 2;
+    a.Bullets.Add(TBullet{});
+    a.Mines.Add(TMine{});
+    m.Host.Net.Close();
+    Pump(m.Now, {&m.Ann});
+    EXPECT_EQ(std::count(m.Ann.TheUi.Console.begin(), m.Ann.TheUi.Console.end(),
+                         "SERVER CHANGED, WEAPON RESET"),
+              1);
+    EXPECT_EQ(a.Bullets.Count + a.Mines.Count + a.Rockets.Count + a.BfgBalls.Count, 0);
+    EXPECT_EQ(a.Tanks[annCar].Weapon, wpMachineGun);
+    EXPECT_EQ(a.Tanks[annCar].MinesLeft, 10);
 }
 
 // Bots fight for half a minute; the client's vehicles are compared with the
