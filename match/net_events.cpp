@@ -8,11 +8,11 @@
 #include "match/net_receive_parts.h"
 #include "sim/damage.h"
 #include "sim/explosions.h"
-#include "sim/weapons.h"
 #include "sim/messages.h"
 #include "sim/projectiles.h"
 #include "sim/sounds.h"
 #include "sim/teams.h"
+#include "sim/weapons.h"
 #include "world/maps.h"
 
 using namespace Vectors2D;
