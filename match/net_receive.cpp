@@ -77,8 +77,10 @@ namespace {
 
 void ReceiveKill(Game& g) {
     ConsoleLine(g, "Bye bye...");
-    // Only a machine started for development lets another end it.
-    if (g.StartedAsDeveloper) g.ShutdownTime = g.TickNow + 1000;
+    // Only a machine started for development lets another end it, and a
+    // dedicated server serves everyone: nobody ends it from afar.
+    if (g.StartedAsDeveloper && !(g.Start.Dedicated && !g.ClientMode))
+        g.ShutdownTime = g.TickNow + 1000;
 }
 
 // May a text of this kind come from `from`? The host says anything; a
