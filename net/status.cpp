@@ -83,6 +83,68 @@ void StatusOf(const Game& g, TStatusMsg& m) {
         }
 }
 
+size_t BulletSlots(const TStatusMsg& m, size_t bound) {
+    const size_t rest = 20 + 4 * (6 * m.Vehicles.size() + 4 * (m.Homing.size() + m.Guided.size()) +
+                                  5 * m.Cows.size());
+    return rest >= bound ? 0 : (bound - rest) / 16;
+}
+
+void ChooseBullets(const std::vector<TBulletStatus>& all, const std::vector<TVector>& points,
+                   size_t slots, uint32_t& cursor, std::vector<TBulletStatus>& out) {
+    out.clear();
+    if (all.size() <= slots) {
+        out = all;
+        return;
+    }
+    thread_local std::vector<uint8_t> chosen;
+    thread_local std::vector<std::pair<float, uint32_t>> byDistance;
+    chosen.assign(all.size(), 0);
+    size_t left = slots;
+    if (!points.empty()) {
+        byDistance.clear();
+        for (size_t k = 0; k < all.size(); ++k) {
+            float best = INFINITY;
+            for (const TVector& p : points) {
+                const float dx = all[k].X - static_cast<float>(p.x);
+                const float dy = all[k].Y - static_cast<float>(p.y);
+                const float d = dx * dx + dy * dy;
+                if (d < best) best = d; // NaN stays far
+            }
+            byDistance.push_back({best, static_cast<uint32_t>(k)});
+        }
+        const size_t nearest = slots / 2;
+        std::nth_element(byDistance.begin(), byDistance.begin() + static_cast<ptrdiff_t>(nearest),
+                         byDistance.end());
+        for (size_t k = 0; k < nearest; ++k)
+            chosen[byDistance[k].second] = 1;
+        left -= nearest;
+    }
+    size_t k = cursor < all.size() ? cursor : 0;
+    for (size_t seen = 0; left > 0 && seen < all.size(); ++seen, k = (k + 1) % all.size())
+        if (!chosen[k]) {
+            chosen[k] = 1;
+            --left;
+        }
+    cursor = static_cast<uint32_t>(k);
+    for (size_t i = 0; i < all.size(); ++i)
+        if (chosen[i]) out.push_back(all[i]);
+}
+
+void StatusFor(const Game& g, const TStatusMsg& whole, uint32_t machine, uint32_t& cursor,
+               TStatusMsg& out) {
+    out.Stamp = whole.Stamp;
+    out.Vehicles = whole.Vehicles;
+    out.Homing = whole.Homing;
+    out.Guided = whole.Guided;
+    out.Cows = whole.Cows;
+    thread_local std::vector<TVector> points;
+    points.clear();
+    for (int i = 0; i < g.TankCount; ++i)
+        if (static_cast<uint32_t>(g.Tanks[i].PlayerId) == machine && machine != 0)
+            points.push_back(g.Tanks[i].Position);
+    ChooseBullets(whole.Bullets, points, BulletSlots(out), cursor, out.Bullets);
+}
+
 TScoreMsg ScoreOf(const Game& g) {
     TScoreMsg m;
     for (int i = 0; i < g.TankCount; ++i)
