@@ -69,7 +69,7 @@ class StatusFilm {
         // Play a while first so that the bots spread out and drive.
         for (int t = 0; t < 4000 / TickMs; ++t)
             Tick();
-        uint32_t cursor = 0;
+        TStatusCursor cursor;
         TStatusMsg whole, mine;
         TBlock block;
         for (int s = 0; s < statuses; ++s) {
@@ -149,6 +149,7 @@ class StatusFilm {
 // about 100 ms). Counters: wire bytes per status and per second, the
 // message's own bytes, and the share of key statuses.
 void RunFilm(benchmark::State& state, const StatusFilm& film) {
+    const size_t Lag = static_cast<size_t>(state.range(0));
     if (!film.Ok) {
         state.SkipWithError("the match did not start");
         return;
@@ -165,7 +166,7 @@ void RunFilm(benchmark::State& state, const StatusFilm& film) {
             uint32_t sequence = 0;
             if (!client.Decode(frame.data(), frame.size(), out, sequence) || out != b) ++lost;
             acks.push_back(sequence);
-            if (acks.size() > 2) host.Acknowledge(acks[acks.size() - 3]);
+            if (acks.size() > Lag) host.Acknowledge(acks[acks.size() - 1 - Lag]);
             TStatusCodeHeader h;
             ReadStatusCodeHeader(frame.data(), frame.size(), h);
             wire += frame.size() + 1; // and the frame type
@@ -192,14 +193,14 @@ void BM_StatusCompressSteadyPlay(benchmark::State& state) {
     static const StatusFilm film(false, 200);
     RunFilm(state, film);
 }
-BENCHMARK(BM_StatusCompressSteadyPlay)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StatusCompressSteadyPlay)->Arg(0)->Arg(2)->Unit(benchmark::kMillisecond);
 
 // Every pool full: the size bound keeps each status to about 4 KB of message.
 void BM_StatusCompressFullLoad(benchmark::State& state) {
     static const StatusFilm film(true, 60);
     RunFilm(state, film);
 }
-BENCHMARK(BM_StatusCompressFullLoad)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StatusCompressFullLoad)->Arg(0)->Arg(2)->Unit(benchmark::kMillisecond);
 
 // The host's cutting of one status for 31 clients at the full load (the
 // bullet choice around each client's vehicles), without the coding.
@@ -215,12 +216,15 @@ void BM_StatusFor31Clients(benchmark::State& state) {
     // Clients 2 .. 32 drive one vehicle each.
     for (uint32_t c = 0; c < 31; ++c)
         g.Tanks[c].PlayerId = static_cast<int32_t>(c + 2);
-    uint32_t cursors[31] = {};
+    TStatusCursor cursors[31];
     for (auto _ : state)
         for (uint32_t c = 0; c < 31; ++c) {
             StatusFor(g, whole, c + 2, cursors[c], mine);
             benchmark::DoNotOptimize(mine.Bullets.data());
         }
+    state.counters["missiles_whole"] =
+        static_cast<double>(whole.Homing.size() + whole.Guided.size());
+    state.counters["missiles_each"] = static_cast<double>(mine.Homing.size() + mine.Guided.size());
     state.counters["bullets_whole"] = static_cast<double>(whole.Bullets.size());
     state.counters["bullets_each"] = static_cast<double>(mine.Bullets.size());
 }

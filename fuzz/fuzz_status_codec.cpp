@@ -64,6 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::vector<uint8_t> against(data, data + size);
         Put32(against.data(), sequence + 1);
         Put32(against.data() + 4, 1);
+        Put32(against.data() + 8, 0);
         take(against.data(), against.size());
     }
 

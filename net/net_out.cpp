@@ -303,11 +303,11 @@ void SessionNetOut::SendStatusToEach(const TStatusMsg& whole) {
     std::sort(machines.begin(), machines.end());
     machines.erase(std::unique(machines.begin(), machines.end()), machines.end());
     std::erase_if(machines, [self](uint32_t id) { return id == 0 || id == self; });
-    std::erase_if(BulletCursors, [&machines](const auto& c) {
+    std::erase_if(StatusCursors, [&machines](const auto& c) {
         return !std::binary_search(machines.begin(), machines.end(), c.first);
     });
     for (uint32_t id : machines) {
-        StatusFor(*G, whole, id, BulletCursors[id], ClientStatus);
+        StatusFor(*G, whole, id, StatusCursors[id], ClientStatus);
         SendStatusMsg(ClientStatus, id);
     }
 }

@@ -9,6 +9,7 @@
 #include "core/game.h"
 #include "core/services.h"
 #include "net/messages.h"
+#include "net/status.h"
 
 class SessionNetOut : public NetOut {
   public:
@@ -80,7 +81,7 @@ class SessionNetOut : public NetOut {
     Game* G = nullptr;
     TStatusMsg StatusScratch, ClientStatus;
     // Per machine: where its status's bullets go on (see StatusFor).
-    std::map<uint32_t, uint32_t> BulletCursors;
+    std::map<uint32_t, TStatusCursor> StatusCursors;
     TBlock StatusBlock;
 };
 

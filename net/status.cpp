@@ -83,14 +83,16 @@ void StatusOf(const Game& g, TStatusMsg& m) {
         }
 }
 
-size_t BulletSlots(const TStatusMsg& m, size_t bound) {
-    const size_t rest = 20 + 4 * (6 * m.Vehicles.size() + 4 * (m.Homing.size() + m.Guided.size()) +
-                                  5 * m.Cows.size());
+size_t EntrySlots(const TStatusMsg& m, size_t bound) {
+    const size_t rest = 20 + 4 * (6 * m.Vehicles.size() + 5 * m.Cows.size());
     return rest >= bound ? 0 : (bound - rest) / 16;
 }
 
-void ChooseBullets(const std::vector<TBulletStatus>& all, const std::vector<TVector>& points,
-                   size_t slots, uint32_t& cursor, std::vector<TBulletStatus>& out) {
+namespace {
+
+template <class T>
+void ChooseNearOf(const std::vector<T>& all, const std::vector<TVector>& points, size_t slots,
+                  uint32_t& cursor, std::vector<T>& out) {
     out.clear();
     if (all.size() <= slots) {
         out = all;
@@ -100,7 +102,7 @@ void ChooseBullets(const std::vector<TBulletStatus>& all, const std::vector<TVec
     thread_local std::vector<std::pair<float, uint32_t>> byDistance;
     chosen.assign(all.size(), 0);
     size_t left = slots;
-    if (!points.empty()) {
+    if (!points.empty() && slots >= 2) {
         byDistance.clear();
         for (size_t k = 0; k < all.size(); ++k) {
             float best = INFINITY;
@@ -130,19 +132,40 @@ void ChooseBullets(const std::vector<TBulletStatus>& all, const std::vector<TVec
         if (chosen[i]) out.push_back(all[i]);
 }
 
-void StatusFor(const Game& g, const TStatusMsg& whole, uint32_t machine, uint32_t& cursor,
+} // namespace
+
+void ChooseNear(const std::vector<TBulletStatus>& all, const std::vector<TVector>& points,
+                size_t slots, uint32_t& cursor, std::vector<TBulletStatus>& out) {
+    ChooseNearOf(all, points, slots, cursor, out);
+}
+
+void ChooseNear(const std::vector<TMissileStatus>& all, const std::vector<TVector>& points,
+                size_t slots, uint32_t& cursor, std::vector<TMissileStatus>& out) {
+    ChooseNearOf(all, points, slots, cursor, out);
+}
+
+void StatusFor(const Game& g, const TStatusMsg& whole, uint32_t machine, TStatusCursor& cursor,
                TStatusMsg& out) {
     out.Stamp = whole.Stamp;
     out.Vehicles = whole.Vehicles;
-    out.Homing = whole.Homing;
-    out.Guided = whole.Guided;
     out.Cows = whole.Cows;
     thread_local std::vector<TVector> points;
     points.clear();
     for (int i = 0; i < g.TankCount; ++i)
         if (static_cast<uint32_t>(g.Tanks[i].PlayerId) == machine && machine != 0)
             points.push_back(g.Tanks[i].Position);
-    ChooseBullets(whole.Bullets, points, BulletSlots(out), cursor, out.Bullets);
+    // Missiles take at most half the room, each kind in its share of them.
+    const size_t slots = EntrySlots(out);
+    const size_t homing = whole.Homing.size(), guided = whole.Guided.size();
+    size_t homingSlots = homing, guidedSlots = guided;
+    if (homing + guided > slots / 2) {
+        homingSlots = slots / 2 * homing / (homing + guided);
+        guidedSlots = slots / 2 - homingSlots;
+    }
+    ChooseNear(whole.Homing, points, homingSlots, cursor.Homing, out.Homing);
+    ChooseNear(whole.Guided, points, guidedSlots, cursor.Guided, out.Guided);
+    ChooseNear(whole.Bullets, points, slots - out.Homing.size() - out.Guided.size(), cursor.Bullets,
+               out.Bullets);
 }
 
 TScoreMsg ScoreOf(const Game& g) {

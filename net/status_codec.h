@@ -14,8 +14,8 @@
 // Statuses an encoder and a decoder keep to code against (a little over
 // 1.5 s at twenty a second); an acknowledgement older than that is no base.
 constexpr uint32_t StatusHistory = 32;
-// The bytes after the frame type: sequence, base, method, rebuilt size.
-constexpr size_t StatusCodeHeaderSize = 4 + 4 + 1 + 4;
+// The bytes after the frame type: sequence, base, older base, method, rebuilt size.
+constexpr size_t StatusCodeHeaderSize = 4 + 4 + 4 + 1 + 4;
 // A rebuilt status is never larger than the largest message.
 constexpr size_t StatusMaxRebuilt = 8 + 2 * 255 * 255;
 // The level zstd compresses at (any level decodes).
@@ -32,26 +32,29 @@ constexpr uint8_t StatusMethodPredicted = 1;
 struct TStatusCodeHeader {
     uint32_t Sequence = 0; // 1, 2, 3 ... per receiving machine
     uint32_t Base = 0;     // the status it is coded against; 0: none (a key status)
+    uint32_t Older = 0;    // an older one for the trend of vehicles and missiles; 0: none
     uint8_t Method = StatusMethodPredicted;
     uint32_t Size = 0; // of the rebuilt bytes
 };
 // False for a header that is short or names an impossible size or method.
 bool ReadStatusCodeHeader(const uint8_t* data, size_t size, TStatusCodeHeader& header);
 
-// The prediction's residuals of next against base (empty: no base), in the
-// order they travel: four byte planes of the 32-bit words, then the bytes
-// after the last whole word. out gets exactly next's size.
-void StatusResiduals(const uint8_t* base, size_t baseSize, const uint8_t* next, size_t size,
-                     std::vector<uint8_t>& out);
-// The inverse: next rebuilt from base and residuals (of next's size).
-void StatusFromResiduals(const uint8_t* base, size_t baseSize, const uint8_t* residuals,
-                         size_t size, std::vector<uint8_t>& next);
+// The prediction's residuals of next against base and older (null: none),
+// in the order they travel: four byte planes of the 32-bit words, then the
+// bytes after the last whole word. out gets exactly next's size.
+void StatusResiduals(const uint8_t* base, size_t baseSize, const uint8_t* older, size_t olderSize,
+                     const uint8_t* next, size_t size, std::vector<uint8_t>& out);
+// The inverse: next rebuilt from the same bases and residuals (of next's size).
+void StatusFromResiduals(const uint8_t* base, size_t baseSize, const uint8_t* older,
+                         size_t olderSize, const uint8_t* residuals, size_t size,
+                         std::vector<uint8_t>& next);
 
 // One per receiving machine, on the host.
 class TStatusEncoder {
   public:
     // Appends the coded status (header, then payload) to frame: against the
-    // newest acknowledged status still kept, else a key status. Nothing for
+    // newest acknowledged status still kept (and the one acknowledged before
+    // it, when still kept), else a key status. Nothing for
     // an empty status or one larger than StatusMaxRebuilt.
     void Encode(const uint8_t* data, size_t size, std::vector<uint8_t>& frame);
     // The machine rebuilt this status. Anything not sent, or no longer kept, is ignored.
@@ -65,7 +68,7 @@ class TStatusEncoder {
     };
     const TKept* Kept(uint32_t sequence) const;
     uint32_t Next = 1;
-    uint32_t Acked = 0;
+    uint32_t Acked = 0, Older = 0; // the newest two acknowledged
     std::array<TKept, StatusHistory> Sent;
     std::vector<uint8_t> Residuals;
 };
