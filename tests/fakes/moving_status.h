@@ -16,8 +16,8 @@ class MovingStatus {
     explicit MovingStatus(unsigned seed, int vehicles = 64, int bullets = 100, int missiles = 10)
         : Rng(seed), Bullets(bullets) {
         for (int i = 0; i < vehicles; ++i)
-            M.Vehicles.push_back({Real(100, 2500), Real(100, 1900), Real(-3, 3), Real(-3, 3), 100,
-                                  100});
+            M.Vehicles.push_back(
+                {Real(100, 2500), Real(100, 1900), Real(-3, 3), Real(-3, 3), 100, 100});
         for (int i = 0; i < missiles; ++i) {
             M.Homing.push_back({Real(0, 2500), Real(0, 2000), Real(-3, 3), float(i)});
             M.Guided.push_back({Real(0, 2500), Real(0, 2000), Real(-3, 3), -1});

@@ -17,7 +17,7 @@ TEST(StatusCodec, AStreamThroughLossRebuildsEveryDeliveredStatusExactly) {
     TStatusEncoder host;
     TStatusDecoder client;
     std::mt19937 rng(77);
-    std::map<uint32_t, TBlock> sent; // by sequence
+    std::map<uint32_t, TBlock> sent;           // by sequence
     std::deque<std::pair<int, uint32_t>> acks; // (due at status, sequence)
     size_t delivered = 0, keys = 0, raw = 0, wire = 0, damaged = 0;
     std::vector<uint8_t> frame, out;
@@ -57,7 +57,8 @@ TEST(StatusCodec, AStreamThroughLossRebuildsEveryDeliveredStatusExactly) {
         ++delivered;
         // The same datagram again is no news.
         EXPECT_FALSE(client.Decode(frame.data(), frame.size(), out, sequence));
-        if (!blackout && rng() % 5 != 0) acks.push_back({s + static_cast<int>(rng() % 4), h.Sequence});
+        if (!blackout && rng() % 5 != 0)
+            acks.push_back({s + static_cast<int>(rng() % 4), h.Sequence});
         while (!acks.empty() && acks.front().first <= s) {
             host.Acknowledge(acks.front().second);
             acks.pop_front();
@@ -82,8 +83,8 @@ TEST(StatusCodec, ACrowdedStatusStaysUnderItsBoundAndShowsEveryBulletInTurn) {
     std::mt19937 rng(3);
     std::vector<TBulletStatus> all;
     for (int k = 0; k < 16384; ++k)
-        all.push_back({static_cast<float>(rng() % 2000), static_cast<float>(rng() % 2000), 0.5f,
-                       -0.5f});
+        all.push_back(
+            {static_cast<float>(rng() % 2000), static_cast<float>(rng() % 2000), 0.5f, -0.5f});
     TStatusMsg m;
     m.Vehicles.resize(64);
     const size_t slots = EntrySlots(m);
@@ -120,7 +121,6 @@ TEST(StatusCodec, ACrowdedStatusStaysUnderItsBoundAndShowsEveryBulletInTurn) {
     all.resize(slots);
     ChooseNear(all, me, slots, cursor, chosen);
     EXPECT_EQ(chosen.size(), slots);
-    EXPECT_TRUE(std::equal(chosen.begin(), chosen.end(), all.begin(), [](auto& a, auto& b) {
-        return a.X == b.X && a.Y == b.Y;
-    }));
+    EXPECT_TRUE(std::equal(chosen.begin(), chosen.end(), all.begin(),
+                           [](auto& a, auto& b) { return a.X == b.X && a.Y == b.Y; }));
 }
