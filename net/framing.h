@@ -18,7 +18,8 @@
 // another program or version is refused with a reason it can print.
 constexpr std::array<uint8_t, 16> NetAppGuid = {0x6d, 0x6f, 0x6f, 0x72, 0xc1, 0xa5, 0x48, 0x1e,
                                                 0x9b, 0x27, 0x5d, 0x30, 0xe4, 0x0a, 0x71, 0xc8};
-constexpr uint32_t NetProtocolVersion = 1;
+// Version 2: the status travels compressed (net/status_codec.h).
+constexpr uint32_t NetProtocolVersion = 2;
 constexpr uint16_t NetDefaultPort = 24730;
 // A host whose port is taken tries this many ports after it; a search asks them too.
 constexpr int NetExtraPorts = 3;
@@ -65,6 +66,8 @@ enum TFrameType : uint8_t {
     ftPlayerAdded = 5,
     ftPlayerDeleted = 6,
     ftData = 7,
+    ftStatus = 8,    // host -> one client, channel 1: a coded status (net/status_codec.h)
+    ftStatusAck = 9, // client -> host, channel 1: that status was rebuilt
 };
 
 struct TRosterEntry {
@@ -85,7 +88,8 @@ struct TFrame {
     uint32_t To = 0;     // data: 0 all, else one player id
     std::string Name;    // join request, added: player name; accept: session name; refused: text
     std::vector<TRosterEntry> Roster;
-    std::vector<uint8_t> Data; // data: the message block
+    std::vector<uint8_t> Data; // data: the message block; status: everything after the type
+    uint32_t Sequence = 0;     // status and its acknowledgement
 };
 
 std::vector<uint8_t> EncodeJoinRequest(const std::array<uint8_t, 16>& guid, uint32_t version,
@@ -97,6 +101,7 @@ std::vector<uint8_t> EncodeRoster(const std::vector<TRosterEntry>& roster);
 std::vector<uint8_t> EncodePlayerAdded(uint32_t id, const std::string& name);
 std::vector<uint8_t> EncodePlayerDeleted(uint32_t id);
 std::vector<uint8_t> EncodeData(uint32_t from, uint32_t to, const uint8_t* data, size_t size);
+std::vector<uint8_t> EncodeStatusAck(uint32_t sequence);
 
 // False (and frame unspecified) for anything that is not one whole frame.
 bool DecodeFrame(const uint8_t* data, size_t size, TFrame& frame);
