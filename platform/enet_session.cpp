@@ -652,3 +652,15 @@ void EnetSession::Close() {
     CloseNet(reason);
     if (wasOpen) Push(Told(TSessionEvent::Closed, "Connection closed"));
 }
+
+uint64_t EnetSession::BytesReceived() const {
+    return Net ? Net->totalReceivedData : 0;
+}
+
+uint64_t EnetSession::BytesSent() const {
+    return Net ? Net->totalSentData : 0;
+}
+
+uint32_t EnetSession::RoundTripMs() const {
+    return Net && Server && !Hosting ? Server->roundTripTime : 0;
+}
