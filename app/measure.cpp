@@ -138,10 +138,10 @@ void TClientMeter::AfterPass(const Game& g) {
         // Where the status puts each living vehicle against where this
         // client had it at the status's stamp.
         const uint32_t generation = RosterGeneration(g);
-        const int32_t at = LastStamp > History.Newest() && LastStamp - History.Newest() <=
-                                                                   AheadToleranceMs
-                               ? History.Newest()
-                               : LastStamp;
+        const int32_t at =
+            LastStamp > History.Newest() && LastStamp - History.Newest() <= AheadToleranceMs
+                ? History.Newest()
+                : LastStamp;
         for (int i = 0; i < g.TankCount; ++i) {
             const TTank& t = g.Tanks[i];
             TVector had;

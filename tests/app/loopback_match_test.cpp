@@ -136,12 +136,13 @@ class LoopbackMatch : public ::testing::Test {
         All = {Host.get(), Ann.get(), Ben.get()};
         const std::string port = std::to_string(FreeUdpPort());
         ASSERT_EQ(Host->Start({"--host", "Moor Hall", "--port", port, "--map", "The Pit", "--bots",
-                              "3", "--fraglimit", "1000", "--name", "Hostess", "--seed", "7"}),
+                               "3", "--fraglimit", "1000", "--name", "Hostess", "--seed", "7"}),
                   "");
         Host->g().Player1Autopilot = true;
         std::string joinPort = port;
         if (lossy) {
-            Relay = std::make_unique<LossyRelay>(static_cast<uint16_t>(std::stoi(port)), 0.0, 50, 9);
+            Relay =
+                std::make_unique<LossyRelay>(static_cast<uint16_t>(std::stoi(port)), 0.0, 50, 9);
             joinPort = std::to_string(Relay->Port());
         }
         for (Machine* c : Clients) {
@@ -150,15 +151,17 @@ class LoopbackMatch : public ::testing::Test {
         }
         ASSERT_EQ(Ann->Start({"--join", "127.0.0.1:" + joinPort, "--name", "Ann"}), "");
         ASSERT_EQ(Ben->Start({"--join", "127.0.0.1:" + joinPort, "--name", "Ben"}), "");
-        ASSERT_TRUE(Play(30000, [&] {
-            return Host->g().TankCount == 6 && Ann->g().LevelRunning && Ben->g().LevelRunning &&
-                   Ann->g().StatusReceived && Ben->g().StatusReceived &&
-                   RosterGeneration(Ann->g()) == RosterGeneration(Host->g()) &&
-                   RosterGeneration(Ben->g()) == RosterGeneration(Host->g());
-        })) << "Ann and Ben did not both join; Ann's console:\n"
-                << Lines(Ann->TheUi.Console) << "Ben's:\n"
-                << Lines(Ben->TheUi.Console) << "the host has " << Host->g().TankCount
-                << " vehicles";
+        ASSERT_TRUE(Play(30000,
+                         [&] {
+                             return Host->g().TankCount == 6 && Ann->g().LevelRunning &&
+                                    Ben->g().LevelRunning && Ann->g().StatusReceived &&
+                                    Ben->g().StatusReceived &&
+                                    RosterGeneration(Ann->g()) == RosterGeneration(Host->g()) &&
+                                    RosterGeneration(Ben->g()) == RosterGeneration(Host->g());
+                         }))
+            << "Ann and Ben did not both join; Ann's console:\n"
+            << Lines(Ann->TheUi.Console) << "Ben's:\n"
+            << Lines(Ben->TheUi.Console) << "the host has " << Host->g().TankCount << " vehicles";
 
         // The loss starts with the play: joining through it is another story.
         if (Relay) Relay->DropChance = 0.2;

@@ -110,4 +110,3 @@ template <class F> bool RunUntil(std::vector<Machine*> ms, int timeoutMs, F done
     }
     return false;
 }
-
