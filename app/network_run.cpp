@@ -6,6 +6,10 @@
 
 void PumpSession(TProgram& p, Session& session, int32_t nowMs) {
     Game& g = *p.G;
+    // What arrives is taken in now, not at the last tick: a client that has
+    // not ticked yet (it waits for the map and the first status) would set
+    // its clock from a TickNow of 0 and run far ahead of its host.
+    g.TickNow = nowMs;
     TSessionEvent e;
     while (session.Poll(e)) {
         switch (e.Kind) {
