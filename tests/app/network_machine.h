@@ -92,9 +92,11 @@ struct Machine {
     // One pass of the program's loop.
     void Pass() {
         PumpSession(*Program, TheSession, TheClock.TickCount());
-        if (!Program->Form.Visible) return;
-        if (Autopilot) ClientAutopilot(g(), Keys);
-        Program->Form.TimerTimer();
+        if (Program->Form.Visible) {
+            if (Autopilot) ClientAutopilot(g(), Keys);
+            Program->Form.TimerTimer();
+        }
+        Program->Start.ServerTimerTimer(TheClock.TickCount());
     }
     Game& g() { return *Program->G; }
 };
