@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "core/colours.h"
+#include "match/client_sync.h"
 #include "match/level.h"
 #include "match/net_receive.h"
 #include "match/net_receive_parts.h"
@@ -186,7 +187,7 @@ void ClientSetup(Game& g, SessionNetOut& net, uint32_t from, const uint8_t* d, s
         for (int i = g.TankCount - 1; i >= 0; --i)
             RemoveTank(g, i);
         g.TankCount = 0;
-        net.SendPing();
+        StartJoinPing(g);
     }
     g.HaveSetup = true;
     g.MapReceived = false;
@@ -209,8 +210,7 @@ void ClientSetup(Game& g, SessionNetOut& net, uint32_t from, const uint8_t* d, s
         net.SendMapRequest();
     }
     StartLevelIfShown(g);
-    g.GameTime = m.ServerTime;
-    g.ClockOffset = g.TickNow - m.ServerTime;
+    SetClockFromHost(g, m.ServerTime);
     g.TheUi.DebugLine("MsgSetup");
 }
 

@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "core/colours.h"
+#include "match/client_sync.h"
 #include "match/level.h"
 #include "match/net_receive_parts.h"
 #include "net/status.h"
@@ -156,16 +157,14 @@ void ClientStatus(Game& g, const uint8_t* d, size_t n) {
     }
     if (g.StatusReceived && m.Stamp <= g.LastServerUpdate) return;
     ApplyStatus(g, m);
+    CorrectFromStatus(g, m.Stamp);
 }
 
 void ClientPing(Game& g, const uint8_t* d, size_t n) {
     g.TheUi.DebugLine("-Ping");
     int32_t serverTime = 0;
     if (!DecodePing(d, n, serverTime)) return;
-    const int32_t roundTrip = g.TickNow - g.PingSentTick;
-    ConsoleLine(g, "Ping = " + std::to_string(roundTrip));
-    g.ClockOffset = g.TickNow - serverTime - roundTrip / 2;
-    g.TheUi.DebugLine("GST = " + std::to_string(g.ClockOffset));
+    PingAnswered(g, serverTime);
 }
 
 // A client's message of type 3, 11 or 13 that names only what belongs to
