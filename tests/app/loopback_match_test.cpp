@@ -129,9 +129,10 @@ class LoopbackMatch : public ::testing::Test {
     void PlayAMinute(const char* line, bool lossy) {
         // A machine that acknowledged nothing for 2.5 s counts as gone,
         // which at this loss happens within seconds (ENet backs its resends
-        // off): the lossy line's machines wait longer.
+        // off), and even at 10 s within the minute: the lossy line's
+        // machines wait 30 s.
         TEnetSessionOptions options;
-        if (lossy) options.PeerTimeoutMs = 10000;
+        if (lossy) options.PeerTimeoutMs = 30000;
         Host = std::make_unique<Machine>("loop_host", 11, options);
         Ann = std::make_unique<Machine>("loop_ann", 12, options);
         Ben = std::make_unique<Machine>("loop_ben", 13, options);
@@ -209,7 +210,12 @@ class LoopbackMatch : public ::testing::Test {
                                     .c_str()
                               : "");
             EXPECT_GT(f.Sent, PlayMs() / Host->g().StatusInterval / 2);
-            EXPECT_GT(share, Relay ? 0.5 : 0.9);
+            EXPECT_GT(share, Relay ? 0.6 : 0.9);
+            // Twice the aims (2 px and 10 px clean, 5 px and 25 px lossy):
+            // a busy machine's late ticks must not fail the run.
+            EXPECT_GT(cf.Error.Count(), 1000u);
+            EXPECT_LE(cf.Error.Mean(), Relay ? 10 : 4);
+            EXPECT_LE(cf.Error.Percentile(99), Relay ? 50 : 20);
         }
         std::fflush(stdout);
     }
