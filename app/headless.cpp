@@ -5,7 +5,9 @@
 #include <csignal>
 #include <cstdio>
 #include <thread>
+#include <vector>
 
+#include "app/measure.h"
 #include "app/network_run.h"
 #include "app/program.h"
 #include "app/run.h"
@@ -121,9 +123,17 @@ int RunHeadless(const TOptions& o, const std::string& programFolder) {
         // Real time, the session polled between ticks, until a signal or
         // the seconds asked for. A server's log is read as it happens.
         ui.FlushEachLine = true;
+        Game& g = *program.G;
         const int32_t start = realClock.TickCount();
         bool announced = false;
         int status = 0;
+        // A client measures how well it keeps up; a dedicated server how
+        // long its ticks take and whether the game stays sound.
+        TClientMeter meter;
+        TAutopilotKeys keys;
+        TBotCensus census;
+        std::vector<double> tickMicros;
+        g.Player1Autopilot = o.Autopilot;
         while (!StopRequested && !program.App.Terminated) {
             const int32_t now = realClock.TickCount();
             if (o.Seconds && now - start >= *o.Seconds * 1000) break;
@@ -134,17 +144,38 @@ int RunHeadless(const TOptions& o, const std::string& programFolder) {
                 break;
             }
             if (form.Visible) {
+                // The host's bots drive an autopilot player of its own; a
+                // client's is driven here, before its tick, as keys would.
+                if (o.Autopilot) ClientAutopilot(g, keys);
+                const auto before = std::chrono::steady_clock::now();
                 form.TimerTimer();
-                ExpireExplosions(*program.G);
-                if (!announced && program.G->LevelRunning) {
-                    announced = true;
-                    if (o.Join) std::printf("%s\n", LevelSummary(*program.G).c_str());
+                if (o.Host) {
+                    tickMicros.push_back(std::chrono::duration<double, std::micro>(
+                                             std::chrono::steady_clock::now() - before)
+                                             .count());
+                    census.Sample(g);
                 }
+                ExpireExplosions(g);
+                if (!announced && g.LevelRunning) {
+                    announced = true;
+                    if (o.Join) std::printf("%s\n", LevelSummary(g).c_str());
+                }
+            }
+            if (o.Join) {
+                meter.AfterPass(g);
+                meter.RoundTrip(static_cast<int32_t>(session.RoundTripMs()));
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
+        const double seconds = (realClock.TickCount() - start) * 0.001;
+        const uint64_t received = session.BytesReceived(), sent = session.BytesSent();
         program.Start.CloseSession();
         if (form.Visible) form.Hide();
+        if (o.Join) std::printf("measured: %s\n", meter.Line(received, seconds).c_str());
+        if (o.Host) {
+            std::printf("%s\n", ServerTickLine(std::move(tickMicros), sent, seconds).c_str());
+            std::printf("%s\n", census.Report(g).c_str());
+        }
         std::fflush(stdout);
         return status;
     }

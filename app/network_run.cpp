@@ -67,3 +67,7 @@ std::string OpenSessionFromOptions(TProgram& p, Session& session, const TOptions
     g.ClientMode = true;
     return {};
 }
+
+void ClientAutopilot(Game& g, TAutopilotKeys& keys) {
+    if (g.ClientMode && g.StatusReceived && g.LevelRunning) AutopilotStep(g, g.Player1, keys);
+}

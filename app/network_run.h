@@ -7,6 +7,7 @@
 #include "app/options.h"
 #include "app/program.h"
 #include "core/services.h"
+#include "sim/bots.h"
 
 // Hands every waiting session event to the game or the network dialog, and
 // lets a network start go on. Called every pass of the main loop.
@@ -16,3 +17,7 @@ void PumpSession(TProgram& p, Session& session, int32_t nowMs);
 // game window then waits for the host's set-up). Empty when it opened,
 // else why not.
 std::string OpenSessionFromOptions(TProgram& p, Session& session, const TOptions& o);
+
+// --autopilot on a client: before each tick the bots' brain presses player
+// 1's keys (the host's bots drive a host's autopilot player themselves).
+void ClientAutopilot(Game& g, TAutopilotKeys& keys);

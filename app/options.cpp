@@ -40,6 +40,8 @@ std::string UsageText() {
            "  --join ADDRESS[:PORT]  join the network game hosted at ADDRESS\n"
            "  --port P            with --host: the port to host on (0, the default, is 24730)\n"
            "  --name NAME         player 1's name\n"
+           "  --autopilot         with --headless --join: the bots' brain drives the player,\n"
+           "                      through the same controls as keys\n"
            "  --platform-demo     show the drawing and sound demo\n"
            "  --version           the version of the game\n"
            "  --help              this text\n";
@@ -131,6 +133,8 @@ TParseResult ParseOptions(const std::vector<std::string>& args, const std::strin
         } else if (a == "--name") {
             if (!value(v) || v.empty() || v.size() > 64) return fail("--name needs a name");
             o.Name = v;
+        } else if (a == "--autopilot") {
+            o.Autopilot = true;
         } else if (a == "-developer") {
             return fail("-developer must be the first argument");
         } else {
@@ -138,6 +142,8 @@ TParseResult ParseOptions(const std::vector<std::string>& args, const std::strin
         }
     }
     if (o.Host && o.Join) return fail("--host and --join go one at a time");
+    if (o.Autopilot && !(o.Headless && o.Join))
+        return fail("--autopilot goes with --headless --join");
     if (o.Screenshot && o.Networked()) return fail("--screenshot is for a local match");
     if (o.Seconds && !o.Headless && !o.PlatformDemo && !o.Screenshot)
         return fail("--seconds goes with --headless, --screenshot or --platform-demo");

@@ -29,6 +29,7 @@ struct TOptions {
     std::optional<std::string> Join;
     uint16_t Port = 0;
     std::optional<std::string> Name; // player 1's name
+    bool Autopilot = false;          // a headless client's player driven by the bots' brain
 
     bool Networked() const { return Host || Join; }
     // Any option that sets up a match skips the start screen.

@@ -707,3 +707,15 @@ void EnetSession::TakeStatusAck(ENetPeer* peer, uint32_t sequence) {
     auto it = StatusOut.find(peer);
     if (it != StatusOut.end()) it->second.Acknowledge(sequence);
 }
+
+uint64_t EnetSession::BytesReceived() const {
+    return Net ? Net->totalReceivedData : 0;
+}
+
+uint64_t EnetSession::BytesSent() const {
+    return Net ? Net->totalSentData : 0;
+}
+
+uint32_t EnetSession::RoundTripMs() const {
+    return Net && Server && !Hosting ? Server->roundTripTime : 0;
+}

@@ -79,6 +79,14 @@ class EnetSession : public Session {
     uint16_t Port() const { return HostPort; }
     // Every machine of the session with its player name, this one included.
     const std::map<uint32_t, std::string>& Players() const { return Roster; }
+    // The bytes this machine's socket took in and sent out since the session
+    // opened, as ENet counts them (its headers included): what a client
+    // reports at its end and a server's upload.
+    uint64_t BytesReceived() const;
+    uint64_t BytesSent() const;
+    // A client's round trip to its host in ms, as ENet's own pings keep it
+    // (0 when not joined).
+    uint32_t RoundTripMs() const;
 
     const TStatusCounts& StatusCounts() const { return Counts; }
 

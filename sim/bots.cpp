@@ -295,6 +295,8 @@ void Drive(Game& g, int j, TVector aim, const TIntent& in, int& steer, int& thro
 
 // Only changes are passed on, through the same control actions a player's
 // keys give.
+// (A bot's go no further than this machine; a player's under the autopilot
+// reach the other machines as its keys would.)
 void PassOnControls(Game& g, int j, int oldSteer, int oldThrottle, bool oldFiring, int steer,
                     int throttle, bool firing) {
     TTank& b = g.Tanks[j];
@@ -304,20 +306,29 @@ void PassOnControls(Game& g, int j, int oldSteer, int oldThrottle, bool oldFirin
     if (firing != oldFiring) ControlInput(g, j, caFire, firing);
     if (steer != oldSteer) {
         if (steer == -1)
-            ApplyControl(g, j, caRight, true);
+            ControlInput(g, j, caRight, true);
         else if (steer == 1)
-            ApplyControl(g, j, caLeft, true);
+            ControlInput(g, j, caLeft, true);
         else
-            ApplyControl(g, j, oldSteer == -1 ? caRight : caLeft, false);
+            ControlInput(g, j, oldSteer == -1 ? caRight : caLeft, false);
     }
     if (throttle != oldThrottle) {
         if (throttle == -1)
-            ApplyControl(g, j, caBrake, true);
+            ControlInput(g, j, caBrake, true);
         else if (throttle == 1)
-            ApplyControl(g, j, caForward, true);
+            ControlInput(g, j, caForward, true);
         else
-            ApplyControl(g, j, oldThrottle == -1 ? caBrake : caForward, false);
+            ControlInput(g, j, oldThrottle == -1 ? caBrake : caForward, false);
     }
+}
+
+// The autopilot's weapons: anything but the guided missile, which wants a
+// hand on it.
+int AutopilotWeapon(Game& g) {
+    int w = g.Rng.Int(7);
+    while (w == wpGuided)
+        w = g.Rng.Int(7);
+    return w;
 }
 
 } // namespace
@@ -352,6 +363,51 @@ void BotStep(Game& g, int j) {
         Drive(g, j, aim, in, steer, throttle);
     }
     PassOnControls(g, j, oldSteer, oldThrottle, oldFiring, steer, throttle, firing);
+}
+
+void AutopilotStep(Game& g, int j, TAutopilotKeys& keys) {
+    if (!IsTankIndex(g, j)) return;
+    TTank& b = g.Tanks[j];
+    int steer = 0, throttle = 0;
+    bool firing = false;
+    if (!b.Alive) {
+        // Fire brings a dead player back, once the bots' wait is over; a
+        // press a second until the host has done it.
+        if (keys.Fire) ControlInput(g, j, caFire, false);
+        keys.Fire = false;
+        if (b.DeathTime + BotRespawnDelayMs < g.GameTime &&
+            g.GameTime - keys.RespawnPressTime >= 1000) {
+            keys.RespawnPressTime = g.GameTime;
+            ControlInput(g, j, caFire, true);
+            ControlInput(g, j, caFire, false);
+        }
+    } else {
+        if (keys.WeaponChangeTime < g.GameTime) {
+            keys.WeaponChangeTime = g.GameTime + 20000 + g.Rng.Int(40000);
+            ControlInput(g, j, caSelectWeapon + AutopilotWeapon(g), true);
+        }
+        firing = WantsToFire(g, j);
+        TIntent in = ChooseGoal(g, j);
+        b.BotIdle = in.Idle;
+        if (!in.Idle) {
+            throttle = keys.Throttle;
+            const TVector aim = AimPoint(g, j, in);
+            Drive(g, j, aim, in, steer, throttle);
+        }
+    }
+    if (firing != keys.Fire) ControlInput(g, j, caFire, firing);
+    if (steer != keys.Steer) {
+        if (keys.Steer != 0) ControlInput(g, j, keys.Steer == -1 ? caRight : caLeft, false);
+        if (steer != 0) ControlInput(g, j, steer == -1 ? caRight : caLeft, true);
+    }
+    if (throttle != keys.Throttle) {
+        if (keys.Throttle != 0)
+            ControlInput(g, j, keys.Throttle == -1 ? caBrake : caForward, false);
+        if (throttle != 0) ControlInput(g, j, throttle == -1 ? caBrake : caForward, true);
+    }
+    keys.Fire = firing;
+    keys.Steer = steer;
+    keys.Throttle = throttle;
 }
 
 void SetBotMissions(Game& g) {

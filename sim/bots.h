@@ -19,6 +19,20 @@ bool BotDriven(const Game& g, int i);
 void BotsDecide(Game& g);
 // One bot's tick: respawn, weapon, fire, goal, way and controls.
 void BotStep(Game& g, int j);
+// The keys the autopilot holds down for a player whose machine is not the
+// host: the bots' brain decides, and only changes go out, as the presses
+// and releases of keys.
+struct TAutopilotKeys {
+    int Steer = 0;    // 1 left, -1 right
+    int Throttle = 0; // 1 forward, -1 brake
+    bool Fire = false;
+    int32_t RespawnPressTime = -1000000;
+    int32_t WeaponChangeTime = 0;
+};
+// One tick of the autopilot for vehicle j on a client: drives, aims and
+// fires like a bot, picks a weapon now and then, and presses fire to come
+// back a while after it died.
+void AutopilotStep(Game& g, int j, TAutopilotKeys& keys);
 // Missions at level start and after a host change.
 void SetBotMissions(Game& g);
 

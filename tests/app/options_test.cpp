@@ -41,6 +41,10 @@ TEST(Options, NonsenseIsRefusedWithAReason) {
     EXPECT_NE(Parse({"--frobnicate"}).Error, "");
     EXPECT_NE(Parse({"--map", ""}).Error, "");
     EXPECT_EQ(Parse({"--headless", "--seconds", "2.5"}).Error, "");
+    // The autopilot drives a headless client's player, nobody else's.
+    EXPECT_TRUE(Parse({"--headless", "--join", "127.0.0.1", "--autopilot"}).Options.Autopilot);
+    EXPECT_NE(Parse({"--join", "127.0.0.1", "--autopilot"}).Error, "");
+    EXPECT_NE(Parse({"--headless", "--host", "Hall", "--autopilot"}).Error, "");
     // A screenshot is taken after that much game time.
     const TParseResult shot = Parse({"--screenshot", "a.png", "--seconds", "4", "--no-vsync"});
     EXPECT_EQ(shot.Error, "");

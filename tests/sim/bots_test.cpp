@@ -6,6 +6,7 @@
 
 #include "cow_field.h"
 #include "sim/bots.h"
+#include "sim/controls.h"
 #include "sim/cows.h"
 #include "sim/movement.h"
 
@@ -392,4 +393,76 @@ TEST(Bots, ACowThiefFetchesTheCowFromAWalledYardAndScoresAtHome) {
         SCOPED_TRACE(sort);
         FetchAndScore(sort);
     }
+}
+
+// A player under the autopilot on a client: the bots' brain presses its
+// keys, and only changes reach the host, as key presses and releases do.
+// On the host a player's autopilot tells the clients too; a bot tells nobody.
+TEST(Autopilot, PressesAndReleasesKeysOnceAndFireBringsItBack) {
+    CowField f(Picture(OpenField), false);
+    Game& g = f.g;
+    g.TeamGame = false;
+    g.LevelRunning = true;
+    g.NetworkGame = true;
+    g.ClientMode = true;
+    f.rig.Net.Host = false;
+    g.GameTime = 10000;
+    const int me = f.Put(-1, f.Centre(2, 3), 0);
+    const int foe = f.Put(-1, f.Centre(6, 3), Pi);
+    g.Tanks[me].IsBot = false;
+    g.Player1 = me;
+    g.Player1Autopilot = true;
+    auto& sent = f.rig.Net.Events;
+    const std::string pre = "control " + std::to_string(me) + " ";
+    auto count = [&](const std::string& what) {
+        return std::count(sent.begin(), sent.end(), pre + what);
+    };
+
+    TAutopilotKeys keys;
+    AutopilotStep(g, me, keys);
+    // A weapon drawn (never the guided missile), the enemy ahead shot at.
+    ASSERT_FALSE(sent.empty());
+    EXPECT_EQ(sent[0].rfind(pre, 0), 0u);
+    EXPECT_NE(sent[0],
+              pre + std::to_string(caSelectWeapon + static_cast<int>(wpGuided)) + " pressed");
+    EXPECT_EQ(count("4 pressed"), 1);
+    for (int k = 0; k < 5; ++k) {
+        g.GameTime += 10;
+        AutopilotStep(g, me, keys);
+    }
+    EXPECT_EQ(count("4 pressed"), 1) << "a held key is pressed once";
+    g.Tanks[foe].Alive = false;
+    AutopilotStep(g, me, keys);
+    EXPECT_EQ(count("4 released"), 1);
+
+    // Dead: nothing for the bots' three seconds, then fire once a second.
+    g.Tanks[me].Alive = false;
+    g.Tanks[me].DeathTime = g.GameTime;
+    const size_t before = sent.size();
+    const int32_t died = g.GameTime;
+    while (g.GameTime < died + BotRespawnDelayMs) {
+        AutopilotStep(g, me, keys);
+        g.GameTime += 100;
+    }
+    for (size_t k = before; k < sent.size(); ++k)
+        EXPECT_EQ(sent[k].find(" pressed"), std::string::npos) << sent[k];
+    const size_t waited = sent.size();
+    for (int k = 0; k < 25; ++k) {
+        g.GameTime += 100;
+        AutopilotStep(g, me, keys);
+    }
+    EXPECT_EQ(std::count(sent.begin() + static_cast<long>(waited), sent.end(), pre + "4 pressed"),
+              3);
+
+    // The host: a player's autopilot steers through messages, a bot does not.
+    g.ClientMode = false;
+    f.rig.Net.Host = true;
+    g.Tanks[me].Alive = g.Tanks[foe].Alive = true;
+    g.Tanks[foe].Position = f.Centre(2, 6);
+    sent.clear();
+    BotStep(g, me);
+    EXPECT_GT(count("2 pressed") + count("3 pressed"), 0) << "it turns towards its foe";
+    const size_t mine = sent.size();
+    BotStep(g, foe);
+    EXPECT_EQ(sent.size(), mine);
 }
