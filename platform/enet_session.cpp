@@ -35,6 +35,11 @@ void InitialiseEnet() {
 constexpr uint32_t PingIntervalMs = 500;
 // A client that has connected but heard neither accept nor refusal gives up.
 constexpr uint32_t AcceptTimeoutMs = 10000;
+// How long ENet keeps resending one reliable packet before it gives the peer
+// up. On a lossy line its resends back off, so a packet can go unanswered
+// for seconds while the peer is plainly alive; whether a peer is gone is
+// decided by its silence (PeerTimeoutMs), which a live one never reaches.
+constexpr uint32_t ResendPatienceMs = 15000;
 // Events a single service may gather before the caller gets them.
 constexpr int MaxServiceRounds = 256;
 
@@ -274,7 +279,7 @@ void EnetSession::Connect() {
         CloseNet(nrNone);
         return;
     }
-    enet_peer_timeout(Server, 0, Options.PeerTimeoutMs, Options.PeerTimeoutMs);
+    SetResendPatience(Server);
     enet_peer_ping_interval(Server, PingIntervalMs);
 }
 
@@ -446,7 +451,7 @@ void EnetSession::OnConnect(ENetPeer* peer, uint32_t data) {
                       true);
         return;
     }
-    enet_peer_timeout(peer, 0, Options.PeerTimeoutMs, Options.PeerTimeoutMs);
+    SetResendPatience(peer);
     enet_peer_ping_interval(peer, PingIntervalMs);
     Peers[peer] = TPeer{0, NowMs(), false};
     if (data != MyConnectHash)
@@ -706,6 +711,11 @@ void EnetSession::TakeStatus(const TFrame& f) {
 void EnetSession::TakeStatusAck(ENetPeer* peer, uint32_t sequence) {
     auto it = StatusOut.find(peer);
     if (it != StatusOut.end()) it->second.Acknowledge(sequence);
+}
+
+void EnetSession::SetResendPatience(_ENetPeer* peer) {
+    const uint32_t patience = std::max(Options.PeerTimeoutMs, ResendPatienceMs);
+    enet_peer_timeout(peer, 0, patience, patience);
 }
 
 uint64_t EnetSession::BytesReceived() const {

@@ -124,6 +124,7 @@ class EnetSession : public Session {
     // The status, compressed per client against what it acknowledged.
     void SendStatusTo(_ENetPeer* peer, const uint8_t* data, size_t size);
     void TakeStatus(const TFrame& f);
+    void SetResendPatience(_ENetPeer* peer);
     void TakeStatusAck(_ENetPeer* peer, uint32_t sequence);
 
     TEnetSessionOptions Options;
