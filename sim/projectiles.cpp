@@ -5,6 +5,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <numbers>
 #include <optional>
 
@@ -119,6 +120,15 @@ class TVehicleGrid {
                     Cells[c * 64 + r] |= bit;
             }
         }
+    }
+
+    // Whether no vehicle reaches into the grid cells of the whole pixels
+    // (ax, ay) and (bx, by), both on the map, nor into the two other cells
+    // of the square they span; the cells must be the same or touch. Then
+    // NearOnMap finds no vehicle for a path between those pixels.
+    bool Quiet(int ax, int ay, int bx, int by) const {
+        const uint64_t rows = (uint64_t{1} << (ay >> Shift)) | (uint64_t{1} << (by >> Shift));
+        return ((Occupied[ax >> Shift] | Occupied[bx >> Shift]) & rows) == 0;
     }
 
     // The vehicles that the box of the path a-b meets.
@@ -394,66 +404,120 @@ void BfgStep(Game& g, bool authority, const TVehicleGrid* grid) {
 
 // --- Bullets ----------------------------------------------------------------
 
-void FlyBullet(const Game& g, TBullet& b) {
-    const int32_t age = g.GameTime - b.FireTime;
-    b.PrevPosition = b.Position;
-    b.Position = Add(b.Origin, Scale(b.Velocity, age));
-    b.TrailPosition = Add(b.Origin, Scale(b.Velocity, age - 10));
-}
-
 // The first living vehicle (index order, the shooter too: a bullet may
-// come back into a vehicle that turns) that the bullet's path enters, out
-// of the candidates given.
-int FirstEntered(const Game& g, const TBullet& b, uint64_t near) {
+// come back into a vehicle that turns) that the path from -> to enters,
+// out of the candidates given.
+int FirstEntered(const Game& g, TVector from, TVector to, uint64_t near) {
     for (; near != 0; near &= near - 1) {
         const int j = std::countr_zero(near);
-        if (g.Tanks[j].Alive && SegmentEntersVehicle(g.Tanks[j], b.Position, b.PrevPosition))
-            return j;
+        if (g.Tanks[j].Alive && SegmentEntersVehicle(g.Tanks[j], to, from)) return j;
     }
     return -1;
 }
 
-// A bullet's path ends at the first wall or the map border; else it enters
-// the first vehicle on it, which takes the hit. Within the map the whole
-// pixels of both ends serve the wall test and the grid alike.
-void HitBullet(Game& g, TBullet& b, const TVehicleGrid* grid) {
-    const TVector from = b.PrevPosition, to = b.Position;
+// Bullet k has just flown from -> to. Its path ends at the first wall or
+// the map border; else it enters the first vehicle on it, which takes the
+// hit. Within the map the whole pixels of both ends serve the wall test and
+// the grid alike.
+void HitBullet(Game& g, int k, TVector from, TVector to, const TVehicleGrid* grid) {
+    TBulletPool& pool = g.Bullets;
     const double w = g.MapWidthPx, h = g.MapHeightPx;
     const bool onMap = from.x >= 0 && from.y >= 0 && to.x >= 0 && to.y >= 0 && from.x < w &&
                        to.x < w && from.y < h && to.y < h;
     int ax = 0, ay = 0, bx = 0, by = 0;
+    bool wallFree = false;
     if (onMap) {
         ax = static_cast<int>(from.x), ay = static_cast<int>(from.y);
         bx = static_cast<int>(to.x), by = static_cast<int>(to.y);
+        const int c0 = ax / CellSize, c1 = bx / CellSize;
+        const int r0 = g.MapHeight - 1 - ay / CellSize, r1 = g.MapHeight - 1 - by / CellSize;
+        // Most steps stay inside one map cell: no wall edge to cross. Most
+        // of the others go into a touching cell with no wall anywhere near.
+        wallFree = (c0 == c1 && r0 == r1) || (std::abs(c0 - c1) <= 1 && std::abs(r0 - r1) <= 1 &&
+                                              g.WallFreeAround(c0, r0) && g.WallFreeAround(c1, r1));
     }
-    // Most steps stay inside one map cell: no wall edge to cross.
-    if (!onMap || ax / CellSize != bx / CellSize || ay / CellSize != by / CellSize) {
+    if (!wallFree) {
         const TWallHit wall = SegmentHitsWall(g, from, to);
         if (wall.Hit) {
-            b.Spent = true;
-            b.Position = wall.End;
+            pool.Spent[k] = 1;
+            pool.Position[k] = wall.End;
             return;
         }
     }
-    if (b.Spent) return;
+    if (pool.Spent[k]) return;
     const uint64_t near = !grid   ? LowBits(g.TankCount)
                           : onMap ? grid->NearOnMap(from, to, ax, ay, bx, by)
                                   : grid->Near(from, to);
     if (near == 0) return;
-    const int victim = FirstEntered(g, b, near);
+    const int victim = FirstEntered(g, from, to, near);
     if (victim < 0) return;
-    ApplyDamage(g, victim, b.Shooter, BulletDamage);
-    b.Spent = true;
-    PlaySoundAt(g, sndBulletImpact, b.Position);
+    ApplyDamage(g, victim, pool.Flight[k].Shooter, BulletDamage);
+    pool.Spent[k] = 1;
+    PlaySoundAt(g, sndBulletImpact, to);
+}
+
+// Whether the path from the whole pixels (ax, ay) to (bx, by), both on the
+// map, surely meets neither a wall nor a vehicle: both ends in one map cell,
+// or in touching cells with no wall around either, and no vehicle in the
+// grid cells of the ends (which touch too, grid cells being larger than map
+// cells). Then HitBullet would do nothing.
+bool SurelyClear(const Game& g, const uint8_t* wallFree, const TVehicleGrid& grid, int ax, int ay,
+                 int bx, int by) {
+    const int c0 = ax / CellSize, c1 = bx / CellSize;
+    const int y0 = ay / CellSize, y1 = by / CellSize;
+    const bool oneCell = (c0 == c1) & (y0 == y1);
+    const bool touching = (std::abs(c0 - c1) <= 1) & (std::abs(y0 - y1) <= 1);
+    // The table runs in map rows, from the top.
+    const int top = g.MapHeight - 1;
+    const bool open =
+        wallFree && touching &&
+        (wallFree[c0 * g.MapHeight + top - y0] & wallFree[c1 * g.MapHeight + top - y1]);
+    return (oneCell | open) & grid.Quiet(ax, ay, bx, by);
 }
 
 // Every bullet flies; on the authority each then hits before the next one
-// flies. One pass over the pool, the largest table of a tick.
+// flies. The flight is one tight pass over the pool that also sets aside the
+// few bullets near a wall, a vehicle or the map's edge; only those then test
+// what they hit, in pool order. Nothing a bullet hits changes what another
+// one flies through but a vehicle's death, which the exact test sees: the
+// hits, their order and the damage are those of one bullet after the other.
 void BulletStep(Game& g, bool authority, const TVehicleGrid* grid) {
-    for (int k = 0; k < g.Bullets.Count; ++k) {
-        TBullet& b = g.Bullets[k];
-        FlyBullet(g, b);
-        if (authority) HitBullet(g, b, grid);
+    TBulletPool& pool = g.Bullets;
+    const int32_t now = g.GameTime;
+    const double w = g.MapWidthPx, h = g.MapHeightPx;
+    const uint8_t* wallFree =
+        g.WallFreeStore.size() == static_cast<size_t>(g.MapWidth) * g.MapHeight
+            ? g.WallFreeStore.data()
+            : nullptr;
+    // On the stack: no allocation per tick.
+    std::array<uint16_t, TBulletPool::Capacity> near;
+    int nearCount = 0;
+    for (int k = 0; k < pool.Count; ++k) {
+        const TBulletFlight& f = pool.Flight[k];
+        const int32_t age = now - f.FireTime;
+        const TVector from = pool.Position[k];
+        const TVector to = Add(f.Origin, Scale(f.Velocity, age));
+        pool.PrevPosition[k] = from;
+        pool.Position[k] = to;
+        pool.TrailPosition[k] = Add(f.Origin, Scale(f.Velocity, age - 10));
+        if (!authority) continue;
+        bool clear = false;
+        if (grid) {
+            const bool onMap = (from.x >= 0) & (from.y >= 0) & (to.x >= 0) & (to.y >= 0) &
+                               (from.x < w) & (to.x < w) & (from.y < h) & (to.y < h);
+            // Off the map the pixels are never used: 0 keeps them in range.
+            const int ax = static_cast<int>(onMap ? from.x : 0.0);
+            const int ay = static_cast<int>(onMap ? from.y : 0.0);
+            const int bx = static_cast<int>(onMap ? to.x : 0.0);
+            const int by = static_cast<int>(onMap ? to.y : 0.0);
+            clear = onMap & SurelyClear(g, wallFree, *grid, ax, ay, bx, by);
+        }
+        near[nearCount] = static_cast<uint16_t>(k);
+        nearCount += clear ? 0 : 1;
+    }
+    for (int n = 0; n < nearCount; ++n) {
+        const int k = near[n];
+        HitBullet(g, k, pool.PrevPosition[k], pool.Position[k], grid);
     }
 }
 
@@ -484,7 +548,7 @@ TVector TrajectoryAt(const TTrajectory& path, int32_t t) {
 
 void RemoveSpentBullets(Game& g) {
     for (int k = g.Bullets.Count - 1; k >= 0; --k)
-        if (g.Bullets[k].Spent) g.Bullets.Remove(k);
+        if (g.Bullets.Spent[k]) g.Bullets.Remove(k);
 }
 
 void RemoveRocket(Game& g, int k) {
