@@ -119,16 +119,28 @@ class TVehicleGrid {
                 for (int r = r0; r <= r1; ++r)
                     Cells[c * 64 + r] |= bit;
             }
+            const int f0 = FineIndex(box.MinX), f1 = FineIndex(box.MaxX);
+            const int g0 = FineIndex(box.MinY), g1 = FineIndex(box.MaxY);
+            for (int c = f0; c <= f1; ++c)
+                for (int r = g0; r <= g1; ++r)
+                    Fine[c][r >> 6] |= uint64_t{1} << (r & 63);
         }
     }
 
-    // Whether no vehicle reaches into the grid cells of the whole pixels
+    // Whether no vehicle reaches into the fine cells of the whole pixels
     // (ax, ay) and (bx, by), both on the map, nor into the two other cells
     // of the square they span; the cells must be the same or touch. Then
     // NearOnMap finds no vehicle for a path between those pixels.
-    bool Quiet(int ax, int ay, int bx, int by) const {
-        const uint64_t rows = (uint64_t{1} << (ay >> Shift)) | (uint64_t{1} << (by >> Shift));
-        return ((Occupied[ax >> Shift] | Occupied[bx >> Shift]) & rows) == 0;
+    bool Quiet(unsigned ax, unsigned ay) const {
+        const unsigned c = ax >> FineShift(), r = ay >> FineShift();
+        return ((Fine[c][r >> 6] >> (r & 63)) & 1) == 0;
+    }
+    bool Quiet(unsigned ax, unsigned ay, unsigned bx, unsigned by) const {
+        const unsigned c0 = ax >> FineShift(), c1 = bx >> FineShift();
+        const unsigned r0 = ay >> FineShift(), r1 = by >> FineShift();
+        const uint64_t hits = (Fine[c0][r0 >> 6] >> (r0 & 63)) | (Fine[c0][r1 >> 6] >> (r1 & 63)) |
+                              (Fine[c1][r0 >> 6] >> (r0 & 63)) | (Fine[c1][r1 >> 6] >> (r1 & 63));
+        return (hits & 1) == 0;
     }
 
     // The vehicles that the box of the path a-b meets.
@@ -177,6 +189,15 @@ class TVehicleGrid {
         return near;
     }
 
+    // Cells of half the size (at most 128 x 128) tell the bullets, most of
+    // which are near no vehicle, more sharply where vehicles are.
+    int FineShift() const { return Shift - 1; }
+    int FineIndex(double v) const {
+        if (!(v > 0)) return 0;
+        if (v >= 128.0 * (1 << FineShift())) return 127;
+        return std::min(127, static_cast<int>(v) >> FineShift());
+    }
+
     // The grid line of a coordinate, clamped into the grid (NaN to 0).
     int Index(double v, int count) const {
         if (!(v > 0)) return 0;
@@ -189,6 +210,7 @@ class TVehicleGrid {
     std::array<uint64_t, 64 * 64> Cells{};
     std::array<uint64_t, 64> Occupied{}; // per column, a bit per row with vehicles
     std::array<TBox, MaxTanks> Boxes{};
+    std::array<std::array<uint64_t, 2>, 128> Fine{}; // per column, a bit per row
 };
 
 // Vehicles 0 .. n-1 as bits.
@@ -459,20 +481,20 @@ void HitBullet(Game& g, int k, TVector from, TVector to, const TVehicleGrid* gri
 // Whether the path from the whole pixels (ax, ay) to (bx, by), both on the
 // map, surely meets neither a wall nor a vehicle: both ends in one map cell,
 // or in touching cells with no wall around either, and no vehicle in the
-// grid cells of the ends (which touch too, grid cells being larger than map
+// fine grid cells of the ends (which touch too, being no smaller than map
 // cells). Then HitBullet would do nothing.
-bool SurelyClear(const Game& g, const uint8_t* wallFree, const TVehicleGrid& grid, int ax, int ay,
-                 int bx, int by) {
-    const int c0 = ax / CellSize, c1 = bx / CellSize;
-    const int y0 = ay / CellSize, y1 = by / CellSize;
-    const bool oneCell = (c0 == c1) & (y0 == y1);
-    const bool touching = (std::abs(c0 - c1) <= 1) & (std::abs(y0 - y1) <= 1);
+bool SurelyClear(const Game& g, const uint8_t* wallFree, const TVehicleGrid& grid, unsigned ax,
+                 unsigned ay, unsigned bx, unsigned by) {
+    const unsigned c0 = ax / CellSize, c1 = bx / CellSize;
+    const unsigned y0 = ay / CellSize, y1 = by / CellSize;
+    // The common case: one map cell, so one fine cell too.
+    if (c0 == c1 && y0 == y1) return grid.Quiet(ax, ay);
+    if (!wallFree || c0 + 1 > c1 + 2 || c1 + 1 > c0 + 2 || y0 + 1 > y1 + 2 || y1 + 1 > y0 + 2)
+        return false;
     // The table runs in map rows, from the top.
-    const int top = g.MapHeight - 1;
-    const bool open =
-        wallFree && touching &&
-        (wallFree[c0 * g.MapHeight + top - y0] & wallFree[c1 * g.MapHeight + top - y1]);
-    return (oneCell | open) & grid.Quiet(ax, ay, bx, by);
+    const unsigned top = g.MapHeight - 1;
+    return (wallFree[c0 * g.MapHeight + top - y0] & wallFree[c1 * g.MapHeight + top - y1]) &&
+           grid.Quiet(ax, ay, bx, by);
 }
 
 // Every bullet flies; on the authority each then hits before the next one
@@ -503,14 +525,11 @@ void BulletStep(Game& g, bool authority, const TVehicleGrid* grid) {
         if (!authority) continue;
         bool clear = false;
         if (grid) {
-            const bool onMap = (from.x >= 0) & (from.y >= 0) & (to.x >= 0) & (to.y >= 0) &
-                               (from.x < w) & (to.x < w) & (from.y < h) & (to.y < h);
-            // Off the map the pixels are never used: 0 keeps them in range.
-            const int ax = static_cast<int>(onMap ? from.x : 0.0);
-            const int ay = static_cast<int>(onMap ? from.y : 0.0);
-            const int bx = static_cast<int>(onMap ? to.x : 0.0);
-            const int by = static_cast<int>(onMap ? to.y : 0.0);
-            clear = onMap & SurelyClear(g, wallFree, *grid, ax, ay, bx, by);
+            const bool onMap = from.x >= 0 && from.y >= 0 && to.x >= 0 && to.y >= 0 && from.x < w &&
+                               to.x < w && from.y < h && to.y < h;
+            clear = onMap && SurelyClear(g, wallFree, *grid, static_cast<unsigned>(from.x),
+                                         static_cast<unsigned>(from.y), static_cast<unsigned>(to.x),
+                                         static_cast<unsigned>(to.y));
         }
         near[nearCount] = static_cast<uint16_t>(k);
         nearCount += clear ? 0 : 1;
