@@ -6,8 +6,10 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <numbers>
 #include <optional>
+#include <utility>
 
 #include "core/asset_names.h"
 #include "core/terrain.h"
@@ -506,6 +508,24 @@ bool SurelyClear(const Game& g, const uint8_t* wallFree, const TVehicleGrid& gri
 void BulletStep(Game& g, bool authority, const TVehicleGrid* grid) {
     TBulletPool& pool = g.Bullets;
     const int32_t now = g.GameTime;
+    auto fly = [&pool, now](int k) {
+        const TBulletFlight& f = pool.Flight[k];
+        const int32_t age = now - f.FireTime;
+        const TVector from = pool.Position[k];
+        const TVector to = Add(f.Origin, Scale(f.Velocity, age));
+        pool.PrevPosition[k] = from;
+        pool.Position[k] = to;
+        pool.TrailPosition[k] = Add(f.Origin, Scale(f.Velocity, age - 10));
+        return std::pair{from, to};
+    };
+    if (!authority || !grid) {
+        for (int k = 0; k < pool.Count; ++k)
+            fly(k);
+        if (authority)
+            for (int k = 0; k < pool.Count; ++k)
+                HitBullet(g, k, pool.PrevPosition[k], pool.Position[k], grid);
+        return;
+    }
     const double w = g.MapWidthPx, h = g.MapHeightPx;
     const uint8_t* wallFree =
         g.WallFreeStore.size() == static_cast<size_t>(g.MapWidth) * g.MapHeight
@@ -514,23 +534,15 @@ void BulletStep(Game& g, bool authority, const TVehicleGrid* grid) {
     // On the stack: no allocation per tick.
     std::array<uint16_t, TBulletPool::Capacity> near;
     int nearCount = 0;
-    for (int k = 0; k < pool.Count; ++k) {
-        const TBulletFlight& f = pool.Flight[k];
-        const int32_t age = now - f.FireTime;
-        const TVector from = pool.Position[k];
-        const TVector to = Add(f.Origin, Scale(f.Velocity, age));
-        pool.PrevPosition[k] = from;
-        pool.Position[k] = to;
-        pool.TrailPosition[k] = Add(f.Origin, Scale(f.Velocity, age - 10));
-        if (!authority) continue;
-        bool clear = false;
-        if (grid) {
-            const bool onMap = from.x >= 0 && from.y >= 0 && to.x >= 0 && to.y >= 0 && from.x < w &&
-                               to.x < w && from.y < h && to.y < h;
-            clear = onMap && SurelyClear(g, wallFree, *grid, static_cast<unsigned>(from.x),
-                                         static_cast<unsigned>(from.y), static_cast<unsigned>(to.x),
-                                         static_cast<unsigned>(to.y));
-        }
+    const int count = pool.Count;
+    for (int k = 0; k < count; ++k) {
+        const auto [from, to] = fly(k);
+        const bool onMap = from.x >= 0 && from.y >= 0 && to.x >= 0 && to.y >= 0 && from.x < w &&
+                           to.x < w && from.y < h && to.y < h;
+        const bool clear =
+            onMap && SurelyClear(g, wallFree, *grid, static_cast<unsigned>(from.x),
+                                 static_cast<unsigned>(from.y), static_cast<unsigned>(to.x),
+                                 static_cast<unsigned>(to.y));
         near[nearCount] = static_cast<uint16_t>(k);
         nearCount += clear ? 0 : 1;
     }
@@ -566,8 +578,18 @@ TVector TrajectoryAt(const TTrajectory& path, int32_t t) {
 }
 
 void RemoveSpentBullets(Game& g) {
-    for (int k = g.Bullets.Count - 1; k >= 0; --k)
-        if (g.Bullets.Spent[k]) g.Bullets.Remove(k);
+    TBulletPool& pool = g.Bullets;
+    for (int k = pool.Count - 1; k >= 0; --k) {
+        // Eight flags at a time while none is set: spent bullets are few.
+        while (k >= 7) {
+            uint64_t eight;
+            std::memcpy(&eight, &pool.Spent[k - 7], sizeof eight);
+            if (eight != 0) break;
+            k -= 8;
+        }
+        if (k < 0) break;
+        if (pool.Spent[k]) pool.Remove(k);
+    }
 }
 
 void RemoveRocket(Game& g, int k) {
