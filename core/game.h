@@ -180,8 +180,6 @@ struct TBullet {
 struct TBulletFlight {
     TVector Origin;
     TVector Velocity; // px per ms
-    int32_t FireTime = 0;
-    int32_t Shooter = -1;
 };
 
 class TBulletPool {
@@ -201,6 +199,8 @@ class TBulletPool {
         PrevPosition[i] = PrevPosition[last];
         TrailPosition[i] = TrailPosition[last];
         Flight[i] = Flight[last];
+        FireTime[i] = FireTime[last];
+        Shooter[i] = Shooter[last];
         Spent[i] = Spent[last];
         --Count;
     }
@@ -210,13 +210,15 @@ class TBulletPool {
     TBullet operator[](int i) const {
         const TBulletFlight& f = Flight[i];
         return {Position[i], PrevPosition[i], TrailPosition[i], f.Velocity,
-                f.Origin,    f.FireTime,      f.Shooter,        Spent[i] != 0};
+                f.Origin,    FireTime[i],     Shooter[i],       Spent[i] != 0};
     }
     void Set(int i, const TBullet& b) {
         Position[i] = b.Position;
         PrevPosition[i] = b.PrevPosition;
         TrailPosition[i] = b.TrailPosition;
-        Flight[i] = {b.Origin, b.Velocity, b.FireTime, b.Shooter};
+        Flight[i] = {b.Origin, b.Velocity};
+        FireTime[i] = b.FireTime;
+        Shooter[i] = b.Shooter;
         Spent[i] = b.Spent;
     }
 
@@ -225,6 +227,8 @@ class TBulletPool {
     std::array<TVector, Capacity> PrevPosition{};
     std::array<TVector, Capacity> TrailPosition{};
     std::array<TBulletFlight, Capacity> Flight{};
+    std::array<int32_t, Capacity> FireTime{};
+    std::array<int32_t, Capacity> Shooter{};
     std::array<uint8_t, Capacity> Spent{}; // hit something: leaves at the next tick's start
 };
 

@@ -475,7 +475,7 @@ void HitBullet(Game& g, int k, TVector from, TVector to, const TVehicleGrid* gri
     if (near == 0) return;
     const int victim = FirstEntered(g, from, to, near);
     if (victim < 0) return;
-    ApplyDamage(g, victim, pool.Flight[k].Shooter, BulletDamage);
+    ApplyDamage(g, victim, pool.Shooter[k], BulletDamage);
     pool.Spent[k] = 1;
     PlaySoundAt(g, sndBulletImpact, to);
 }
@@ -510,7 +510,7 @@ void BulletStep(Game& g, bool authority, const TVehicleGrid* grid) {
     const int32_t now = g.GameTime;
     auto fly = [&pool, now](int k) {
         const TBulletFlight& f = pool.Flight[k];
-        const int32_t age = now - f.FireTime;
+        const int32_t age = now - pool.FireTime[k];
         const TVector from = pool.Position[k];
         const TVector to = Add(f.Origin, Scale(f.Velocity, age));
         pool.PrevPosition[k] = from;
