@@ -181,6 +181,66 @@ struct TBullet {
     bool Spent = false;
 };
 
+// The bullets, kept field by field: the tick's pass over thousands of them
+// reads where each one is and how it flies, and nothing else. A bullet goes
+// in and comes out as a whole TBullet; the columns serve the loops that
+// read one field of every bullet. Same rules as TPool: new entries go to the
+// end, removing moves the last entry into the hole, a full pool refuses.
+struct TBulletFlight {
+    TVector Origin;
+    TVector Velocity; // px per ms
+};
+
+class TBulletPool {
+  public:
+    static constexpr int Capacity = 16384;
+
+    // Index of the new entry, -1 when full.
+    int Add(const TBullet& b) {
+        if (Count >= Capacity) return -1;
+        Set(Count, b);
+        return Count++;
+    }
+    void Remove(int i) {
+        if (i < 0 || i >= Count) return;
+        const int last = Count - 1;
+        Position[i] = Position[last];
+        PrevPosition[i] = PrevPosition[last];
+        TrailPosition[i] = TrailPosition[last];
+        Flight[i] = Flight[last];
+        FireTime[i] = FireTime[last];
+        Shooter[i] = Shooter[last];
+        Spent[i] = Spent[last];
+        --Count;
+    }
+    void Clear() { Count = 0; }
+    bool Full() const { return Count >= Capacity; }
+    // A copy of bullet i; Set writes one back.
+    TBullet operator[](int i) const {
+        const TBulletFlight& f = Flight[i];
+        return {Position[i], PrevPosition[i], TrailPosition[i], f.Velocity,
+                f.Origin,    FireTime[i],     Shooter[i],       Spent[i] != 0};
+    }
+    void Set(int i, const TBullet& b) {
+        Position[i] = b.Position;
+        PrevPosition[i] = b.PrevPosition;
+        TrailPosition[i] = b.TrailPosition;
+        Flight[i] = {b.Origin, b.Velocity};
+        FireTime[i] = b.FireTime;
+        Shooter[i] = b.Shooter;
+        Spent[i] = b.Spent;
+    }
+
+    int Count = 0;
+    std::array<TVector, Capacity> Position{};
+    std::array<TVector, Capacity> PrevPosition{};
+    std::array<TVector, Capacity> TrailPosition{};
+    std::array<TBulletFlight, Capacity> Flight{};
+    std::array<int32_t, Capacity> FireTime{};
+    std::array<int32_t, Capacity> Shooter{};
+    std::array<uint8_t, Capacity> Spent{}; // hit something: leaves at the next tick's start
+};
+
 struct TBomblet {
     TVector Position;
     TVector Velocity; // px per ms
@@ -470,7 +530,7 @@ struct Game : TGameClock, TMatchFlags, TMapState, TTerrainTables, TTeamTable, TN
     std::array<TTank, MaxTanks> Tanks{};
     int32_t TankCount = 0;
 
-    TPool<TBullet, 16384> Bullets;
+    TBulletPool Bullets;
     TPool<TBomblet, 1024> Bomblets;
     TPool<TRocket, 256> Rockets;
     TPool<TBfgBall, 128> BfgBalls;

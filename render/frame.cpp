@@ -268,8 +268,7 @@ void DrawBullets(ICanvas& c, const Game& g, const TView& v, std::vector<TSegment
     batch.clear();
     const TCamera& cam = v.Camera;
     for (int i = 0; i < g.Bullets.Count; ++i) {
-        const TBullet& b = g.Bullets[i];
-        const TVector a = b.Position, t = b.TrailPosition;
+        const TVector a = g.Bullets.Position[i], t = g.Bullets.TrailPosition[i];
         if (std::max(a.x, t.x) < cam.Left - 1 || std::min(a.x, t.x) > cam.Right + 1 ||
             std::max(a.y, t.y) < cam.Bottom - 1 || std::min(a.y, t.y) > cam.Top + 1)
             continue;

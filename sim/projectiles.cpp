@@ -5,8 +5,11 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
+#include <cstring>
 #include <numbers>
 #include <optional>
+#include <utility>
 
 #include "core/asset_names.h"
 #include "core/terrain.h"
@@ -118,7 +121,28 @@ class TVehicleGrid {
                 for (int r = r0; r <= r1; ++r)
                     Cells[c * 64 + r] |= bit;
             }
+            const int f0 = FineIndex(box.MinX), f1 = FineIndex(box.MaxX);
+            const int g0 = FineIndex(box.MinY), g1 = FineIndex(box.MaxY);
+            for (int c = f0; c <= f1; ++c)
+                for (int r = g0; r <= g1; ++r)
+                    Fine[c][r >> 6] |= uint64_t{1} << (r & 63);
         }
+    }
+
+    // Whether no vehicle reaches into the fine cells of the whole pixels
+    // (ax, ay) and (bx, by), both on the map, nor into the two other cells
+    // of the square they span; the cells must be the same or touch. Then
+    // NearOnMap finds no vehicle for a path between those pixels.
+    bool Quiet(unsigned ax, unsigned ay) const {
+        const unsigned c = ax >> FineShift(), r = ay >> FineShift();
+        return ((Fine[c][r >> 6] >> (r & 63)) & 1) == 0;
+    }
+    bool Quiet(unsigned ax, unsigned ay, unsigned bx, unsigned by) const {
+        const unsigned c0 = ax >> FineShift(), c1 = bx >> FineShift();
+        const unsigned r0 = ay >> FineShift(), r1 = by >> FineShift();
+        const uint64_t hits = (Fine[c0][r0 >> 6] >> (r0 & 63)) | (Fine[c0][r1 >> 6] >> (r1 & 63)) |
+                              (Fine[c1][r0 >> 6] >> (r0 & 63)) | (Fine[c1][r1 >> 6] >> (r1 & 63));
+        return (hits & 1) == 0;
     }
 
     // The vehicles that the box of the path a-b meets.
@@ -167,6 +191,15 @@ class TVehicleGrid {
         return near;
     }
 
+    // Cells of half the size (at most 128 x 128) tell the bullets, most of
+    // which are near no vehicle, more sharply where vehicles are.
+    int FineShift() const { return Shift - 1; }
+    int FineIndex(double v) const {
+        if (!(v > 0)) return 0;
+        if (v >= 128.0 * (1 << FineShift())) return 127;
+        return std::min(127, static_cast<int>(v) >> FineShift());
+    }
+
     // The grid line of a coordinate, clamped into the grid (NaN to 0).
     int Index(double v, int count) const {
         if (!(v > 0)) return 0;
@@ -179,6 +212,7 @@ class TVehicleGrid {
     std::array<uint64_t, 64 * 64> Cells{};
     std::array<uint64_t, 64> Occupied{}; // per column, a bit per row with vehicles
     std::array<TBox, MaxTanks> Boxes{};
+    std::array<std::array<uint64_t, 2>, 128> Fine{}; // per column, a bit per row
 };
 
 // Vehicles 0 .. n-1 as bits.
@@ -394,66 +428,127 @@ void BfgStep(Game& g, bool authority, const TVehicleGrid* grid) {
 
 // --- Bullets ----------------------------------------------------------------
 
-void FlyBullet(const Game& g, TBullet& b) {
-    const int32_t age = g.GameTime - b.FireTime;
-    b.PrevPosition = b.Position;
-    b.Position = Add(b.Origin, Scale(b.Velocity, age));
-    b.TrailPosition = Add(b.Origin, Scale(b.Velocity, age - 10));
-}
-
 // The first living vehicle (index order, the shooter too: a bullet may
-// come back into a vehicle that turns) that the bullet's path enters, out
-// of the candidates given.
-int FirstEntered(const Game& g, const TBullet& b, uint64_t near) {
+// come back into a vehicle that turns) that the path from -> to enters,
+// out of the candidates given.
+int FirstEntered(const Game& g, TVector from, TVector to, uint64_t near) {
     for (; near != 0; near &= near - 1) {
         const int j = std::countr_zero(near);
-        if (g.Tanks[j].Alive && SegmentEntersVehicle(g.Tanks[j], b.Position, b.PrevPosition))
-            return j;
+        if (g.Tanks[j].Alive && SegmentEntersVehicle(g.Tanks[j], to, from)) return j;
     }
     return -1;
 }
 
-// A bullet's path ends at the first wall or the map border; else it enters
-// the first vehicle on it, which takes the hit. Within the map the whole
-// pixels of both ends serve the wall test and the grid alike.
-void HitBullet(Game& g, TBullet& b, const TVehicleGrid* grid) {
-    const TVector from = b.PrevPosition, to = b.Position;
+// Bullet k has just flown from -> to. Its path ends at the first wall or
+// the map border; else it enters the first vehicle on it, which takes the
+// hit. Within the map the whole pixels of both ends serve the wall test and
+// the grid alike.
+void HitBullet(Game& g, int k, TVector from, TVector to, const TVehicleGrid* grid) {
+    TBulletPool& pool = g.Bullets;
     const double w = g.MapWidthPx, h = g.MapHeightPx;
     const bool onMap = from.x >= 0 && from.y >= 0 && to.x >= 0 && to.y >= 0 && from.x < w &&
                        to.x < w && from.y < h && to.y < h;
     int ax = 0, ay = 0, bx = 0, by = 0;
+    bool wallFree = false;
     if (onMap) {
         ax = static_cast<int>(from.x), ay = static_cast<int>(from.y);
         bx = static_cast<int>(to.x), by = static_cast<int>(to.y);
+        const int c0 = ax / CellSize, c1 = bx / CellSize;
+        const int r0 = g.MapHeight - 1 - ay / CellSize, r1 = g.MapHeight - 1 - by / CellSize;
+        // Most steps stay inside one map cell: no wall edge to cross. Most
+        // of the others go into a touching cell with no wall anywhere near.
+        wallFree = (c0 == c1 && r0 == r1) || (std::abs(c0 - c1) <= 1 && std::abs(r0 - r1) <= 1 &&
+                                              g.WallFreeAround(c0, r0) && g.WallFreeAround(c1, r1));
     }
-    // Most steps stay inside one map cell: no wall edge to cross.
-    if (!onMap || ax / CellSize != bx / CellSize || ay / CellSize != by / CellSize) {
+    if (!wallFree) {
         const TWallHit wall = SegmentHitsWall(g, from, to);
         if (wall.Hit) {
-            b.Spent = true;
-            b.Position = wall.End;
+            pool.Spent[k] = 1;
+            pool.Position[k] = wall.End;
             return;
         }
     }
-    if (b.Spent) return;
+    if (pool.Spent[k]) return;
     const uint64_t near = !grid   ? LowBits(g.TankCount)
                           : onMap ? grid->NearOnMap(from, to, ax, ay, bx, by)
                                   : grid->Near(from, to);
     if (near == 0) return;
-    const int victim = FirstEntered(g, b, near);
+    const int victim = FirstEntered(g, from, to, near);
     if (victim < 0) return;
-    ApplyDamage(g, victim, b.Shooter, BulletDamage);
-    b.Spent = true;
-    PlaySoundAt(g, sndBulletImpact, b.Position);
+    ApplyDamage(g, victim, pool.Shooter[k], BulletDamage);
+    pool.Spent[k] = 1;
+    PlaySoundAt(g, sndBulletImpact, to);
+}
+
+// Whether the path from the whole pixels (ax, ay) to (bx, by), both on the
+// map, surely meets neither a wall nor a vehicle: both ends in one map cell,
+// or in touching cells with no wall around either, and no vehicle in the
+// fine grid cells of the ends (which touch too, being no smaller than map
+// cells). Then HitBullet would do nothing.
+bool SurelyClear(const Game& g, const uint8_t* wallFree, const TVehicleGrid& grid, unsigned ax,
+                 unsigned ay, unsigned bx, unsigned by) {
+    const unsigned c0 = ax / CellSize, c1 = bx / CellSize;
+    const unsigned y0 = ay / CellSize, y1 = by / CellSize;
+    // The common case: one map cell, so one fine cell too.
+    if (c0 == c1 && y0 == y1) return grid.Quiet(ax, ay);
+    if (!wallFree || c0 + 1 > c1 + 2 || c1 + 1 > c0 + 2 || y0 + 1 > y1 + 2 || y1 + 1 > y0 + 2)
+        return false;
+    // The table runs in map rows, from the top.
+    const unsigned top = g.MapHeight - 1;
+    return (wallFree[c0 * g.MapHeight + top - y0] & wallFree[c1 * g.MapHeight + top - y1]) &&
+           grid.Quiet(ax, ay, bx, by);
 }
 
 // Every bullet flies; on the authority each then hits before the next one
-// flies. One pass over the pool, the largest table of a tick.
+// flies. The flight is one tight pass over the pool that also sets aside the
+// few bullets near a wall, a vehicle or the map's edge; only those then test
+// what they hit, in pool order. Nothing a bullet hits changes what another
+// one flies through but a vehicle's death, which the exact test sees: the
+// hits, their order and the damage are those of one bullet after the other.
 void BulletStep(Game& g, bool authority, const TVehicleGrid* grid) {
-    for (int k = 0; k < g.Bullets.Count; ++k) {
-        TBullet& b = g.Bullets[k];
-        FlyBullet(g, b);
-        if (authority) HitBullet(g, b, grid);
+    TBulletPool& pool = g.Bullets;
+    const int32_t now = g.GameTime;
+    auto fly = [&pool, now](int k) {
+        const TBulletFlight& f = pool.Flight[k];
+        const int32_t age = now - pool.FireTime[k];
+        const TVector from = pool.Position[k];
+        const TVector to = Add(f.Origin, Scale(f.Velocity, age));
+        pool.PrevPosition[k] = from;
+        pool.Position[k] = to;
+        pool.TrailPosition[k] = Add(f.Origin, Scale(f.Velocity, age - 10));
+        return std::pair{from, to};
+    };
+    if (!authority || !grid) {
+        for (int k = 0; k < pool.Count; ++k)
+            fly(k);
+        if (authority)
+            for (int k = 0; k < pool.Count; ++k)
+                HitBullet(g, k, pool.PrevPosition[k], pool.Position[k], grid);
+        return;
+    }
+    const double w = g.MapWidthPx, h = g.MapHeightPx;
+    const uint8_t* wallFree =
+        g.WallFreeStore.size() == static_cast<size_t>(g.MapWidth) * g.MapHeight
+            ? g.WallFreeStore.data()
+            : nullptr;
+    // On the stack: no allocation per tick.
+    std::array<uint16_t, TBulletPool::Capacity> near;
+    int nearCount = 0;
+    const int count = pool.Count;
+    for (int k = 0; k < count; ++k) {
+        const auto [from, to] = fly(k);
+        const bool onMap = from.x >= 0 && from.y >= 0 && to.x >= 0 && to.y >= 0 && from.x < w &&
+                           to.x < w && from.y < h && to.y < h;
+        const bool clear =
+            onMap && SurelyClear(g, wallFree, *grid, static_cast<unsigned>(from.x),
+                                 static_cast<unsigned>(from.y), static_cast<unsigned>(to.x),
+                                 static_cast<unsigned>(to.y));
+        near[nearCount] = static_cast<uint16_t>(k);
+        nearCount += clear ? 0 : 1;
+    }
+    for (int n = 0; n < nearCount; ++n) {
+        const int k = near[n];
+        HitBullet(g, k, pool.PrevPosition[k], pool.Position[k], grid);
     }
 }
 
@@ -483,8 +578,18 @@ TVector TrajectoryAt(const TTrajectory& path, int32_t t) {
 }
 
 void RemoveSpentBullets(Game& g) {
-    for (int k = g.Bullets.Count - 1; k >= 0; --k)
-        if (g.Bullets[k].Spent) g.Bullets.Remove(k);
+    TBulletPool& pool = g.Bullets;
+    for (int k = pool.Count - 1; k >= 0; --k) {
+        // Eight flags at a time while none is set: spent bullets are few.
+        while (k >= 7) {
+            uint64_t eight;
+            std::memcpy(&eight, &pool.Spent[k - 7], sizeof eight);
+            if (eight != 0) break;
+            k -= 8;
+        }
+        if (k < 0) break;
+        if (pool.Spent[k]) pool.Remove(k);
+    }
 }
 
 void RemoveRocket(Game& g, int k) {

@@ -53,7 +53,7 @@ template <class Array> int RemoveFromList(Array& list, int first, int count, int
 // credited to the vehicle that moves into its place.
 void RemoveOwnedProjectiles(Game& g, int i) {
     for (int k = g.Bullets.Count - 1; k >= 0; --k)
-        if (g.Bullets[k].Shooter == i) g.Bullets.Remove(k);
+        if (g.Bullets.Shooter[k] == i) g.Bullets.Remove(k);
     for (int k = g.Bomblets.Count - 1; k >= 0; --k)
         if (g.Bomblets[k].Owner == i) g.Bomblets.Remove(k);
     for (int k = g.Rockets.Count - 1; k >= 0; --k)
@@ -90,7 +90,7 @@ void RepointVehicleIndices(Game& g, int i) {
         Reindex(p.Taunt.Speaker, i);
     }
     for (int k = 0; k < g.Bullets.Count; ++k)
-        Reindex(g.Bullets[k].Shooter, i);
+        Reindex(g.Bullets.Shooter[k], i);
     for (int k = 0; k < g.Bomblets.Count; ++k)
         Reindex(g.Bomblets[k].Owner, i);
     for (int k = 0; k < g.Rockets.Count; ++k) {

@@ -100,7 +100,7 @@ void FireBullet(Game& g, int i, int32_t at) {
     const int victim = VehicleAround(g, b.Position, i);
     if (victim < 0) return;
     ApplyDamage(g, victim, i, 4);
-    g.Bullets[k].Spent = true;
+    g.Bullets.Spent[k] = 1;
     PlaySoundAt(g, sndBulletImpact, b.Position);
 }
 

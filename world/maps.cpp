@@ -1,5 +1,6 @@
 #include "world/maps.h"
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 
@@ -111,6 +112,15 @@ bool CommitMapGrid(TMapState& map, const TTerrainTables& tables, Random& rng, co
             if (kind == tkSnow) ++snowCells;
         }
     }
+    map.WallFreeStore.assign(static_cast<size_t>(w) * h, 0);
+    for (int column = 0; column < w; ++column)
+        for (int row = 0; row < h; ++row) {
+            bool open = true;
+            for (int c = std::max(0, column - 1); c <= std::min(w - 1, column + 1); ++c)
+                for (int r = std::max(0, row - 1); r <= std::min(h - 1, row + 1); ++r)
+                    open = open && !map.Blocked(c, r);
+            map.WallFreeStore[static_cast<size_t>(column) * h + row] = open ? 1 : 0;
+        }
     map.BlockedRevision = NewBlockedRevision();
     map.SnowMap = 2 * static_cast<int64_t>(snowCells) >= static_cast<int64_t>(w) * h;
     if (map.SpawnCount == 0)
