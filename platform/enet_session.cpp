@@ -279,7 +279,8 @@ void EnetSession::Connect() {
         CloseNet(nrNone);
         return;
     }
-    SetResendPatience(Server);
+    // A host that never answers is given up after the silence limit.
+    enet_peer_timeout(Server, 0, Options.PeerTimeoutMs, Options.PeerTimeoutMs);
     enet_peer_ping_interval(Server, PingIntervalMs);
 }
 
@@ -446,9 +447,11 @@ void EnetSession::Service() {
 
 void EnetSession::OnConnect(ENetPeer* peer, uint32_t data) {
     if (!Hosting) {
-        if (peer == Server)
+        if (peer == Server) {
+            SetResendPatience(peer);
             SendFrame(peer, EncodeJoinRequest(NetAppGuid, Options.ProtocolVersion, PlayerName),
                       true);
+        }
         return;
     }
     SetResendPatience(peer);
