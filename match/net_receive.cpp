@@ -301,7 +301,8 @@ void ClientSetup(Game& g, SessionNetOut& net, uint32_t from, const uint8_t* d, s
     g.TankIndicators = m.TankIndicators != 0;
     g.ServerPlayerId = from;
     g.ServerMapName = name;
-    const std::string found = FindLevel(g, name);
+    // A recording carries its own map: nothing on this disk is looked at.
+    const std::string found = g.Replaying ? std::string() : FindLevel(g, name);
     if (!g.HaveSetup) {
         net.SendOwnTankList(OwnTankList(g));
         if (g.TwoPlayers) PreparePlayer2Engine(g);
@@ -357,8 +358,10 @@ void ClientMap(Game& g, const uint8_t* d, size_t n) {
         return;
     }
     g.MapReceived = true;
-    SaveMap(g, name);
-    RebuildLevelList(g);
+    if (!g.Replaying) {
+        SaveMap(g, name);
+        RebuildLevelList(g);
+    }
     const std::string listed = FindLevel(g, name);
     g.Start.SelectedLevel = listed.empty() ? name : listed;
     ConsoleLine(g, "Downloaded map \"" + name + "\"");
@@ -641,10 +644,10 @@ void ClientPing(Game& g, const uint8_t* d, size_t n) {
 bool Forward(SessionNetOut& net, uint32_t from, uint32_t to, const uint8_t* d, size_t n) {
     const uint32_t self = net.session().LocalPlayerId();
     if (to != 0 && to != self) {
-        net.session().Relay(from, to, d, n);
+        net.Relay(from, to, d, n);
         return false;
     }
-    if (to == 0) net.session().Relay(from, 0, d, n);
+    if (to == 0) net.Relay(from, 0, d, n);
     return true;
 }
 
