@@ -26,6 +26,23 @@ std::string Text(const TRecord& r) {
     return std::string(r.Data.begin(), r.Data.end());
 }
 
+// Names one a line, as a file carries them: control bytes become "_" and
+// none is longer than a name field on the screen could hold.
+std::vector<std::string> Lines(const TRecord& r) {
+    constexpr size_t Longest = 64;
+    std::vector<std::string> lines;
+    std::string line;
+    for (const uint8_t c : r.Data) {
+        if (c == '\n') {
+            lines.push_back(line);
+            line.clear();
+        } else if (line.size() < Longest) {
+            line.push_back(c < 0x20 || c == 0x7F ? '_' : static_cast<char>(c));
+        }
+    }
+    return lines;
+}
+
 } // namespace
 
 TReplay::TReplay(TProgram& program, TReplayClock& clock, TReplaySession& session,
@@ -101,12 +118,14 @@ void TReplay::Deliver(const TRecord& r) {
         e.Kind = TSessionEvent::Closed;
         e.Text = Text(r);
         break;
-    case rkLocalPlayers: {
-        LocalNames.clear();
-        const std::string names = Text(r);
-        size_t from = 0;
-        for (size_t at; (at = names.find('\n', from)) != std::string::npos; from = at + 1)
-            LocalNames.push_back(names.substr(from, at - from));
+    case rkLocalPlayers:
+        LocalNames = Lines(r);
+        return;
+    case rkNames: {
+        const std::vector<std::string> names = Lines(r);
+        for (size_t i = 0; i < names.size() && static_cast<int>(i) < g.TankCount; ++i)
+            if (!names[i].empty()) g.Tanks[i].Name = names[i];
+        KeepFollowing();
         return;
     }
     default:
@@ -230,9 +249,8 @@ std::string TReplay::Summary() const {
         winner = g.Teams[g.TeamOrder[0]].TeamName;
     else if (g.TankCount > 0)
         winner = g.Tanks[g.RankOrder[0]].Name;
-    std::string line = "Replay: level \"" + g.CurrentMapName + "\", " +
-                       MinutesSeconds(Duration()) + ", " +
-                       (g.LevelRunning ? "leader " : "winner ") + winner + ", frags:";
+    std::string line = "Replay: level \"" + g.CurrentMapName + "\", " + MinutesSeconds(Duration()) +
+                       ", " + (g.LevelRunning ? "leader " : "winner ") + winner + ", frags:";
     for (int i = 0; i < g.TankCount; ++i)
         line += (i ? ", " : " ") + g.Tanks[i].Name + " " + std::to_string(g.Tanks[i].Frags);
     return line;

@@ -89,11 +89,12 @@ void SessionNetOut::Put(uint32_t to, const TBlock& block, bool guaranteed) {
     const bool own = to != AllPlayers && to == TheSession.LocalPlayerId();
     if (Recording && IsHost() && (to == AllPlayers || own)) {
         uint32_t type = 0;
-        const bool setup =
-            to == AllPlayers && BlockType(block.data(), block.size(), type) && type == MsgSetup;
+        BlockType(block.data(), block.size(), type);
+        const bool setup = to == AllPlayers && type == MsgSetup;
         if (setup) RecordNewLevel();
         Record(block, RecordedId());
         if (setup) RecordJoinerView(RecordedId());
+        if (type == MsgTanklist) RecordNames();
     }
     if (own || !TheSession.IsOpen()) return;
     TheSession.Send(to, block.data(), block.size(), guaranteed);
@@ -102,6 +103,13 @@ void SessionNetOut::Put(uint32_t to, const TBlock& block, bool guaranteed) {
 void SessionNetOut::Relay(uint32_t from, uint32_t to, const uint8_t* data, size_t size) {
     if (Recording && to == AllPlayers && IsHost()) Record(TBlock(data, data + size), from);
     TheSession.Relay(from, to, data, size);
+}
+
+void SessionNetOut::RecordNames() {
+    std::string names;
+    for (int i = 0; i < G->TankCount; ++i)
+        names += G->Tanks[i].Name + "\n";
+    Recording->Add(rkNames, static_cast<uint32_t>(G->TickNow), G->GameTime, RecordedId(), names);
 }
 
 void SessionNetOut::RecordNewLevel() {
@@ -124,6 +132,7 @@ void SessionNetOut::RecordJoinerView(uint32_t id, bool withMap) {
         if (!t.IsBot && t.PlayerId == G->LocalPlayerId) names += t.Name + "\n";
     }
     Record(EncodeTanklist(entries), id, rkScene);
+    RecordNames();
     Record(EncodeScore(ScoreOf(*G), G->CaptureTheCow), id, rkScene);
     if (G->TeamGame && G->TeamCount <= G->BaseCount) {
         const std::vector<TBaseListEntry> list = HostBaseList(*G);

@@ -72,8 +72,8 @@ void TRecordingWriter::RecordLevelsInto(const std::string& folder, uint8_t role,
     OwnId = ownId;
 }
 
-void TRecordingWriter::NextLevel(const std::string& level, const std::string& style,
-                                 uint32_t nowMs, int32_t gameTime) {
+void TRecordingWriter::NextLevel(const std::string& level, const std::string& style, uint32_t nowMs,
+                                 int32_t gameTime) {
     if (LevelFolder.empty()) return;
     Close();
     const std::time_t now = std::time(nullptr);
@@ -215,10 +215,10 @@ TRecordingContents ReadRecording(const uint8_t* data, size_t size) {
             rec.GameTime = static_cast<int32_t>(Get32(&raw[r + 5]));
             rec.Player = Get32(&raw[r + 9]);
             const uint32_t n = Get32(&raw[r + 13]);
-            const bool known = rec.Kind >= rkInfo && rec.Kind <= rkScene;
+            const bool known = rec.Kind >= rkInfo && rec.Kind <= rkNames;
             const bool first = c.Records.empty();
-            if (!known || n > MaxRecordData || n > raw.size() - r - RecordHead ||
-                rec.At < lastAt || first != (rec.Kind == rkInfo) || (first && n != 1)) {
+            if (!known || n > MaxRecordData || n > raw.size() - r - RecordHead || rec.At < lastAt ||
+                first != (rec.Kind == rkInfo) || (first && n != 1)) {
                 c.Problem = "the recording is damaged" + where(chunkAt) + " (record " +
                             std::to_string(c.Records.size() + 1) + " does not add up)";
                 return c;
@@ -239,7 +239,8 @@ TRecordingContents ReadRecording(const uint8_t* data, size_t size) {
         return c;
     }
     if (pos != size) {
-        c.Problem = "the recording has " + std::to_string(size - pos) + " stray bytes after its end";
+        c.Problem =
+            "the recording has " + std::to_string(size - pos) + " stray bytes after its end";
         return c;
     }
     c.Complete = true;

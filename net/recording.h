@@ -29,6 +29,9 @@ enum TRecordKind : uint8_t {
     // this moment would be told. It sets the scene; the recording machine
     // never said what it makes a client's console say.
     rkScene = 8,
+    // Data: every vehicle's whole name, one a line, in the order of the
+    // vehicle list just sent (the list itself carries 16 bytes, no spaces).
+    rkNames = 9,
 };
 
 enum TRecordRole : uint8_t { roleLocal = 0, roleHost = 1, roleClient = 2 };

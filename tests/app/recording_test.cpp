@@ -109,9 +109,10 @@ class Recording : public ::testing::Test {
         LoopHub hub;
         Machine host(hub, 7), client(hub, 8);
         ASSERT_EQ(StartRecording(host.Program, (Folder / "host.moorrec").string(), "", false,
-                                 host.TheClock.Now), "");
-        ASSERT_EQ(host.Start({"--host", "Rec", "--bots", "6", "--seed", "7", "--map",
-                              "Green Acres", "--fraglimit", "1000", "--name", "Keeper"}),
+                                 host.TheClock.Now),
+                  "");
+        ASSERT_EQ(host.Start({"--host", "Rec", "--bots", "6", "--seed", "7", "--map", "Green Acres",
+                              "--fraglimit", "1000", "--name", "Keeper"}),
                   "");
         for (int k = 0; k < 100; ++k)
             host.Pass(5);
