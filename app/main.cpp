@@ -49,5 +49,6 @@ int main(int argc, char** argv) {
     if (o.Screenshot && o.QuickStart()) return RunScreenshot(o, folder);
     if (o.Headless && o.Replay) return RunHeadlessReplay(o, folder);
     if (o.Headless) return RunHeadless(o, folder);
+    if (o.Replay) return RunWindowedReplay(o, folder);
     return RunWindowed(o, folder);
 }

@@ -15,3 +15,5 @@ int RunScreenshot(const TOptions& o, const std::string& programFolder);
 int RunWindowed(const TOptions& o, const std::string& programFolder);
 // --headless --replay FILE: the recording's console and a summary line.
 int RunHeadlessReplay(const TOptions& o, const std::string& programFolder);
+// --replay FILE: the recording in the game window, at the watcher's pace.
+int RunWindowedReplay(const TOptions& o, const std::string& programFolder);
