@@ -74,7 +74,7 @@ void RecordSessionEvent(TProgram& p, const TSessionEvent& e, int32_t clock) {
     const uint32_t nowMs = static_cast<uint32_t>(clock);
     Game& g = *p.G;
     TRecordingWriter& w = p.Recorder;
-    if (e.Kind == TSessionEvent::Joined && p.RecordOnJoin && p.Net) {
+    if (e.Kind == TSessionEvent::Joined && (p.RecordOnJoin || w.PerLevel()) && p.Net) {
         p.RecordOnJoin = false;
         const uint32_t id = p.Net->session().LocalPlayerId();
         if (w.PerLevel())

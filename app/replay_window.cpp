@@ -75,8 +75,7 @@ int RunWindowedReplay(const TOptions& o, const std::string& folder) {
         if (!screen.Frame.Load(reader, folder, ui) || !LoadGameSounds(folder, mixer, ui) ||
             !CreateWindows(program, o).empty() || !replay.Load(std::move(contents))) {
             if (!replay.Problem().empty())
-                std::fprintf(stderr, "moorclash: %s: %s\n", file.c_str(),
-                             replay.Problem().c_str());
+                std::fprintf(stderr, "moorclash: %s: %s\n", file.c_str(), replay.Problem().c_str());
             status = 1;
         } else {
             speakers.Open();
@@ -124,9 +123,8 @@ int RunWindowedReplay(const TOptions& o, const std::string& folder) {
                         DrawScoreTable(canvas, g, replay.Followed(), {0, 0, m.Width, m.Height});
                     }
                     display.Present();
-                    display.SetCaption("Moorclash: " + name + "  " +
-                                       MinutesSeconds(replay.Time()) + " / " +
-                                       MinutesSeconds(replay.Duration()) + "  " +
+                    display.SetCaption("Moorclash: " + name + "  " + MinutesSeconds(replay.Time()) +
+                                       " / " + MinutesSeconds(replay.Duration()) + "  " +
                                        (paused ? "paused" : SpeedText(Speeds[speed])));
                 }
                 speakers.Update(static_cast<uint32_t>(now));

@@ -138,6 +138,7 @@ void TRecordingWriter::Flush() {
 }
 
 void TRecordingWriter::Close() {
+    LevelFolder.clear();
     if (!File) return;
     Add(rkEnd, StartMs + LastAt, LastGameTime, 0, nullptr, 0);
     Flush();

@@ -79,7 +79,7 @@ class TRecordingWriter {
                    int32_t gameTime);
     // Writes what has gathered as a chunk.
     void Flush();
-    // Adds the end record, flushes and closes.
+    // Adds the end record, flushes and closes (a file a level: no more).
     void Close();
 
     // Bytes written to the file so far (header and chunks).
