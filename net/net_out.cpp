@@ -118,6 +118,7 @@ void SessionNetOut::RecordNewLevel() {
                         : G->TeamGame    ? "Team War"
                                          : "Deathmatch";
     Recording->NextLevel(G->CurrentMapName, style, static_cast<uint32_t>(G->TickNow), G->GameTime);
+    if (!Recording->IsOpen()) G->TheUi.MessageBox(Recording->Error());
 }
 
 void SessionNetOut::RecordJoinerView(uint32_t id, bool withMap) {

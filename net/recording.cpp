@@ -75,13 +75,13 @@ void TRecordingWriter::RecordLevelsInto(const std::string& folder, uint8_t role,
 void TRecordingWriter::NextLevel(const std::string& level, const std::string& style, uint32_t nowMs,
                                  int32_t gameTime) {
     if (LevelFolder.empty()) return;
+    const std::string folder = LevelFolder;
     Close();
     const std::time_t now = std::time(nullptr);
     std::tm local{};
     localtime_r(&now, &local);
     char date[32];
     std::strftime(date, sizeof date, "%Y-%m-%d %H-%M-%S", &local);
-    const std::string folder = LevelFolder;
     Open(folder + "/" + RecordingFileName(date, level, style), Role, OwnId, nowMs, gameTime);
     LevelFolder = folder;
 }
