@@ -8,6 +8,7 @@
 
 #include "app/network_run.h"
 #include "app/program.h"
+#include "app/recorder.h"
 #include "app/run.h"
 #include "app/screen_frame.h"
 #include "core/silent_sound.h"
@@ -109,6 +110,9 @@ int RunHeadless(const TOptions& o, const std::string& programFolder) {
         opts.Name = "server";
         opts.TwoPlayers = false;
     }
+    if (o.Record &&
+        !StartRecording(program, *o.Record, "", o.Join.has_value(), clock.TickCount()).empty())
+        return 1;
     const std::string error = StartProgram(program, opts);
     // The reason has been said as a message already.
     if (!error.empty()) return o.Networked() ? 1 : 2;
@@ -145,6 +149,7 @@ int RunHeadless(const TOptions& o, const std::string& programFolder) {
         }
         program.Start.CloseSession();
         if (form.Visible) form.Hide();
+        StopRecording(program);
         std::fflush(stdout);
         return status;
     }
@@ -163,6 +168,7 @@ int RunHeadless(const TOptions& o, const std::string& programFolder) {
         }
     }
     form.Hide();
+    StopRecording(program);
     std::fflush(stdout);
     return 0;
 }

@@ -40,6 +40,9 @@ std::string UsageText() {
            "  --join ADDRESS[:PORT]  join the network game hosted at ADDRESS\n"
            "  --port P            with --host: the port to host on (0, the default, is 24730)\n"
            "  --name NAME         player 1's name\n"
+           "  --record FILE       record the match (a host's or a client's too) into FILE\n"
+           "  --replay FILE       watch a recording; with --headless print its console\n"
+           "                      as fast as possible and end with a summary line\n"
            "  --platform-demo     show the drawing and sound demo\n"
            "  --version           the version of the game\n"
            "  --help              this text\n";
@@ -131,6 +134,12 @@ TParseResult ParseOptions(const std::vector<std::string>& args, const std::strin
         } else if (a == "--name") {
             if (!value(v) || v.empty() || v.size() > 64) return fail("--name needs a name");
             o.Name = v;
+        } else if (a == "--record") {
+            if (!value(v) || v.empty()) return fail("--record needs a file name");
+            o.Record = v;
+        } else if (a == "--replay") {
+            if (!value(v) || v.empty()) return fail("--replay needs a recording's file name");
+            o.Replay = v;
         } else if (a == "-developer") {
             return fail("-developer must be the first argument");
         } else {
@@ -139,6 +148,9 @@ TParseResult ParseOptions(const std::vector<std::string>& args, const std::strin
     }
     if (o.Host && o.Join) return fail("--host and --join go one at a time");
     if (o.Screenshot && o.Networked()) return fail("--screenshot is for a local match");
+    if (o.Replay && (o.Record || o.Networked() || o.Screenshot || o.Map || o.Bots || o.Style ||
+                     o.FragLimit || o.Seconds || o.TwoPlayers))
+        return fail("--replay plays a recording as it was: no match options go with it");
     if (o.Seconds && !o.Headless && !o.PlatformDemo && !o.Screenshot)
         return fail("--seconds goes with --headless, --screenshot or --platform-demo");
     return r;

@@ -29,11 +29,15 @@ struct TOptions {
     std::optional<std::string> Join;
     uint16_t Port = 0;
     std::optional<std::string> Name; // player 1's name
+    // Records the match (every level) into this file.
+    std::optional<std::string> Record;
+    // Plays this recording back instead of a match.
+    std::optional<std::string> Replay;
 
     bool Networked() const { return Host || Join; }
     // Any option that sets up a match skips the start screen.
     bool QuickStart() const {
-        return Map || Bots || Style || FragLimit || TwoPlayers || Headless || Networked();
+        return Map || Bots || Style || FragLimit || TwoPlayers || Headless || Networked() || Record;
     }
 };
 
