@@ -13,6 +13,7 @@ void PumpSession(TProgram& p, Session& session, int32_t nowMs) {
     // joining) at this one, so that its clock is set and its pings timed
     // by the present.
     if (!GameTicking(g)) g.TickNow = nowMs;
+    g.HeardTick = nowMs;
     TSessionEvent e;
     while (session.Poll(e)) {
         RecordSessionEvent(p, e, nowMs);

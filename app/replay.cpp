@@ -97,8 +97,10 @@ int64_t TReplay::Duration() const {
 void TReplay::Deliver(const TRecord& r) {
     Game& g = *P.G;
     // The receive path reads the time of the last tick, as on the
-    // recording machine; a window shown now starts its level now.
+    // recording machine, and hears the record when it was heard there; a
+    // window shown now starts its level now.
     TheClock.Now = Base + static_cast<int32_t>(r.At);
+    g.HeardTick = TheClock.Now;
     TSessionEvent e;
     e.Player = r.Player;
     switch (r.Kind) {

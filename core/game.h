@@ -263,6 +263,10 @@ template <class T, int N> struct TPool {
 
 struct TGameClock {
     int32_t TickNow = 0;
+    // The tick count of the pass that heard the messages being handled: a
+    // ticking game handles them at TickNow (its last tick), but their
+    // arrival, which the clock and the pings go by, is now.
+    int32_t HeardTick = 0;
     int32_t LastTick = 0;
     int32_t DeltaMs = 0;
     double DeltaSec = 0;

@@ -281,9 +281,10 @@ void SessionNetOut::SendPing() {
 void SessionNetOut::SendPingTo(uint32_t to) {
     if (!Open()) return;
     G->TheUi.DebugLine("->ping");
-    // The game clock itself: the offset a host keeps is stale from a new
-    // level until its next tick.
-    Put(to, EncodePing(G->GameTime));
+    // The game clock itself (the offset a host keeps is stale from a new
+    // level until its next tick), carried on to the pass that answers.
+    const int32_t since = std::max(0, G->HeardTick - G->TickNow);
+    Put(to, EncodePing(G->GameTime + since));
 }
 
 void SessionNetOut::SendRemoteShutdown() {
