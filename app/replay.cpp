@@ -87,6 +87,9 @@ bool TReplay::Load(TRecordingContents contents) {
     Next = 0;
     Now = 0;
     TheClock.Now = Base;
+    // The game's clock starts over too: a level begun anew is timed from
+    // the recording's start, not from where play stood.
+    g.TickNow = g.LastTick = g.HeardTick = Base;
     return true;
 }
 
@@ -215,6 +218,9 @@ void TReplay::Reset() {
     Next = 0;
     Now = 0;
     TheClock.Now = Base;
+    // The game's clock starts over too: a level begun anew is timed from
+    // the recording's start, not from where play stood.
+    g.TickNow = g.LastTick = g.HeardTick = Base;
 }
 
 void TReplay::JumpTo(int64_t ms) {

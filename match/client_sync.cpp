@@ -191,7 +191,7 @@ void PingAnswered(Game& g, int32_t serverTime) {
 }
 
 void SetClockFromHost(Game& g, int32_t serverTime) {
-    const int64_t offset = static_cast<int64_t>(g.TickNow) - serverTime;
+    const int64_t offset = Heard(g) - serverTime;
     if (!FitsInt32(offset)) return;
     g.GameTime = serverTime;
     g.ClockOffset = static_cast<int32_t>(offset);
