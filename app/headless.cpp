@@ -10,6 +10,7 @@
 #include "app/measure.h"
 #include "app/network_run.h"
 #include "app/program.h"
+#include "app/recorder.h"
 #include "app/run.h"
 #include "app/screen_frame.h"
 #include "core/silent_sound.h"
@@ -111,6 +112,9 @@ int RunHeadless(const TOptions& o, const std::string& programFolder) {
         opts.Name = "server";
         opts.TwoPlayers = false;
     }
+    if (o.Record &&
+        !StartRecording(program, *o.Record, "", o.Join.has_value(), clock.TickCount()).empty())
+        return 1;
     const std::string error = StartProgram(program, opts);
     // The reason has been said as a message already.
     if (!error.empty()) return o.Networked() ? 1 : 2;
@@ -171,6 +175,7 @@ int RunHeadless(const TOptions& o, const std::string& programFolder) {
         const uint64_t received = session.BytesReceived(), sent = session.BytesSent();
         program.Start.CloseSession();
         if (form.Visible) form.Hide();
+        StopRecording(program);
         if (o.Join) std::printf("measured: %s\n", meter.Line(received, seconds).c_str());
         if (o.Host) {
             std::printf("%s\n", ServerTickLine(std::move(tickMicros), sent, seconds).c_str());
@@ -194,6 +199,7 @@ int RunHeadless(const TOptions& o, const std::string& programFolder) {
         }
     }
     form.Hide();
+    StopRecording(program);
     std::fflush(stdout);
     return 0;
 }

@@ -47,6 +47,8 @@ int main(int argc, char** argv) {
     }
     // A match is pictured off screen; the start screen in its own window.
     if (o.Screenshot && o.QuickStart()) return RunScreenshot(o, folder);
+    if (o.Headless && o.Replay) return RunHeadlessReplay(o, folder);
     if (o.Headless) return RunHeadless(o, folder);
+    if (o.Replay) return RunWindowedReplay(o, folder);
     return RunWindowed(o, folder);
 }

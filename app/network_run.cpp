@@ -1,5 +1,6 @@
 #include "app/network_run.h"
 
+#include "app/recorder.h"
 #include "frontend/network_form.h"
 #include "match/net_receive.h"
 #include "match/tick.h"
@@ -12,8 +13,10 @@ void PumpSession(TProgram& p, Session& session, int32_t nowMs) {
     // joining) at this one, so that its clock is set and its pings timed
     // by the present.
     if (!GameTicking(g)) g.TickNow = nowMs;
+    g.HeardTick = nowMs;
     TSessionEvent e;
     while (session.Poll(e)) {
+        RecordSessionEvent(p, e, nowMs);
         switch (e.Kind) {
         case TSessionEvent::Joined:
             // Our vehicles in the host's lists are known by this id.
@@ -32,6 +35,7 @@ void PumpSession(TProgram& p, Session& session, int32_t nowMs) {
             break;
         default:
             if (p.Net) HandleSessionEvent(g, *p.Net, e);
+            RecordAfterSessionEvent(p, e, nowMs);
             if (e.Kind == TSessionEvent::Closed && p.QuickStarted)
                 p.NetworkFailure = e.Text.empty() ? "The session ended" : e.Text;
             break;

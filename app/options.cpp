@@ -42,6 +42,9 @@ std::string UsageText() {
            "  --name NAME         player 1's name\n"
            "  --autopilot         with --headless --join: the bots' brain drives the player,\n"
            "                      through the same controls as keys\n"
+           "  --record FILE       record the match (a host's or a client's too) into FILE\n"
+           "  --replay FILE       watch a recording; with --headless print its console\n"
+           "                      as fast as possible and end with a summary line\n"
            "  --platform-demo     show the drawing and sound demo\n"
            "  --version           the version of the game\n"
            "  --help              this text\n";
@@ -135,6 +138,12 @@ TParseResult ParseOptions(const std::vector<std::string>& args, const std::strin
             o.Name = v;
         } else if (a == "--autopilot") {
             o.Autopilot = true;
+        } else if (a == "--record") {
+            if (!value(v) || v.empty()) return fail("--record needs a file name");
+            o.Record = v;
+        } else if (a == "--replay") {
+            if (!value(v) || v.empty()) return fail("--replay needs a recording's file name");
+            o.Replay = v;
         } else if (a == "-developer") {
             return fail("-developer must be the first argument");
         } else {
@@ -145,6 +154,9 @@ TParseResult ParseOptions(const std::vector<std::string>& args, const std::strin
     if (o.Autopilot && !(o.Headless && o.Join))
         return fail("--autopilot goes with --headless --join");
     if (o.Screenshot && o.Networked()) return fail("--screenshot is for a local match");
+    if (o.Replay && (o.Record || o.Networked() || o.Screenshot || o.Map || o.Bots || o.Style ||
+                     o.FragLimit || o.Seconds || o.TwoPlayers))
+        return fail("--replay plays a recording as it was: no match options go with it");
     if (o.Seconds && !o.Headless && !o.PlatformDemo && !o.Screenshot)
         return fail("--seconds goes with --headless, --screenshot or --platform-demo");
     return r;

@@ -30,11 +30,15 @@ struct TOptions {
     uint16_t Port = 0;
     std::optional<std::string> Name; // player 1's name
     bool Autopilot = false;          // a headless client's player driven by the bots' brain
+    // Records the match (every level) into this file.
+    std::optional<std::string> Record;
+    // Plays this recording back instead of a match.
+    std::optional<std::string> Replay;
 
     bool Networked() const { return Host || Join; }
     // Any option that sets up a match skips the start screen.
     bool QuickStart() const {
-        return Map || Bots || Style || FragLimit || TwoPlayers || Headless || Networked();
+        return Map || Bots || Style || FragLimit || TwoPlayers || Headless || Networked() || Record;
     }
 };
 

@@ -55,6 +55,12 @@ struct TProgram {
     std::string NetworkFailure;
     // Started from the command line, with no start screen to go back to.
     bool QuickStarted = false;
+    // The matches' recording (app/recorder.h); a client's begins when it
+    // has joined.
+    TRecordingWriter Recorder;
+    std::string RecordFile;
+    bool RecordOnJoin = false;
+    bool RecordFreshLevel = false; // a client's file a level has just begun
 };
 
 // Fills the start screen's choices from the quick-start options.

@@ -13,3 +13,7 @@ int RunHeadless(const TOptions& o, const std::string& programFolder);
 // tick), drawn off screen and saved to --screenshot. Needs no display.
 int RunScreenshot(const TOptions& o, const std::string& programFolder);
 int RunWindowed(const TOptions& o, const std::string& programFolder);
+// --headless --replay FILE: the recording's console and a summary line.
+int RunHeadlessReplay(const TOptions& o, const std::string& programFolder);
+// --replay FILE: the recording in the game window, at the watcher's pace.
+int RunWindowedReplay(const TOptions& o, const std::string& programFolder);

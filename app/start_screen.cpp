@@ -1,5 +1,7 @@
 #include "app/start_screen.h"
 
+#include "app/replay.h"
+
 #include <imgui.h>
 #include <imgui_stdlib.h>
 
@@ -598,6 +600,21 @@ void TStartScreen::OptionsPanel() {
     ImGui::SameLine();
     if (ImGui::Button(Form.SetBotsCaption.c_str(), ImVec2(180, 0))) Form.SetBotsBtnClick();
     Place("SetBotsBtn");
+    check("Record matches", RecordMatches,
+          "Every level played is saved as a recording in your own folder", "RecordMatchesBox");
+    ImGui::SameLine(col2);
+    if (ImGui::Button("Watch a recording", ImVec2(180, 0))) {
+        Recordings = ListRecordings(RecordingsFolder());
+        ImGui::OpenPopup("##Recordings");
+    }
+    Place("WatchBtn");
+    if (ImGui::BeginPopup("##Recordings")) {
+        if (Recordings.empty())
+            ImGui::TextUnformatted(("No recordings in " + RecordingsFolder()).c_str());
+        for (const std::string& name : Recordings)
+            if (ImGui::Selectable(name.c_str())) WatchRequested = RecordingsFolder() + "/" + name;
+        ImGui::EndPopup();
+    }
 
     ImGui::Spacing();
     ImGui::PushStyleColor(ImGuiCol_Text, text);

@@ -44,6 +44,11 @@ class TStartScreen {
     std::deque<std::string> Messages;
     // Developer mode: the trace list is shown.
     bool Developer = false;
+    // "Record matches": every level played goes into a file of its own.
+    bool RecordMatches = false;
+    // A recording chosen under "Watch a recording" (its path), to be shown
+    // once the start screen has closed.
+    std::string WatchRequested;
     // Where each named control was drawn in the last frame (its caption or
     // its name in the form), so tests and tools can find it.
     std::map<std::string, SDL_Rect> Places;
@@ -93,6 +98,7 @@ class TStartScreen {
     float DragX = 0, DragY = 0;
     int32_t LastFrameMs = -1;
     int ListScrolledTo = -1;
+    std::vector<std::string> Recordings;
     TAction Pending = TAction::None;
     TStartKind PendingStart = startLocal;
 };

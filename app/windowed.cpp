@@ -10,6 +10,8 @@
 #include "app/game_display.h"
 #include "app/network_run.h"
 #include "app/program.h"
+#include "app/recorder.h"
+#include "app/replay.h"
 #include "app/run.h"
 #include "app/screen_frame.h"
 #include "app/start_screen.h"
@@ -214,6 +216,9 @@ int TWindowedRun::TParts::Open(const std::string& folder) {
     }
     if (Menu && !CreateWindows(Program, O).empty())
         return 2; // the reason has been said as a message already
+    if (O.Record &&
+        !StartRecording(Program, *O.Record, "", O.Join.has_value(), Clock.TickCount()).empty())
+        return 1; // said as a message already
     if (!Menu && !StartProgram(Program, O).empty())
         return Screen.Failed ? 1 : 2; // the reason has been said as a message already
     // A client's game window waits for the host.
@@ -243,6 +248,15 @@ int TWindowedRun::TParts::Open(const std::string& folder) {
             Program.App.Terminate();
         }
         if (Program.Form.Visible != shown) MenuFramesDue = 4;
+        // "Record matches" follows its box; "Watch a recording" leaves the
+        // start screen for the recording.
+        const bool recording = Program.Recorder.PerLevel() || Program.RecordOnJoin;
+        if (StartScreen.RecordMatches && !recording && Program.RecordFile.empty() &&
+            !StartRecording(Program, "", RecordingsFolder(), false, Clock.TickCount()).empty())
+            StartScreen.RecordMatches = false;
+        if (!StartScreen.RecordMatches && recording && Program.RecordFile.empty())
+            StopRecording(Program);
+        if (!StartScreen.WatchRequested.empty()) Loop.Quit();
         Speakers.Update(uint32_t(Clock.TickCount()));
         // The tick runs only while the match has its window: the start
         // screen alone sleeps between events.
@@ -475,10 +489,23 @@ long TWindowedRun::MenuFrames() const {
 }
 
 int RunWindowed(const TOptions& o, const std::string& folder) {
-    TWindowedRun run(o, folder);
-    const int status = run.Open();
-    if (status != 0) return status;
-    while (run.Pass()) {
+    for (;;) {
+        std::string watch;
+        int status = 0;
+        {
+            TWindowedRun run(o, folder);
+            status = run.Open();
+            if (status != 0) return status;
+            while (run.Pass()) {
+            }
+            watch = run.StartScreen().WatchRequested;
+            StopRecording(run.Program());
+            status = run.Finish();
+        }
+        if (watch.empty()) return status;
+        // The recording, then the start screen again.
+        TOptions replay;
+        replay.Replay = watch;
+        RunWindowedReplay(replay, folder);
     }
-    return run.Finish();
 }

@@ -323,6 +323,10 @@ template <class T, int N> struct TPool {
 
 struct TGameClock {
     int32_t TickNow = 0;
+    // The tick count of the pass that heard the messages being handled: a
+    // ticking game handles them at TickNow (its last tick), but their
+    // arrival, which the clock and the pings go by, is now.
+    int32_t HeardTick = 0;
     int32_t LastTick = 0;
     int32_t DeltaMs = 0;
     double DeltaSec = 0;
@@ -345,6 +349,12 @@ struct TMatchFlags {
     bool LevelRunning = false;
     bool Paused = false;
     bool NetworkGame = false;
+    // A match being recorded: the host's senders speak as in a network
+    // game, so the recording holds what a client would have been told.
+    bool Recording = false;
+    // A recording played back through the client's receive path: it uses
+    // the map the recording carries and writes no files.
+    bool Replaying = false;
     bool ClientMode = false;
     bool MapReceived = false;
     bool StatusReceived = false;
@@ -569,6 +579,11 @@ std::unique_ptr<Game> MakeGame(SoundOut& sound, Ui& ui, NetOut& net, uint32_t se
 
 // i names a vehicle in the table (indices come from files, the network and
 // old references: always ask before using one).
+// The host's senders speak: a network game, or a match being recorded.
+inline bool Broadcasts(const Game& g) {
+    return g.NetworkGame || g.Recording;
+}
+
 inline bool IsTankIndex(const Game& g, int i) {
     return i >= 0 && i < g.TankCount;
 }

@@ -20,6 +20,12 @@ namespace {
 // clock runs ahead of the host's.
 constexpr int64_t BehindSlackMs = 100;
 
+// When what is being handled arrived: the pass that heard it, never
+// before the tick it is handled at.
+int64_t Heard(const Game& g) {
+    return std::max(g.TickNow, g.HeardTick);
+}
+
 bool FitsInt32(int64_t v) {
     return v >= std::numeric_limits<int32_t>::min() && v <= std::numeric_limits<int32_t>::max();
 }
@@ -108,12 +114,15 @@ void CorrectFromStatus(Game& g, int32_t stamp) {
     g.LastServerUpdate = stamp;
 
     // The clock: a status from the future, or one later than the round
-    // trip explains, asks the host for the time.
+    // trip explains, asks the host for the time. It is judged by the clock
+    // when it arrived: one stamped after the last tick but heard before the
+    // next is in time.
     const int64_t now = g.GameTime;
-    if (stamp > now) {
+    const int64_t heard = Heard(g) - g.ClockOffset;
+    if (stamp > heard) {
         g.TheUi.DebugLine("resync (up)");
         PingServer(g);
-    } else if (stamp < now - g.LastPing - BehindSlackMs) {
+    } else if (stamp < heard - g.LastPing - BehindSlackMs) {
         g.TheUi.DebugLine("resync (down)");
         PingServer(g);
     }
@@ -155,33 +164,34 @@ void CorrectFromStatus(Game& g, int32_t stamp) {
 }
 
 void PingServer(Game& g) {
-    if (g.PingPending && g.TickNow - g.PingSentTick < PingPatienceMs) return;
+    const int64_t heard = Heard(g);
+    if (g.PingPending && heard - g.PingSentTick < PingPatienceMs) return;
     g.LastPing = 0;
-    g.PingSentTick = g.TickNow;
+    g.PingSentTick = static_cast<int32_t>(heard);
     g.PingPending = true;
     g.Net.SendPing();
 }
 
 void StartJoinPing(Game& g) {
-    g.PingSentTick = g.TickNow;
+    g.PingSentTick = static_cast<int32_t>(Heard(g));
     g.PingPending = true;
 }
 
 void PingAnswered(Game& g, int32_t serverTime) {
-    const int64_t roundTrip =
-        std::max<int64_t>(0, static_cast<int64_t>(g.TickNow) - g.PingSentTick);
+    const int64_t heard = Heard(g);
+    const int64_t roundTrip = std::max<int64_t>(0, heard - g.PingSentTick);
     ConsoleLine(g, "Ping = " + std::to_string(roundTrip));
     g.LastPing = static_cast<int32_t>(std::min<int64_t>(roundTrip, INT32_MAX));
     g.PingPending = false;
     // Halves toward zero, as the round trip's halves always were.
-    const int64_t offset = static_cast<int64_t>(g.TickNow) - serverTime - roundTrip / 2;
+    const int64_t offset = heard - serverTime - roundTrip / 2;
     if (!FitsInt32(offset)) return;
     g.ClockOffset = static_cast<int32_t>(offset);
     g.TheUi.DebugLine("GST = " + std::to_string(g.ClockOffset));
 }
 
 void SetClockFromHost(Game& g, int32_t serverTime) {
-    const int64_t offset = static_cast<int64_t>(g.TickNow) - serverTime;
+    const int64_t offset = Heard(g) - serverTime;
     if (!FitsInt32(offset)) return;
     g.GameTime = serverTime;
     g.ClockOffset = static_cast<int32_t>(offset);

@@ -32,7 +32,10 @@ void ClearPools(Game& g) {
 } // namespace
 
 bool StartLevel(Game& g, int32_t nowMs, std::string& error) {
-    const bool loaded = LoadMap(g, g.Start.SelectedLevel, error);
+    // A recording's map came with it; a file of the same name here may differ.
+    const bool carried = g.Replaying && g.MapWidth > 0;
+    if (carried) g.MapReceived = true;
+    const bool loaded = carried || LoadMap(g, g.Start.SelectedLevel, error);
     // Without any map there is nothing to play on.
     if (!loaded && g.MapWidth <= 0) return false;
 
@@ -48,6 +51,8 @@ bool StartLevel(Game& g, int32_t nowMs, std::string& error) {
     g.MateLists[0].Count = 0;
     if (!g.ClientMode) g.GameTime = 0;
     g.LastTick = nowMs;
+    // What the level's start sends is stamped with its own time.
+    g.TickNow = std::max(g.TickNow, nowMs);
     g.LastServerUpdate = -1000;
     g.LastStatusSend = nowMs - 1000;
     // Keys held over from the last level press nothing in this one until
@@ -76,7 +81,7 @@ bool StartLevel(Game& g, int32_t nowMs, std::string& error) {
         t.NextFireTime = 0;
     }
     UpdateRanking(g);
-    if (g.NetworkGame && !g.ClientMode) {
+    if (Broadcasts(g) && !g.ClientMode) {
         g.Net.SendGameSetup();
         if (g.TeamGame && g.UseBases) g.Net.SendBaseList();
         if (teamsBefore > g.TeamCount) g.Net.SendTankList();

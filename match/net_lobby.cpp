@@ -180,7 +180,8 @@ void ClientSetup(Game& g, SessionNetOut& net, uint32_t from, const uint8_t* d, s
     g.TankIndicators = m.TankIndicators != 0;
     g.ServerPlayerId = from;
     g.ServerMapName = name;
-    const std::string found = FindLevel(g, name);
+    // A recording carries its own map: nothing on this disk is looked at.
+    const std::string found = g.Replaying ? std::string() : FindLevel(g, name);
     if (!g.HaveSetup) {
         net.SendOwnTankList(OwnTankList(g));
         if (g.TwoPlayers) PreparePlayer2Engine(g);
@@ -235,8 +236,10 @@ void ClientMap(Game& g, const uint8_t* d, size_t n) {
         return;
     }
     g.MapReceived = true;
-    SaveMap(g, name);
-    RebuildLevelList(g);
+    if (!g.Replaying) {
+        SaveMap(g, name);
+        RebuildLevelList(g);
+    }
     const std::string listed = FindLevel(g, name);
     g.Start.SelectedLevel = listed.empty() ? name : listed;
     ConsoleLine(g, "Downloaded map \"" + name + "\"");

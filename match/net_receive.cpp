@@ -172,10 +172,10 @@ void ClientPing(Game& g, const uint8_t* d, size_t n) {
 bool Forward(SessionNetOut& net, uint32_t from, uint32_t to, const uint8_t* d, size_t n) {
     const uint32_t self = net.session().LocalPlayerId();
     if (to != 0 && to != self) {
-        net.session().Relay(from, to, d, n);
+        net.Relay(from, to, d, n);
         return false;
     }
-    if (to == 0) net.session().Relay(from, 0, d, n);
+    if (to == 0) net.Relay(from, 0, d, n);
     return true;
 }
 

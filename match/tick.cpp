@@ -44,12 +44,12 @@ void AuthoritativeSimulation(Game& g) {
         }
     }
     if (g.CaptureTheCow) CowsAndBases(g);
-    if (g.NetworkGame && g.SendStatusNow) {
+    if (Broadcasts(g) && g.SendStatusNow) {
         BroadcastScore(g);
         g.SendStatusNow = false;
     }
     if (g.LevelRunning) WinnerCheck(g);
-    if (g.NetworkGame && g.TickNow - g.LastStatusSend >= g.StatusInterval) {
+    if (Broadcasts(g) && g.TickNow - g.LastStatusSend >= g.StatusInterval) {
         BroadcastGameStatus(g);
         const int32_t gap = std::max(1, g.TickNow - g.LastStatusSend);
         g.SendsPerSecond = RoundEven(1000.0 / gap);

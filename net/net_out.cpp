@@ -73,10 +73,80 @@ uint32_t SessionNetOut::Server() const {
     return TheSession.HostPlayerId();
 }
 
+uint32_t SessionNetOut::RecordedId() const {
+    return TheSession.IsOpen() ? TheSession.LocalPlayerId() : 1;
+}
+
+void SessionNetOut::Record(const TBlock& block, uint32_t from, uint8_t kind) {
+    if (!Recording || !Recording->IsOpen()) return;
+    Recording->Add(kind, static_cast<uint32_t>(G->TickNow), G->GameTime, from, block.data(),
+                   block.size());
+}
+
 void SessionNetOut::Put(uint32_t to, const TBlock& block, bool guaranteed) {
     if (!Open()) return;
-    if (to != AllPlayers && to == TheSession.LocalPlayerId()) return;
+    // A client records what it receives, not what it says.
+    const bool own = to != AllPlayers && to == TheSession.LocalPlayerId();
+    if (Recording && IsHost() && (to == AllPlayers || own)) {
+        uint32_t type = 0;
+        BlockType(block.data(), block.size(), type);
+        const bool setup = to == AllPlayers && type == MsgSetup;
+        if (setup) RecordNewLevel();
+        Record(block, RecordedId());
+        if (setup) RecordJoinerView(RecordedId());
+        if (type == MsgTanklist) RecordNames();
+    }
+    if (own || !TheSession.IsOpen()) return;
     TheSession.Send(to, block.data(), block.size(), guaranteed);
+}
+
+void SessionNetOut::Relay(uint32_t from, uint32_t to, const uint8_t* data, size_t size) {
+    if (Recording && to == AllPlayers && IsHost()) Record(TBlock(data, data + size), from);
+    TheSession.Relay(from, to, data, size);
+}
+
+void SessionNetOut::RecordNames() {
+    std::string names;
+    for (int i = 0; i < G->TankCount; ++i)
+        names += G->Tanks[i].Name + "\n";
+    Recording->Add(rkNames, static_cast<uint32_t>(G->TickNow), G->GameTime, RecordedId(), names);
+}
+
+void SessionNetOut::RecordNewLevel() {
+    if (!Recording || !Recording->PerLevel()) return;
+    const char* style = G->CaptureTheCow ? "Capture The Cow"
+                        : G->TeamGame    ? "Team War"
+                                         : "Deathmatch";
+    Recording->NextLevel(G->CurrentMapName, style, static_cast<uint32_t>(G->TickNow), G->GameTime);
+    if (!Recording->IsOpen()) G->TheUi.MessageBox(Recording->Error());
+}
+
+void SessionNetOut::RecordJoinerView(uint32_t id, bool withMap) {
+    if (!Recording || !Recording->IsOpen()) return;
+    TMapMsg map;
+    if (withMap && MapMsgOf(*G, map)) Record(EncodeMap(map), id, rkScene);
+    std::vector<TTankEntry> entries;
+    std::string names;
+    for (int i = 0; i < G->TankCount; ++i) {
+        entries.push_back(TankEntryOf(G->Tanks[i]));
+        const TTank& t = G->Tanks[i];
+        if (!t.IsBot && t.PlayerId == G->LocalPlayerId) names += t.Name + "\n";
+    }
+    Record(EncodeTanklist(entries), id, rkScene);
+    RecordNames();
+    Record(EncodeScore(ScoreOf(*G), G->CaptureTheCow), id, rkScene);
+    if (G->TeamGame && G->TeamCount <= G->BaseCount) {
+        const std::vector<TBaseListEntry> list = HostBaseList(*G);
+        TEventMsg m;
+        m.Code = evBaseList;
+        m.Values.push_back(F(static_cast<double>(list.size())));
+        for (const TBaseListEntry& e : list) {
+            m.Values.push_back(F(e.Colour));
+            m.Values.push_back(F(e.Base));
+        }
+        Record(EncodeEvent(m), id, rkScene);
+    }
+    Recording->Add(rkLocalPlayers, static_cast<uint32_t>(G->TickNow), G->GameTime, id, names);
 }
 
 void SessionNetOut::Event(uint8_t code, std::vector<float> values) {
@@ -94,7 +164,7 @@ void SessionNetOut::SendAppearance(int tank, int32_t body, int32_t second, int32
     m.Body = Unpack(body);
     m.Second = Unpack(second);
     m.PaintJob = paintJob < 0 ? 255 : Byte(paintJob);
-    Put(TheSession.IsHost() ? AllPlayers : Server(), EncodeAppearance(m));
+    Put(IsHost() ? AllPlayers : Server(), EncodeAppearance(m));
 }
 
 void SessionNetOut::SendAppearanceOf(int tank, uint32_t to) {
@@ -211,9 +281,10 @@ void SessionNetOut::SendPing() {
 void SessionNetOut::SendPingTo(uint32_t to) {
     if (!Open()) return;
     G->TheUi.DebugLine("->ping");
-    // The game clock itself: the offset a host keeps is stale from a new
-    // level until its next tick.
-    Put(to, EncodePing(G->GameTime));
+    // The game clock itself (the offset a host keeps is stale from a new
+    // level until its next tick), carried on to the pass that answers.
+    const int32_t since = std::max(0, G->HeardTick - G->TickNow);
+    Put(to, EncodePing(G->GameTime + since));
 }
 
 void SessionNetOut::SendRemoteShutdown() {
@@ -289,7 +360,7 @@ void SessionNetOut::SendMineList() {
 }
 
 void SessionNetOut::SendStatus() {
-    if (!Open() || !TheSession.IsHost()) return;
+    if (!Open() || !IsHost()) return;
     StatusOf(*G, StatusScratch);
     SendStatusToEach(StatusScratch);
 }
@@ -311,10 +382,16 @@ void SessionNetOut::SendStatusToEach(const TStatusMsg& whole) {
         StatusFor(*G, whole, id, StatusCursors[id], ClientStatus);
         SendStatusMsg(ClientStatus, id);
     }
+    // A recording keeps the status this machine would tell itself, once,
+    // under the same bound, its bullets chosen around the local players.
+    if (Recording) {
+        StatusFor(*G, whole, RecordedId(), RecordCursor, ClientStatus);
+        SendStatusMsg(ClientStatus, TheSession.IsOpen() ? RecordedId() : AllPlayers);
+    }
 }
 
 void SessionNetOut::SendStatusMsg(const TStatusMsg& m, uint32_t to) {
-    if (!Open() || !TheSession.IsHost()) return;
+    if (!Open() || !IsHost()) return;
     EncodeStatus(m, StatusBlock);
     // A status whose blocks do not fill what its header announces would be
     // refused by every client: it is not sent, and the next one tries again.

@@ -9,6 +9,7 @@
 #include "core/game.h"
 #include "core/services.h"
 #include "net/messages.h"
+#include "net/recording.h"
 #include "net/status.h"
 
 class SessionNetOut : public NetOut {
@@ -17,7 +18,14 @@ class SessionNetOut : public NetOut {
     // The game whose tables the senders read (made after this object).
     void Attach(Game& g) { G = &g; }
     Session& session() { return TheSession; }
-    bool Open() const { return G && TheSession.IsOpen(); }
+    // A machine that runs the match (local, host, server) and records it
+    // puts what it sends to all into the recording too; a match recorded
+    // without a session sends into the recording alone. Null: no recording.
+    void RecordTo(TRecordingWriter* recording) { Recording = recording; }
+    TRecordingWriter* Recorder() const { return Recording; }
+    bool Open() const { return G && (TheSession.IsOpen() || Recording); }
+    // The id a recording names this machine by (a local match has none: 1).
+    uint32_t RecordedId() const;
 
     uint32_t LocalPlayerId() override { return TheSession.LocalPlayerId(); }
     // A machine without a session decides for itself.
@@ -74,14 +82,28 @@ class SessionNetOut : public NetOut {
     void Put(uint32_t to, const TBlock& block, bool guaranteed = true);
     // The player id a client's requests go to.
     uint32_t Server() const;
+    // What a client joining now would be sent after the set-up, as from
+    // player from: the map (unless withMap is false), the vehicle list,
+    // scores, bases, and whose players these are.
+    void RecordJoinerView(uint32_t from, bool withMap = true);
+    // A new level's set-up goes out: a recording kept a file a level
+    // begins its next file.
+    void RecordNewLevel();
+    // Host only: passes on a client's message as from that client (and
+    // records it when it goes to all).
+    void Relay(uint32_t from, uint32_t to, const uint8_t* data, size_t size);
 
   private:
     void Event(uint8_t code, std::vector<float> values);
+    void Record(const TBlock& block, uint32_t from, uint8_t kind = rkMessage);
+    void RecordNames();
     Session& TheSession;
+    TRecordingWriter* Recording = nullptr;
     Game* G = nullptr;
     TStatusMsg StatusScratch, ClientStatus;
     // Per machine: where its status's bullets go on (see StatusFor).
     std::map<uint32_t, TStatusCursor> StatusCursors;
+    TStatusCursor RecordCursor;
     TBlock StatusBlock;
 };
 

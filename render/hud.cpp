@@ -91,6 +91,8 @@ void DrawTimedLines(ICanvas& c, const Game& g, int slot, const TRect& port) {
     line(lines.Taunt, 14, 85, speaker, 1);
 }
 
+} // namespace
+
 // The score table: a heading, then a row per vehicle in rank order (in a
 // team game the team's score on its first row, and a row's gap between
 // teams), on a dark backdrop that reads on any ground. Rows that do not fit
@@ -157,6 +159,8 @@ void DrawScoreTable(ICanvas& c, const Game& g, int viewer, const TRect& port) {
         Shadowed(c, cx + 100, y, std::to_string(t.Deaths), f, 1);
     }
 }
+
+namespace {
 
 void DrawScoreLine(ICanvas& c, const Game& g, int viewer, const TRect& port) {
     const TTank& t = g.Tanks[viewer];

@@ -17,6 +17,8 @@ void DrawOverlays(ICanvas& c, const Game& g, const TFrameInfo& info, const TView
 
 // Health bar length (0..100) and colour; length -1 draws none.
 int HealthBarLength(const Game& g, const TTank& t);
+// Every vehicle's frags and deaths in rank order, centred in port.
+void DrawScoreTable(ICanvas& c, const Game& g, int viewer, const TRect& port);
 int32_t HealthBarColour(int length);
 // "(+3)", "(0)", "(-2)".
 std::string ScoreDifference(int d);

@@ -83,7 +83,7 @@ void ControlInput(Game& g, int vehicle, int action, bool pressed) {
     if (action == caChangeWeapon) action = NextWeaponAction(g.Tanks[vehicle]);
     // A bot's controls are its own machine's business: the receivers would
     // take them for that machine's first player.
-    if (g.NetworkGame && !g.Tanks[vehicle].IsBot) g.Net.SendControl(vehicle, action, pressed);
+    if (Broadcasts(g) && !g.Tanks[vehicle].IsBot) g.Net.SendControl(vehicle, action, pressed);
     ApplyControl(g, vehicle, action, pressed);
 }
 

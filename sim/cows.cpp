@@ -61,7 +61,7 @@ void TellTeam(Game& g, int b, const std::string& text) {
 void ScoreCow(Game& g, int b) {
     ++g.Teams[b].Cows;
     UpdateRanking(g);
-    if (g.NetworkGame) g.Net.SendScore();
+    if (Broadcasts(g)) g.Net.SendScore();
 }
 
 void GrazeAtHome(Game& g, TTeam& team, int t) {

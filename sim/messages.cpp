@@ -34,7 +34,7 @@ int LocalSlotOf(const Game& g, int v) {
 
 void ConsoleLineForAll(Game& g, const std::string& text, int owner) {
     if (!IsTankIndex(g, owner)) owner = -1;
-    if (g.NetworkGame && !text.empty())
+    if (Broadcasts(g) && !text.empty())
         g.Net.SendText(ToEverybody, owner < 0 ? TextNoOwner : owner, text);
     ConsoleLine(g, text, owner);
 }
@@ -51,7 +51,7 @@ void PersonalMessage(Game& g, const std::string& text, int v) {
 
 void PersonalMessageForAll(Game& g, const std::string& text, int v) {
     if (!IsTankIndex(g, v)) return;
-    if (g.NetworkGame && !text.empty())
+    if (Broadcasts(g) && !text.empty())
         g.Net.SendText(static_cast<uint32_t>(g.Tanks[v].PlayerId), v + TextPersonal, text);
     PersonalMessage(g, text, v);
 }
@@ -75,7 +75,7 @@ void ChatLine(Game& g, const std::string& text, int v) {
 
 void ChatLineForAll(Game& g, const std::string& text, int v) {
     if (!IsTankIndex(g, v)) return;
-    if (g.NetworkGame && !text.empty()) g.Net.SendText(ToEverybody, v + TextChat, text);
+    if (Broadcasts(g) && !text.empty()) g.Net.SendText(ToEverybody, v + TextChat, text);
     ChatLine(g, text, v);
 }
 

@@ -15,7 +15,7 @@ constexpr double MinePush = 150;      // px/s, away from the mine
 constexpr double MineDamage = 50;
 
 bool IsHost(const Game& g) {
-    return g.NetworkGame && !g.ClientMode;
+    return Broadcasts(g) && !g.ClientMode;
 }
 
 // The smallest id no mine in the pool has; with at most 256 mines one of
@@ -72,7 +72,7 @@ void LayMine(Game& g, int i) {
     const TCell cell = CellAt(g, mine.Position);
     mine.InWater = KindAt(g, cell.X, cell.Y) == tkWater;
     mine.ArmTime = g.GameTime + MineArmDelayMs;
-    if (g.NetworkGame) mine.Id = FreeMineId(g);
+    if (Broadcasts(g)) mine.Id = FreeMineId(g);
     const int k = g.Mines.Add(mine);
     t.MinesLeft -= 1;
     if (IsHost(g)) g.Net.SendMine(k);

@@ -559,7 +559,7 @@ bool IsMatchAuthority(const Game& g) {
 }
 
 bool TellsClients(const Game& g) {
-    return g.NetworkGame && IsMatchAuthority(g);
+    return Broadcasts(g) && IsMatchAuthority(g);
 }
 
 TTrajectory MakeTrajectory(TVector p0, TVector v0, TVector thrust, double k, int32_t t0) {

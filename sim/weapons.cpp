@@ -254,7 +254,7 @@ void FireRocket(Game& g, int i) {
     r.Velocity = t.Velocity;
     r.Path = MakeTrajectory(m.At, t.Velocity, Scale(FromAngle(r.Angle), 1000), -0.7, g.GameTime);
     r.Target = -1;
-    if (g.NetworkGame) r.Id = FreeRocketId(g);
+    if (Broadcasts(g)) r.Id = FreeRocketId(g);
     const int k = g.Rockets.Add(r);
     if (TellsClients(g)) g.Net.SendRocket(k);
     ExplodeRocketIfPointBlank(g, k);
@@ -309,7 +309,7 @@ void LaunchBfgBall(Game& g, int i) {
     b.Path = MakeTrajectory(m.At, v0, thrust, -1, g.GameTime);
     b.Position = b.PrevPosition = m.At;
     b.ZapLast = -1;
-    if (g.NetworkGame) b.Id = FreeBfgBallId(g);
+    if (Broadcasts(g)) b.Id = FreeBfgBallId(g);
     const int k = g.BfgBalls.Add(b);
     if (TellsClients(g)) g.Net.SendBfgBall(k);
     if (VehicleAround(g, m.At, i) >= 0) ExplodeBfgBall(g, k);
