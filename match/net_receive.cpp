@@ -813,6 +813,7 @@ void HandleSessionEvent(Game& g, SessionNetOut& net, const TSessionEvent& e) {
         return;
     }
     case TSessionEvent::PlayerDeleted: {
+        if (!e.Text.empty()) ConsoleLine(g, Printable(e.Text)); // why the host dropped it
         const int teamsBefore = g.TeamCount;
         for (int seat = 0; seat < 2; ++seat) {
             const int i = FindTank(g, static_cast<int32_t>(e.Player), seat);

@@ -100,6 +100,10 @@ std::string NetReasonText(uint32_t reason) {
         return "Left the game";
     case nrBadFrame:
         return "Unreadable data from the other machine";
+    case nrFlooding:
+        return "Dropped by the host: too many messages";
+    case nrAddressFull:
+        return "Too many connections from your address";
     default:
         return "Connection lost";
     }

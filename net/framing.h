@@ -18,7 +18,7 @@
 // another program or version is refused with a reason it can print.
 constexpr std::array<uint8_t, 16> NetAppGuid = {0x6d, 0x6f, 0x6f, 0x72, 0xc1, 0xa5, 0x48, 0x1e,
                                                 0x9b, 0x27, 0x5d, 0x30, 0xe4, 0x0a, 0x71, 0xc8};
-constexpr uint32_t NetProtocolVersion = 1;
+constexpr uint32_t NetProtocolVersion = 2;
 constexpr uint16_t NetDefaultPort = 24730;
 // A host whose port is taken tries this many ports after it; a search asks them too.
 constexpr int NetExtraPorts = 3;
@@ -53,6 +53,8 @@ enum TNetReason : uint32_t {
     nrHostClosed = 5,   // the host ended the session
     nrLeft = 6,         // a client closed its session
     nrBadFrame = 7,     // a frame we cannot read
+    nrFlooding = 8,     // a client sent some kind of message too often
+    nrAddressFull = 9,  // too many connections from one address
 };
 // The person's text for a reason (a refusal carries its own text as well).
 std::string NetReasonText(uint32_t reason);

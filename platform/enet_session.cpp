@@ -9,7 +9,9 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstddef>
 #include <cstdlib>
+#include <cstring>
 #include <random>
 #include <thread>
 
@@ -37,6 +39,8 @@ constexpr uint32_t PingIntervalMs = 500;
 constexpr uint32_t AcceptTimeoutMs = 10000;
 // Events a single service may gather before the caller gets them.
 constexpr int MaxServiceRounds = 256;
+// A client asks for its cookie again this often while no answer came.
+constexpr uint32_t CookieAskIntervalMs = 250;
 
 // A dotted address never waits for a name server.
 bool DottedToAddress(const std::string& text, uint32_t& address) {
@@ -202,6 +206,7 @@ void EnetSession::CloseNet(uint32_t reason) {
     HostPort = 0;
     NextId = 2;
     SearchNonce = 0;
+    CookieWanted = CookieHeard = false;
     Answered.clear();
     JoinLookup.reset();
     SearchLookup.reset();
@@ -227,6 +232,11 @@ bool EnetSession::Host(const std::string& sessionName, const std::string& player
         return false;
     }
     Hosting = true;
+    std::random_device seeds;
+    for (size_t i = 0; i < CookieKey.size(); i += 4) {
+        const uint32_t r = seeds();
+        std::memcpy(CookieKey.data() + i, &r, 4);
+    }
     LocalId = HostId = 1;
     NextId = 2;
     SessionName = NetName(sessionName);
@@ -265,8 +275,59 @@ void EnetSession::Connect() {
         CloseNet(nrNone);
         return;
     }
-    ENetAddress target{htonl(lookup->Address), lookup->Port};
-    Server = enet_host_connect(Net, &target, NetChannelCount, MyConnectHash);
+    CookieWanted = true;
+    CookieHeard = false;
+    CookieAddress = lookup->Address;
+    CookiePort = lookup->Port;
+    CookieSinceMs = NowMs();
+    static std::mt19937 nonces{std::random_device{}()};
+    CookieNonce = static_cast<uint32_t>(nonces());
+    AskCookie();
+}
+
+void EnetSession::AskCookie() {
+    CookieAskedMs = NowMs();
+    SendRaw(Net->socket, ENetAddress{htonl(CookieAddress), CookiePort},
+            EncodeCookieRequest(MyConnectHash, CookieNonce));
+}
+
+void EnetSession::TakeCookie(uint32_t address, uint16_t port, const uint8_t* data, size_t size) {
+    TCookieReply reply;
+    if (CookieWanted && !CookieHeard && address == CookieAddress && port == CookiePort &&
+        DecodeCookieReply(data, size, reply) && reply.Nonce == CookieNonce) {
+        CookieHeard = true;
+        CookieAnswer = reply;
+    }
+}
+
+// Asks again while no cookie came; with it, refuses what the host refused
+// or makes the connection, whose connect data is the cookie.
+void EnetSession::CookieService(uint32_t now) {
+    if (!CookieHeard) {
+        if (now - CookieSinceMs >= Options.PeerTimeoutMs + PingIntervalMs) {
+            Push(Told(TSessionEvent::Refused, "No answer from " + JoinTarget));
+            CloseNet(nrNone);
+        } else if (now - CookieAskedMs >= CookieAskIntervalMs) {
+            AskCookie();
+        }
+        return;
+    }
+    CookieWanted = false;
+    const TCookieReply& r = CookieAnswer;
+    std::string refusal;
+    if (r.ConnectHash != MyConnectHash)
+        refusal = NetReasonText(nrWrongProgram) + " (this host: Moorclash protocol " +
+                  std::to_string(r.Version) + ", yours " + std::to_string(Options.ProtocolVersion) +
+                  ")";
+    else if (r.Refusal != nrNone)
+        refusal = NetReasonText(r.Refusal);
+    if (!refusal.empty()) {
+        Push(Told(TSessionEvent::Refused, refusal));
+        CloseNet(nrNone);
+        return;
+    }
+    ENetAddress target{htonl(CookieAddress), CookiePort};
+    Server = enet_host_connect(Net, &target, NetChannelCount, r.Cookie);
     if (Server == nullptr) {
         Push(Told(TSessionEvent::Refused, "Could not start a connection to " + JoinTarget));
         CloseNet(nrNone);
@@ -330,7 +391,83 @@ int EnetSession::Intercept(ENetHost* host) {
             TakeReply(from, reply);
         return 1;
     }
+    if (StartsWithMagic(data, size, CookieRequestMagic)) {
+        uint32_t hash = 0, nonce = 0;
+        if (Hosting && DecodeCookieRequest(data, size, hash, nonce)) AnswerCookie(host, nonce);
+        return 1;
+    }
+    if (StartsWithMagic(data, size, CookieReplyMagic)) {
+        TakeCookie(from, host->receivedAddress.port, data, size);
+        return 1;
+    }
+    return Hosting ? GateConnect(host) : 0;
+}
+
+// Costs one hash and one datagram no larger than the request, and nothing
+// is remembered: a flood of forged requests fills nothing.
+void EnetSession::AnswerCookie(ENetHost* host, uint32_t nonce) {
+    const uint32_t from = ntohl(host->receivedAddress.host);
+    const uint16_t port = host->receivedAddress.port;
+    TCookieReply reply;
+    reply.ConnectHash = MyConnectHash;
+    reply.Nonce = nonce;
+    reply.Version = Options.ProtocolVersion;
+    bool samePort = false;
+    if (PeersFrom(from, port, samePort) >= Options.MaxPerAddress && !samePort)
+        reply.Refusal = nrAddressFull;
+    else
+        reply.Cookie = ConnectCookie(CookieKey, from, port, NowMs() / CookieSlotMs);
+    SendRaw(host->socket, host->receivedAddress, EncodeCookieReply(reply));
+}
+
+// ENet gives a place to every connect addressed to no peer yet. Such a
+// datagram passes only when its first command is a connect whose data is
+// the cookie of the sender's address and port, and the address holds fewer
+// than MaxPerAddress places (a connect that ENet sent again for a place it
+// already has passes too: ENet itself knows it). Datagrams of peers that
+// have their place go to ENet unlooked at.
+int EnetSession::GateConnect(ENetHost* host) {
+    const uint8_t* data = host->receivedData;
+    const size_t size = host->receivedDataLength;
+    if (size < 2) return 0;
+    const uint16_t peerField = static_cast<uint16_t>(data[0] << 8 | data[1]);
+    if ((peerField & ~(ENET_PROTOCOL_HEADER_FLAG_MASK | ENET_PROTOCOL_HEADER_SESSION_MASK)) !=
+        ENET_PROTOCOL_MAXIMUM_PEER_ID)
+        return 0;
+    if ((peerField & ENET_PROTOCOL_HEADER_FLAG_COMPRESSED) != 0) return 1;
+    const size_t header = (peerField & ENET_PROTOCOL_HEADER_FLAG_SENT_TIME) != 0
+                              ? sizeof(ENetProtocolHeader)
+                              : offsetof(ENetProtocolHeader, sentTime);
+    if (size < header + sizeof(ENetProtocolConnect)) return 1;
+    const uint8_t* command = data + header;
+    if ((command[0] & ENET_PROTOCOL_COMMAND_MASK) != ENET_PROTOCOL_COMMAND_CONNECT) return 1;
+    uint32_t cookie = 0;
+    std::memcpy(&cookie, command + offsetof(ENetProtocolConnect, data), 4);
+    const uint32_t from = ntohl(host->receivedAddress.host);
+    const uint16_t port = host->receivedAddress.port;
+    if (!CookieValid(CookieKey, from, port, NowMs(), ntohl(cookie))) return 1;
+    bool samePort = false;
+    if (PeersFrom(from, port, samePort) >= Options.MaxPerAddress && !samePort) return 1;
     return 0;
+}
+
+int EnetSession::PeersFrom(uint32_t address, uint16_t port, bool& samePort) const {
+    int n = 0;
+    samePort = false;
+    for (size_t i = 0; Net != nullptr && i < Net->peerCount; ++i) {
+        const ENetPeer& p = Net->peers[i];
+        if (p.state == ENET_PEER_STATE_DISCONNECTED || ntohl(p.address.host) != address) continue;
+        ++n;
+        samePort = samePort || p.address.port == port;
+    }
+    return n;
+}
+
+int EnetSession::ConnectionCount() const {
+    int n = 0;
+    for (size_t i = 0; Net != nullptr && i < Net->peerCount; ++i)
+        n += Net->peers[i].state != ENET_PEER_STATE_DISCONNECTED;
+    return n;
 }
 
 void EnetSession::AnswerQuery(ENetHost* host, uint32_t nonce) {
@@ -402,6 +539,7 @@ void EnetSession::Service() {
 
     if (JoinLookup && JoinLookup->Done.load(std::memory_order_acquire)) Connect();
     if (SearchLookup && SearchLookup->Done.load(std::memory_order_acquire)) AskLookedUp();
+    if (Net != nullptr && CookieWanted) CookieService(NowMs());
     if (Net == nullptr) return;
 
     const uint32_t now = NowMs();
@@ -446,11 +584,13 @@ void EnetSession::OnConnect(ENetPeer* peer, uint32_t data) {
     }
     enet_peer_timeout(peer, 0, Options.PeerTimeoutMs, Options.PeerTimeoutMs);
     enet_peer_ping_interval(peer, PingIntervalMs);
-    Peers[peer] = TPeer{0, NowMs(), false};
-    if (data != MyConnectHash)
-        Refuse(peer, nrWrongProgram,
-               NetReasonText(nrWrongProgram) + " (this host: Moorclash protocol " +
-                   std::to_string(Options.ProtocolVersion) + ")");
+    // Its connect data was its cookie, checked before ENet gave it the
+    // place; the join request says which program and version it is.
+    (void)data;
+    TPeer& info = Peers[peer];
+    info = TPeer{};
+    info.ConnectedMs = NowMs();
+    info.Limits = TMessageLimiter(Options.Rates);
 }
 
 void EnetSession::OnReceive(ENetPeer* peer, uint8_t channel, const uint8_t* data, size_t size) {
@@ -475,7 +615,7 @@ void EnetSession::OnReceive(ENetPeer* peer, uint8_t channel, const uint8_t* data
 void EnetSession::HostReceive(ENetPeer* peer, TPeer& info, const TFrame& f) {
     if (f.Type == ftData) {
         // The sender is the connection, whatever the envelope says.
-        if (info.Id != 0) Push(Arrived(info.Id, f.To, f.Data));
+        if (info.Id != 0 && WithinLimits(peer, info, f)) Push(Arrived(info.Id, f.To, f.Data));
         return;
     }
     if (f.Type != ftJoinRequest || info.Id != 0) return;
@@ -501,6 +641,18 @@ void EnetSession::HostReceive(ENetPeer* peer, TPeer& info, const TFrame& f) {
     SendFrame(peer, EncodeRoster(roster), true);
     SendToClients(EncodePlayerAdded(info.Id, name), info.Id, true);
     Push(Named(TSessionEvent::PlayerAdded, info.Id, name));
+}
+
+// A connection over one of its limits is dropped; the host's console says
+// who and why (the text of the player's deleted event).
+bool EnetSession::WithinLimits(ENetPeer* peer, TPeer& info, const TFrame& f) {
+    TRateKind over = rkOther;
+    if (info.Limits.Allow(f.Data.data(), f.Data.size(), NowMs(), over)) return true;
+    const auto named = Roster.find(info.Id);
+    const std::string name =
+        named != Roster.end() ? named->second : "Player " + std::to_string(info.Id);
+    DropPeer(peer, nrFlooding, name + " was dropped: too many " + RateKindText(over));
+    return false;
 }
 
 void EnetSession::ClientReceive(const TFrame& f) {
@@ -569,14 +721,16 @@ void EnetSession::OnDisconnect(ENetPeer* peer, uint32_t data) {
     }
 }
 
-void EnetSession::DropPeer(ENetPeer* peer, uint32_t reason) {
+void EnetSession::DropPeer(ENetPeer* peer, uint32_t reason, const std::string& why) {
     auto it = Peers.find(peer);
     const uint32_t id = it != Peers.end() ? it->second.Id : 0;
     if (it != Peers.end()) Peers.erase(it);
     enet_peer_disconnect_now(peer, reason);
     if (id != 0 && Roster.erase(id) > 0) {
         SendToClients(EncodePlayerDeleted(id), id, true);
-        Push(Named(TSessionEvent::PlayerDeleted, id));
+        TSessionEvent e = Named(TSessionEvent::PlayerDeleted, id);
+        e.Text = why;
+        Push(std::move(e));
     }
 }
 

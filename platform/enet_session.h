@@ -14,7 +14,9 @@
 #include <vector>
 
 #include "core/services.h"
+#include "net/connect_cookie.h"
 #include "net/framing.h"
+#include "net/rate_limit.h"
 
 struct _ENetHost;
 struct _ENetPeer;
@@ -36,6 +38,8 @@ struct TEnetSessionOptions {
     int MaxConnections = 64;
     uint32_t ProtocolVersion = NetProtocolVersion; // another value: pretend to be another version
     DatagramOut* Queries = nullptr;                // null: the session's own socket
+    int MaxPerAddress = 8; // connections a host takes from one IPv4 address at once
+    TRateLimits Rates;     // what each connection may send before it is dropped
 };
 
 // The machine's IPv4 interfaces, as the system lists them.
@@ -68,8 +72,11 @@ class EnetSession : public Session {
     uint16_t Port() const { return HostPort; }
     // Every machine of the session with its player name, this one included.
     const std::map<uint32_t, std::string>& Players() const { return Roster; }
+    // The places ENet has given out (connections being made, joined or not).
+    int ConnectionCount() const;
 
-    // ENet's hook for datagrams that are not ENet's: the search.
+    // ENet's hook for datagrams that are not ENet's (the search, the cookie)
+    // and for connects, which pass only with their cookie.
     int Intercept(_ENetHost* host);
 
   private:
@@ -82,6 +89,7 @@ class EnetSession : public Session {
         uint32_t Id = 0; // 0 until its join request is accepted
         uint32_t ConnectedMs = 0;
         bool Refused = false;
+        TMessageLimiter Limits;
     };
     bool OpenNet(const std::string& bindAddress, uint16_t port, size_t peers);
     void CloseNet(uint32_t reason);
@@ -95,8 +103,16 @@ class EnetSession : public Session {
     void SendFrame(_ENetPeer* peer, const std::vector<uint8_t>& frame, bool reliable);
     void SendToClients(const std::vector<uint8_t>& frame, uint32_t except, bool reliable);
     _ENetPeer* PeerOf(uint32_t id);
-    void DropPeer(_ENetPeer* peer, uint32_t reason);
+    void DropPeer(_ENetPeer* peer, uint32_t reason, const std::string& why = {});
     void AnswerQuery(_ENetHost* host, uint32_t nonce);
+    // The cookie: the host's answer and gate, the client's asking.
+    void AnswerCookie(_ENetHost* host, uint32_t nonce);
+    int GateConnect(_ENetHost* host);
+    int PeersFrom(uint32_t address, uint16_t port, bool& samePort) const;
+    void TakeCookie(uint32_t address, uint16_t port, const uint8_t* data, size_t size);
+    void AskCookie();
+    void CookieService(uint32_t now);
+    bool WithinLimits(_ENetPeer* peer, TPeer& info, const TFrame& f);
     void TakeReply(uint32_t address, const TDiscoveryReply& reply);
     void Push(TSessionEvent e) { Events.push_back(std::move(e)); }
     uint32_t NowMs() const;
@@ -127,4 +143,15 @@ class EnetSession : public Session {
     uint32_t SearchNonce = 0;
     std::set<std::pair<uint32_t, uint16_t>> Answered;
     TReplyLimiter Limiter;
+    // Host: the key of its cookies, new for every session it hosts.
+    TCookieKey CookieKey{};
+    // Client: the cookie asked for before the connect, and the answer.
+    bool CookieWanted = false;
+    bool CookieHeard = false;
+    uint32_t CookieAddress = 0;
+    uint16_t CookiePort = 0;
+    uint32_t CookieNonce = 0;
+    uint32_t CookieSinceMs = 0;
+    uint32_t CookieAskedMs = 0;
+    TCookieReply CookieAnswer;
 };
