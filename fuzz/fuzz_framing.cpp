@@ -17,9 +17,9 @@ void Check(bool ok) {
 std::vector<uint8_t> Encode(const TFrame& f) {
     switch (f.Type) {
     case ftJoinRequest:
-        return EncodeJoinRequest(f.Guid, f.Version, f.Name);
+        return EncodeJoinRequest(f.Guid, f.Version, f.Name, f.Token);
     case ftJoinAccept:
-        return EncodeJoinAccept(f.Id, f.HostId, f.Limit, f.Name);
+        return EncodeJoinAccept(f.Id, f.HostId, f.Limit, f.Name, f.Token);
     case ftJoinRefused:
         return EncodeJoinRefused(f.Id, f.Name);
     case ftRoster:

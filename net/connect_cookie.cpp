@@ -26,8 +26,7 @@ uint32_t Get32(const uint8_t* p) {
 }
 
 bool HasMagic(const uint8_t* data, size_t size, const std::array<uint8_t, 8>& magic) {
-    return data != nullptr && size >= magic.size() &&
-           std::equal(magic.begin(), magic.end(), data);
+    return data != nullptr && size >= magic.size() && std::equal(magic.begin(), magic.end(), data);
 }
 
 } // namespace

@@ -69,6 +69,10 @@ enum TFrameType : uint8_t {
     ftData = 7,
 };
 
+// The host's secret for one joined machine, sent to it alone in its join
+// accept: with it the machine may come back to its seat. All zero: none.
+using TRejoinToken = std::array<uint8_t, 16>;
+
 struct TRosterEntry {
     uint32_t Id = 0;
     std::string Name;
@@ -88,12 +92,16 @@ struct TFrame {
     std::string Name;    // join request, added: player name; accept: session name; refused: text
     std::vector<TRosterEntry> Roster;
     std::vector<uint8_t> Data; // data: the message block
+    TRejoinToken Token{};      // join request (coming back), accept: the seat's token
 };
 
+// A token travels only when it is not all zero.
 std::vector<uint8_t> EncodeJoinRequest(const std::array<uint8_t, 16>& guid, uint32_t version,
-                                       const std::string& playerName);
+                                       const std::string& playerName,
+                                       const TRejoinToken& token = {});
 std::vector<uint8_t> EncodeJoinAccept(uint32_t yourId, uint32_t hostId, uint32_t limit,
-                                      const std::string& sessionName);
+                                      const std::string& sessionName,
+                                      const TRejoinToken& token = {});
 std::vector<uint8_t> EncodeJoinRefused(uint32_t reason, const std::string& text);
 std::vector<uint8_t> EncodeRoster(const std::vector<TRosterEntry>& roster);
 std::vector<uint8_t> EncodePlayerAdded(uint32_t id, const std::string& name);

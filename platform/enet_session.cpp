@@ -12,7 +12,9 @@
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <random>
+#include <sstream>
 #include <thread>
 
 namespace {
@@ -41,6 +43,52 @@ constexpr uint32_t AcceptTimeoutMs = 10000;
 constexpr int MaxServiceRounds = 256;
 // A client asks for its cookie again this often while no answer came.
 constexpr uint32_t CookieAskIntervalMs = 250;
+constexpr size_t MaxSeats = 256;
+constexpr size_t MaxTokenLines = 32;
+
+bool SameToken(const TRejoinToken& a, const TRejoinToken& b) {
+    uint8_t diff = 0; // every byte looked at: the time says nothing
+    for (size_t i = 0; i < a.size(); ++i)
+        diff |= a[i] ^ b[i];
+    return diff == 0;
+}
+
+bool IsToken(const TRejoinToken& t) {
+    return !SameToken(t, TRejoinToken{});
+}
+
+TRejoinToken NewToken() {
+    std::random_device random;
+    TRejoinToken t{};
+    while (!IsToken(t))
+        for (size_t i = 0; i < t.size(); i += 4) {
+            const uint32_t r = random();
+            std::memcpy(t.data() + i, &r, 4);
+        }
+    return t;
+}
+
+std::string Hex(const TRejoinToken& t) {
+    static const char* digits = "0123456789abcdef";
+    std::string out;
+    for (uint8_t b : t)
+        out += {digits[b >> 4], digits[b & 15]};
+    return out;
+}
+
+bool FromHex(const std::string& text, TRejoinToken& t) {
+    if (text.size() != 2 * t.size()) return false;
+    for (size_t i = 0; i < t.size(); ++i) {
+        int v = 0;
+        for (char c : text.substr(2 * i, 2)) {
+            const int d = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+            if (d < 0) return false;
+            v = v * 16 + d;
+        }
+        t[i] = static_cast<uint8_t>(v);
+    }
+    return true;
+}
 
 // A dotted address never waits for a name server.
 bool DottedToAddress(const std::string& text, uint32_t& address) {
@@ -207,6 +255,7 @@ void EnetSession::CloseNet(uint32_t reason) {
     NextId = 2;
     SearchNonce = 0;
     CookieWanted = CookieHeard = false;
+    Seats.clear();
     Answered.clear();
     JoinLookup.reset();
     SearchLookup.reset();
@@ -260,6 +309,7 @@ bool EnetSession::Join(const std::string& address, uint16_t port, const std::str
     }
     PlayerName = NetName(playerName);
     JoinTarget = address + ":" + std::to_string(port);
+    JoinToken = TokenFor(JoinTarget, PlayerName);
     Joining = true;
     JoinStartMs = NowMs();
     JoinLookup = StartLookup(address, port);
@@ -578,7 +628,8 @@ void EnetSession::Service() {
 void EnetSession::OnConnect(ENetPeer* peer, uint32_t data) {
     if (!Hosting) {
         if (peer == Server)
-            SendFrame(peer, EncodeJoinRequest(NetAppGuid, Options.ProtocolVersion, PlayerName),
+            SendFrame(peer,
+                      EncodeJoinRequest(NetAppGuid, Options.ProtocolVersion, PlayerName, JoinToken),
                       true);
         return;
     }
@@ -630,11 +681,15 @@ void EnetSession::HostReceive(ENetPeer* peer, TPeer& info, const TFrame& f) {
         Refuse(peer, nrGameFull, NetReasonText(nrGameFull));
         return;
     }
-    info.Id = NextId++;
+    const uint32_t back = ComeBack(peer, f);
+    info.Id = back != 0 ? back : NextId++;
+    info.Token = NewToken();
     const std::string name = f.Name.empty() ? "Player " + std::to_string(info.Id) : f.Name;
     Roster[info.Id] = name;
-    SendFrame(peer, EncodeJoinAccept(info.Id, HostId, static_cast<uint32_t>(Limit), SessionName),
-              true);
+    SendFrame(
+        peer,
+        EncodeJoinAccept(info.Id, HostId, static_cast<uint32_t>(Limit), SessionName, info.Token),
+        true);
     std::vector<TRosterEntry> roster;
     for (const auto& [id, n] : Roster)
         roster.push_back({id, n});
@@ -655,6 +710,81 @@ bool EnetSession::WithinLimits(ENetPeer* peer, TPeer& info, const TFrame& f) {
     return false;
 }
 
+// A machine back within a minute with its token and its name takes its old
+// id (the game gives the id's vehicles back). If the host still holds its
+// old connection (the machine crashed and was started again before the
+// connection timed out), that one is ended first.
+uint32_t EnetSession::ComeBack(ENetPeer* peer, const TFrame& f) {
+    if (!IsToken(f.Token)) return 0;
+    auto named = [&f](uint32_t id) {
+        return f.Name.empty() ? "Player " + std::to_string(id) : f.Name;
+    };
+    for (auto& [other, o] : Peers)
+        if (other != peer && o.Id != 0 && SameToken(o.Token, f.Token) &&
+            Roster[o.Id] == named(o.Id)) {
+            DropPeer(other, nrLeft);
+            break;
+        }
+    const uint32_t now = NowMs();
+    for (auto it = Seats.begin(); it != Seats.end(); ++it) {
+        if (SameToken(it->Token, f.Token) && it->Name == named(it->Id) &&
+            now - it->LeftMs < Options.RejoinMs && Roster.count(it->Id) == 0) {
+            const uint32_t id = it->Id;
+            Seats.erase(it);
+            return id;
+        }
+    }
+    return 0;
+}
+
+void EnetSession::KeepSeat(const TPeer& info) {
+    const auto named = Roster.find(info.Id);
+    if (info.Id == 0 || named == Roster.end()) return;
+    const uint32_t now = NowMs();
+    std::erase_if(Seats, [&](const TSeat& s) { return now - s.LeftMs >= Options.RejoinMs; });
+    if (Seats.size() >= MaxSeats) Seats.erase(Seats.begin());
+    Seats.push_back({info.Id, named->second, info.Token, now});
+}
+
+// The token for a join to target under name: this session's own memory
+// first, then the token file.
+TRejoinToken EnetSession::TokenFor(const std::string& target, const std::string& name) {
+    const std::string key = target + "\t" + name;
+    if (auto it = Tokens.find(key); it != Tokens.end()) return it->second;
+    std::ifstream in(Options.TokenFile);
+    std::string line;
+    TRejoinToken token{};
+    while (!Options.TokenFile.empty() && std::getline(in, line)) {
+        const size_t tab = line.rfind('\t');
+        TRejoinToken t{};
+        if (tab != std::string::npos && line.substr(0, tab) == key &&
+            FromHex(line.substr(tab + 1), t))
+            token = t;
+    }
+    return token;
+}
+
+// Kept for JoinTarget and PlayerName, in memory and in the token file
+// (the latest lines, this one last).
+void EnetSession::RememberToken(const TRejoinToken& token) {
+    const std::string key = JoinTarget + "\t" + PlayerName;
+    Tokens[key] = token;
+    if (Options.TokenFile.empty()) return;
+    std::vector<std::string> lines;
+    {
+        std::ifstream in(Options.TokenFile);
+        std::string line;
+        while (std::getline(in, line))
+            if (line.rfind(key + "\t", 0) != 0 && !line.empty()) lines.push_back(line);
+    }
+    lines.push_back(key + "\t" + Hex(token));
+    if (lines.size() > MaxTokenLines)
+        lines.erase(lines.begin(), lines.end() - static_cast<long>(MaxTokenLines));
+    std::ofstream out(Options.TokenFile, std::ios::trunc);
+    for (const std::string& l : lines)
+        out << l << '\n';
+}
+
 void EnetSession::ClientReceive(const TFrame& f) {
     switch (f.Type) {
     case ftJoinAccept:
@@ -665,6 +795,7 @@ void EnetSession::ClientReceive(const TFrame& f) {
         HostId = f.HostId;
         Limit = static_cast<int>(std::min<uint32_t>(f.Limit, 65535));
         SessionName = f.Name;
+        if (IsToken(f.Token)) RememberToken(f.Token);
         Push(Named(TSessionEvent::Joined, LocalId));
         return;
     case ftJoinRefused:
@@ -714,6 +845,7 @@ void EnetSession::OnDisconnect(ENetPeer* peer, uint32_t data) {
     auto it = Peers.find(peer);
     if (it == Peers.end()) return;
     const uint32_t id = it->second.Id;
+    KeepSeat(it->second);
     Peers.erase(it);
     if (id != 0 && Roster.erase(id) > 0) {
         SendToClients(EncodePlayerDeleted(id), id, true);
@@ -724,6 +856,7 @@ void EnetSession::OnDisconnect(ENetPeer* peer, uint32_t data) {
 void EnetSession::DropPeer(ENetPeer* peer, uint32_t reason, const std::string& why) {
     auto it = Peers.find(peer);
     const uint32_t id = it != Peers.end() ? it->second.Id : 0;
+    if (it != Peers.end() && reason != nrFlooding) KeepSeat(it->second);
     if (it != Peers.end()) Peers.erase(it);
     enet_peer_disconnect_now(peer, reason);
     if (id != 0 && Roster.erase(id) > 0) {

@@ -40,6 +40,10 @@ struct TEnetSessionOptions {
     DatagramOut* Queries = nullptr;                // null: the session's own socket
     int MaxPerAddress = 8; // connections a host takes from one IPv4 address at once
     TRateLimits Rates;     // what each connection may send before it is dropped
+    // Where a client keeps the tokens that let it back to its seat after a
+    // crash (one line per host and name); empty: kept only while this lives.
+    std::string TokenFile;
+    uint32_t RejoinMs = 60000; // how long a host keeps the seat of a machine that left
 };
 
 // The machine's IPv4 interfaces, as the system lists them.
@@ -90,6 +94,14 @@ class EnetSession : public Session {
         uint32_t ConnectedMs = 0;
         bool Refused = false;
         TMessageLimiter Limits;
+        TRejoinToken Token{};
+    };
+    // A machine that left within the last minute, whose token brings it back.
+    struct TSeat {
+        uint32_t Id = 0;
+        std::string Name;
+        TRejoinToken Token{};
+        uint32_t LeftMs = 0;
     };
     bool OpenNet(const std::string& bindAddress, uint16_t port, size_t peers);
     void CloseNet(uint32_t reason);
@@ -113,6 +125,11 @@ class EnetSession : public Session {
     void AskCookie();
     void CookieService(uint32_t now);
     bool WithinLimits(_ENetPeer* peer, TPeer& info, const TFrame& f);
+    // Coming back: the host's seats, the client's tokens.
+    uint32_t ComeBack(_ENetPeer* peer, const TFrame& f);
+    void KeepSeat(const TPeer& info);
+    TRejoinToken TokenFor(const std::string& target, const std::string& name);
+    void RememberToken(const TRejoinToken& token);
     void TakeReply(uint32_t address, const TDiscoveryReply& reply);
     void Push(TSessionEvent e) { Events.push_back(std::move(e)); }
     uint32_t NowMs() const;
@@ -154,4 +171,7 @@ class EnetSession : public Session {
     uint32_t CookieSinceMs = 0;
     uint32_t CookieAskedMs = 0;
     TCookieReply CookieAnswer;
+    std::vector<TSeat> Seats;
+    TRejoinToken JoinToken{};                   // the token this join presents (zero: none)
+    std::map<std::string, TRejoinToken> Tokens; // "address:port\tname" -> token
 };

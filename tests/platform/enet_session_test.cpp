@@ -10,6 +10,8 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
+#include <fstream>
 #include <functional>
 #include <map>
 #include <set>
@@ -396,4 +398,90 @@ TEST(EnetSession, SearchAsksTheLocalNetworksAndThisMachine) {
     EXPECT_EQ(sent.To,
               (std::set<std::pair<uint32_t, uint16_t>>{
                   {0x7F000001, 5000}, {0x7F000001, 5001}, {0x7F000001, 5002}, {0x7F000001, 5003}}));
+}
+
+// A machine that left comes back to its seat (its old id) with the token of
+// its join accept: after a clean leave from the same session, and after a
+// crash, from a new session that reads the token file while the host still
+// holds the old connection. The token works only under its own name and
+// only for the time given.
+TEST(EnetSession, AMachineComesBackToItsSeatWithItsToken) {
+    TEnetSessionOptions o;
+    o.BindAddress = "127.0.0.1";
+    o.RejoinMs = 1500;
+    o.TokenFile = ::testing::TempDir() + "moor_rejoin_tokens";
+    std::remove(o.TokenFile.c_str());
+    Machine host(o), ann(o), ben(o), ann2(o), late(o);
+    std::vector<Machine*> machines = {&host, &ann, &ben};
+    std::vector<RawPeer*> raws;
+    auto pump = [&](int maxMs, const std::function<bool()>& done) {
+        const auto end = Wall::now() + std::chrono::milliseconds(maxMs);
+        while (Wall::now() < end) {
+            for (Machine* m : machines) {
+                TSessionEvent e;
+                while (m->Serviced && m->Session.Poll(e))
+                    m->Log.push_back(e);
+            }
+            for (RawPeer* r : raws)
+                r->Service();
+            if (done && done()) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        return false;
+    };
+    std::string error;
+    ASSERT_TRUE(host.Session.Host("DM_Back", "Hosty", 0, error)) << error;
+    const uint16_t port = host.Session.Port();
+    ASSERT_TRUE(ann.Session.Join("127.0.0.1", port, "Ann", error)) << error;
+    ASSERT_TRUE(ben.Session.Join("127.0.0.1", port, "Ben", error)) << error;
+    ASSERT_TRUE(pump(3000, [&] { return ben.Session.Players().size() == 3; }));
+    const uint32_t a = ann.Session.LocalPlayerId();
+
+    // A clean leave and a join again: the same id, announced to the others.
+    ann.Session.Close();
+    ASSERT_TRUE(pump(2000, [&] { return ben.Count(TSessionEvent::PlayerDeleted, a) == 1; }));
+    ASSERT_TRUE(ann.Session.Join("127.0.0.1", port, "Ann", error)) << error;
+    ASSERT_TRUE(pump(3000, [&] { return ben.Count(TSessionEvent::PlayerAdded, a) == 2; }));
+    EXPECT_EQ(ann.Session.LocalPlayerId(), a);
+    EXPECT_EQ(host.Session.Players().at(a), "Ann");
+
+    // Ann's machine dies; started again it reads its token from the file
+    // and takes its seat back before the host noticed the old connection died.
+    ann.Serviced = false;
+    machines.push_back(&ann2);
+    ASSERT_TRUE(ann2.Session.Join("127.0.0.1", port, "Ann", error)) << error;
+    ASSERT_TRUE(pump(2000, [&] { return ann2.Session.IsOpen(); }));
+    EXPECT_EQ(ann2.Session.LocalPlayerId(), a);
+    EXPECT_EQ(host.Count(TSessionEvent::PlayerDeleted, a), 2);
+    EXPECT_EQ(host.Count(TSessionEvent::PlayerAdded, a), 3);
+    EXPECT_EQ(ben.Session.Players(), host.Session.Players());
+
+    // Ann's token (read from her file) under another name gets a new id
+    // and leaves Ann where she is.
+    std::ifstream file(o.TokenFile);
+    std::string line, hex;
+    while (std::getline(file, line))
+        hex = line.substr(line.rfind('\t') + 1);
+    ASSERT_EQ(hex.size(), 32u);
+    TRejoinToken token{};
+    for (size_t i = 0; i < 16; ++i)
+        token[i] = static_cast<uint8_t>(std::stoi(hex.substr(2 * i, 2), nullptr, 16));
+    RawPeer eve(port);
+    raws.push_back(&eve);
+    ASSERT_TRUE(pump(
+        2000, [&] { return eve.Find([](auto& e) { return e.Type == ENET_EVENT_TYPE_CONNECT; }); }));
+    eve.Send(EncodeJoinRequest(NetAppGuid, NetProtocolVersion, "Eve", token));
+    ASSERT_TRUE(pump(2000, [&] { return host.Session.Players().size() == 4; }));
+    EXPECT_EQ(host.Session.Players().at(a), "Ann");
+    EXPECT_TRUE(ann2.Session.IsOpen());
+
+    // Gone longer than the seat is kept: a new id.
+    ann2.Session.Close();
+    ASSERT_TRUE(pump(2000, [&] { return host.Count(TSessionEvent::PlayerDeleted, a) == 3; }));
+    pump(1600, nullptr);
+    machines.push_back(&late);
+    ASSERT_TRUE(late.Session.Join("127.0.0.1", port, "Ann", error)) << error;
+    ASSERT_TRUE(pump(2000, [&] { return late.Session.IsOpen(); }));
+    EXPECT_NE(late.Session.LocalPlayerId(), a);
+    std::remove(o.TokenFile.c_str());
 }

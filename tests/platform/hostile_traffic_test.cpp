@@ -101,15 +101,15 @@ Bytes ForgedConnect(uint32_t connectId, uint32_t data) {
     b.push_back(int{ENET_PROTOCOL_COMMAND_CONNECT} | int{ENET_PROTOCOL_COMMAND_FLAG_ACKNOWLEDGE});
     b.push_back(0xFF);
     u16(1);
-    u16(0);                         // outgoing peer id
-    b.push_back(0xFF);              // incoming session id
-    b.push_back(0xFF);              // outgoing session id
-    u32(1392);                      // mtu
-    u32(32768);                     // window size
-    u32(NetChannelCount);           // channels
-    u32(0), u32(0);                 // bandwidths
-    u32(5000), u32(2), u32(2);      // throttle
-    u32(connectId), u32(data);      // connect id, connect data
+    u16(0);                    // outgoing peer id
+    b.push_back(0xFF);         // incoming session id
+    b.push_back(0xFF);         // outgoing session id
+    u32(1392);                 // mtu
+    u32(32768);                // window size
+    u32(NetChannelCount);      // channels
+    u32(0), u32(0);            // bandwidths
+    u32(5000), u32(2), u32(2); // throttle
+    u32(connectId), u32(data); // connect id, connect data
     return b;
 }
 
@@ -219,8 +219,8 @@ TEST(HostileTraffic, ForgedConnectFloodTakesNoPlaceWhileAPlayerJoinsAndPlays) {
     // The flood: 256 sockets on addresses across 127/8, random source ports.
     std::vector<int> forgers;
     for (uint32_t i = 0; i < 256; ++i)
-        forgers.push_back(BoundSocket(0x7F000000u | (1 + i * 37 % 254) << 16 |
-                                      (i * 11 % 256) << 8 | (2 + i * 13 % 250)));
+        forgers.push_back(BoundSocket(0x7F000000u | (1 + i * 37 % 254) << 16 | (i * 11 % 256) << 8 |
+                                      (2 + i * 13 % 250)));
     ASSERT_TRUE(std::all_of(forgers.begin(), forgers.end(), [](int fd) { return fd >= 0; }));
     const int thief = BoundSocket(0x7F000001u);
     std::atomic<bool> flooding{true};
@@ -234,10 +234,9 @@ TEST(HostileTraffic, ForgedConnectFloodTakesNoPlaceWhileAPlayerJoinsAndPlays) {
         long sent = 0;
         while (flooding) {
             // Ten a millisecond, caught up when the thread was held back.
-            const long due = std::chrono::duration_cast<std::chrono::microseconds>(
-                                 Wall::now() - start)
-                                 .count() /
-                             100;
+            const long due =
+                std::chrono::duration_cast<std::chrono::microseconds>(Wall::now() - start).count() /
+                100;
             for (; sent < due && flooding; ++sent) {
                 const uint32_t r = static_cast<uint32_t>(random());
                 const uint32_t cookie = sent % 4 == 0 ? stolen.load() : r;
@@ -245,8 +244,8 @@ TEST(HostileTraffic, ForgedConnectFloodTakesNoPlaceWhileAPlayerJoinsAndPlays) {
             }
             forged = sent;
             floodMs = std::max<long>(
-                1, std::chrono::duration_cast<std::chrono::milliseconds>(Wall::now() - start)
-                       .count());
+                1,
+                std::chrono::duration_cast<std::chrono::milliseconds>(Wall::now() - start).count());
             std::this_thread::sleep_for(std::chrono::microseconds(500));
         }
     });
@@ -289,11 +288,10 @@ TEST(HostileTraffic, ForgedConnectFloodTakesNoPlaceWhileAPlayerJoinsAndPlays) {
 
     const std::string figures =
         "flood " + std::to_string(seconds) + " s, " + std::to_string(perSecond) +
-        " forged connects/s; join " + std::to_string(static_cast<int>(annJoinMs)) +
-        " ms quiet, " + std::to_string(static_cast<int>(bobJoinMs)) +
-        " ms flooded; host pass p99 " + std::to_string(quietP99) + " us quiet, " +
-        std::to_string(floodP99) + " us flooded; resident growth " + std::to_string(grownKb) +
-        " KB";
+        " forged connects/s; join " + std::to_string(static_cast<int>(annJoinMs)) + " ms quiet, " +
+        std::to_string(static_cast<int>(bobJoinMs)) + " ms flooded; host pass p99 " +
+        std::to_string(quietP99) + " us quiet, " + std::to_string(floodP99) +
+        " us flooded; resident growth " + std::to_string(grownKb) + " KB";
     std::printf("%s\n", figures.c_str());
     RecordProperty("figures", figures);
     for (int fd : forgers)
@@ -326,13 +324,15 @@ TEST(HostileTraffic, MapRequestFloodDropsOnlyTheFlooder) {
     };
     for (auto [p, name] : {std::pair{&ann, "Ann"}, {&ben, "Ben"}, {&fay, "Fay"}})
         ASSERT_TRUE(p->Session.Join("127.0.0.1", port, name, error)) << error;
-    ASSERT_TRUE(pump(3000, [&] { return host.Session.Players().size() == 4; }, nullptr));
+    ASSERT_TRUE(pump(
+        3000, [&] { return host.Session.Players().size() == 4; }, nullptr));
     const uint32_t a = ann.Session.LocalPlayerId(), b = ben.Session.LocalPlayerId(),
                    f = fay.Session.LocalPlayerId();
 
     // A fourth machine from the same address is refused with a reason.
     ASSERT_TRUE(meg.Session.Join("127.0.0.1", port, "Meg", error)) << error;
-    ASSERT_TRUE(pump(3000, [&] { return meg.Last(TSessionEvent::Refused) != nullptr; }, nullptr));
+    ASSERT_TRUE(pump(
+        3000, [&] { return meg.Last(TSessionEvent::Refused) != nullptr; }, nullptr));
     EXPECT_EQ(meg.Last(TSessionEvent::Refused)->Text, "Too many connections from your address");
 
     // Fay floods; Ann pings at a player's pace and chats.
@@ -349,7 +349,8 @@ TEST(HostileTraffic, MapRequestFloodDropsOnlyTheFlooder) {
     // The burst of six got through before the drop, nothing after it.
     EXPECT_GE(host.MessagesFrom[f], 6);
     EXPECT_LE(host.MessagesFrom[f], 7);
-    ASSERT_TRUE(pump(2000, [&] { return fay.Last(TSessionEvent::Closed) != nullptr; }, nullptr));
+    ASSERT_TRUE(pump(
+        2000, [&] { return fay.Last(TSessionEvent::Closed) != nullptr; }, nullptr));
     EXPECT_EQ(fay.Last(TSessionEvent::Closed)->Text, "Dropped by the host: too many messages");
 
     // The others saw Fay leave, and nothing else: they play on.
@@ -377,7 +378,8 @@ TEST(HostileTraffic, MapRequestFloodDropsOnlyTheFlooder) {
     Player cy(o);
     all.push_back(&cy);
     ASSERT_TRUE(cy.Session.Join("127.0.0.1", port, "Cy", error)) << error;
-    ASSERT_TRUE(pump(3000, [&] { return host.Session.Players().size() == 4; }, nullptr));
+    ASSERT_TRUE(pump(
+        3000, [&] { return host.Session.Players().size() == 4; }, nullptr));
     SendTo(sock, port, ForgedConnect(77, cookie));
     pump(300, nullptr, nullptr);
     EXPECT_EQ(host.Session.ConnectionCount(), 3);
