@@ -17,6 +17,9 @@
 #include <sstream>
 #include <thread>
 
+#include "world/game_folders.h"
+#include "world/text_file.h"
+
 namespace {
 
 // ENet calls its intercept hook from inside enet_host_service, which only
@@ -198,7 +201,19 @@ std::vector<TNetInterface> LocalInterfaces() {
     return out;
 }
 
-EnetSession::EnetSession() : EnetSession(TEnetSessionOptions{}) {}
+namespace {
+
+// The program's own session keeps its rejoin tokens in the player's folder.
+TEnetSessionOptions PlayerOptions() {
+    TEnetSessionOptions o;
+    if (!UserSettingsFolder().empty())
+        o.TokenFile = FolderFile(UserSettingsFolder(), "rejoin_tokens");
+    return o;
+}
+
+} // namespace
+
+EnetSession::EnetSession() : EnetSession(PlayerOptions()) {}
 
 EnetSession::EnetSession(const TEnetSessionOptions& options)
     : Options(options), MyConnectHash(NetConnectHash(NetAppGuid, options.ProtocolVersion)) {

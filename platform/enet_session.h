@@ -51,6 +51,7 @@ std::vector<TNetInterface> LocalInterfaces();
 
 class EnetSession : public Session {
   public:
+    // With the player's folder's token file (see TEnetSessionOptions).
     EnetSession();
     explicit EnetSession(const TEnetSessionOptions& options);
     ~EnetSession() override;
