@@ -2,10 +2,16 @@
 
 #include "frontend/network_form.h"
 #include "match/net_receive.h"
+#include "match/tick.h"
 #include "world/level_list.h"
 
 void PumpSession(TProgram& p, Session& session, int32_t nowMs) {
     Game& g = *p.G;
+    // A ticking game handles what arrives at its last tick's count, which
+    // its next tick carries on from; one that does not tick yet (a client
+    // joining) at this one, so that its clock is set and its pings timed
+    // by the present.
+    if (!GameTicking(g)) g.TickNow = nowMs;
     TSessionEvent e;
     while (session.Poll(e)) {
         switch (e.Kind) {

@@ -171,6 +171,7 @@ struct TWindowedRun::TParts {
     TMainLoop Loop;
     int Status = 0;
     int TickTimer = -1;
+    int ServerTimer = -1;
     // Frames the start screen still draws after something happened in its
     // window (ImGui sees a press in one frame, its release in the next, and
     // settles its hover state in a third).
@@ -246,6 +247,10 @@ int TWindowedRun::TParts::Open(const std::string& folder) {
         // The tick runs only while the match has its window: the start
         // screen alone sleeps between events.
         Loop.Timers.SetEnabled(TickTimer, Program.Form.SurfaceReady);
+        // A hosted match goes on at the status rate behind the start screen.
+        Loop.Timers.SetInterval(ServerTimer, Program.Start.ServerTimerInterval);
+        Loop.Timers.SetEnabled(ServerTimer,
+                               Program.Start.ServerTimerEnabled && !Program.Form.Visible);
         if (Program.App.Terminated) Loop.Quit();
     };
     TickTimer = Loop.Timers.Add(1, [this] {
@@ -255,6 +260,9 @@ int TWindowedRun::TParts::Open(const std::string& folder) {
                 f.PadInput(slot, Pads.Read(slot));
         f.TimerTimer();
     });
+    ServerTimer = Loop.Timers.Add(
+        Program.Start.ServerTimerInterval,
+        [this] { Program.Start.ServerTimerTimer(Clock.TickCount()); }, false);
     if (Menu) Loop.Timers.Add(16, [this] { MenuTimer(); });
     return 0;
 }

@@ -125,10 +125,19 @@ struct TBotState {
     bool BotIdle = false;
 };
 
-// What the host last said about this vehicle (clients predict from it).
+// What the host said about this vehicle in its last three statuses, and
+// the speeds a client estimates from them (px/s, rad/s) to predict with.
 struct TTankSnapshot {
     TVector SnapshotPosition;
+    TVector PrevSnapshotPosition;
+    TVector OlderSnapshotPosition;
+    TVector SnapshotVelocity;
+    TVector PrevSnapshotVelocity;
     double SnapshotHeading = 0;
+    double PrevSnapshotHeading = 0;
+    double OlderSnapshotHeading = 0;
+    double SnapshotSpin = 0;
+    double PrevSnapshotSpin = 0;
     bool GunSounding = false;
 };
 
@@ -194,6 +203,8 @@ struct TRocket {
     int32_t Owner = -1;
     int32_t Kind = 0; // 0 rocket, 1 homing missile, 2 guided missile
     int32_t Target = -1;
+    // A client's missile: where the host's last status had it.
+    TVector SnapshotPosition;
 };
 
 struct TBfgBall {
@@ -262,6 +273,10 @@ struct TGameClock {
     int32_t LastStatusSend = 0;
     int32_t SendsPerSecond = 0;
     int32_t LastServerUpdate = -1000;
+    // A client: seconds between the last two statuses applied, and between
+    // the two before.
+    double SnapshotGap = 0;
+    double PrevSnapshotGap = 0;
 };
 
 enum TCheat : int32_t { cheatDamage = 1, cheatReload = 2, cheatForce = 4 };
@@ -442,8 +457,11 @@ struct TNetLobby {
     // The host's player id and map name, from its set-up.
     uint32_t ServerPlayerId = 0;
     std::string ServerMapName;
-    // Tick count of the client's last ping.
+    // Tick count of the client's last ping; whether its answer is still
+    // out; the last round trip (ms, 0 while one is out).
     int32_t PingSentTick = 0;
+    bool PingPending = false;
+    int32_t LastPing = 0;
     // The host's base list as received: colour, base, colour, base, ...
     std::vector<int32_t> ReceivedBaseList;
     // Host: the players whose vehicle list has come (one per join).
@@ -475,6 +493,9 @@ struct Game : TGameClock, TMatchFlags, TMapState, TTerrainTables, TTeamTable, TN
     TPool<TMine, 256> Mines;
     TPool<TExplosion, 1024> Explosions;
     TPool<TParticle, 16384> Particles;
+    // A client: where the homing and guided missiles of the last status
+    // were, in pool order (the next status's missiles take their speed from them).
+    TPool<TVector, 256> RocketSnapshots;
 
     TConsole Console;
     // Per local player (0: Player1, 1: Player2).

@@ -6,6 +6,7 @@
 #include "core/asset_names.h"
 #include "core/vkeys.h"
 #include "frontend/game_window.h"
+#include "match/client_sync.h"
 #include "sim/controls.h"
 #include "sim/messages.h"
 #include "sim/sounds.h"
@@ -93,7 +94,7 @@ void TForm1::FixedKeyDown(int key) {
         if (IsTankIndex(G, G.Player1)) SayTaunt(G, key - vk::Fn(5), G.Player1);
         break;
     case vk::Fn(9):
-        if (G.ClientMode) G.Net.SendPing();
+        if (G.ClientMode) PingServer(G);
         break;
     case vk::Fn(11):
         if (G.DeveloperMode) G.Player1Autopilot = !G.Player1Autopilot;

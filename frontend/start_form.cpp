@@ -11,6 +11,7 @@
 #include "frontend/game_window.h"
 #include "frontend/settings_file.h"
 #include "match/net_receive.h"
+#include "match/tick.h"
 #include "world/maps.h"
 
 namespace {
@@ -165,10 +166,11 @@ void TStartForm::FormActivate() {
     }
     if (GameWindow && GameWindow->Visible) GameWindow->Hide();
     SurfaceReady = true;
-    // A hosted network match would keep its timer running here; without
-    // network play there is only the preview timer.
-    ServerTimerEnabled = false;
-    TimerEnabled = true;
+    // A hosted network match goes on while its host sits here: the server
+    // timer runs it at the status rate, and the preview timer rests.
+    ServerTimerEnabled = GameStarted && G.NetworkGame && G.Net.IsHost() && !G.ClientMode;
+    ServerTimerInterval = std::max(1, G.StatusInterval);
+    TimerEnabled = !ServerTimerEnabled;
     HelpVisible = false;
     HelpShowAt = -1;
     DetectScreenSaver();
@@ -493,6 +495,13 @@ void TStartForm::PreviewTimer(int32_t nowMs) {
         HelpVisible = true;
         HelpShowAt = -1;
     }
+}
+
+void TStartForm::ServerTimerTimer(int32_t nowMs) {
+    if (!ServerTimerEnabled) return;
+    // The game window is hidden: the tick runs the match without drawing.
+    GameTick(G, nowMs);
+    PreviewTimer(nowMs);
 }
 
 void TStartForm::AddDebugLine(const std::string& line) {

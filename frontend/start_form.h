@@ -154,6 +154,9 @@ class TStartForm {
     void HoverStartButton(int k, int32_t nowMs);
     // The preview timer: shows a waiting help text once its delay is over.
     void PreviewTimer(int32_t nowMs);
+    // The server timer, every ServerTimerInterval while enabled: keeps a
+    // hosted network match running while its host is here.
+    void ServerTimerTimer(int32_t nowMs);
 
     // --- starting ---------------------------------------------------------
     TStartResult StartClick(TStartKind kind);
@@ -248,8 +251,9 @@ class TStartForm {
     bool Visible = false;
     bool Active = false;
     bool SurfaceReady = false;
-    bool TimerEnabled = false;       // the 40 ms preview timer
-    bool ServerTimerEnabled = false; // keeps a hosted match going while shown
+    bool TimerEnabled = false;        // the 40 ms preview timer
+    bool ServerTimerEnabled = false;  // keeps a hosted match going while shown
+    int32_t ServerTimerInterval = 50; // ms, the match's status interval
     bool GameStarted = false;
     int EditedSetup = 0;
     // Set while a set-up is copied into the controls, so their change

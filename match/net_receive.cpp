@@ -1,41 +1,29 @@
+// The dispatch: who may send what, the host passing messages on, and the
+// messages every machine applies; the lobby and the events have files of
+// their own (net_lobby.cpp, net_events.cpp).
 #include "match/net_receive.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 
-#include "core/asset_names.h"
 #include "core/colours.h"
-#include "core/terrain.h"
+#include "match/client_sync.h"
 #include "match/level.h"
+#include "match/net_receive_parts.h"
 #include "net/status.h"
 #include "sim/controls.h"
 #include "sim/cows.h"
 #include "sim/damage.h"
-#include "sim/explosions.h"
 #include "sim/messages.h"
-#include "sim/projectiles.h"
-#include "sim/respawn.h"
-#include "sim/sounds.h"
 #include "sim/teams.h"
 #include "sim/vehicles.h"
 #include "sim/weapons.h"
-#include "world/level_list.h"
-#include "world/maps.h"
 
-using namespace Vectors2D;
+namespace NetReceive {
 
 namespace {
-
 constexpr int SizeBoxGapMs = 1000;
-// A client brings itself and at most a second local player.
-constexpr size_t MaxOwnEntries = 2;
-// More copies of one map than this are not kept: the host would be filling
-// the maps folder.
-constexpr int MaxReplacementCopies = 20;
-constexpr int SoundCount = 18;
-
-// --- Small checks ------------------------------------------------------------------
+} // namespace
 
 // A size error: the box, at most once a second, never more.
 void SizeError(Game& g, const std::string& text) {
@@ -67,12 +55,6 @@ int Index(float f, int limit) {
     return r >= 0 && r < limit ? static_cast<int>(r) : -1;
 }
 
-std::string Lower(std::string s) {
-    for (char& c : s)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
-
 // Vehicle v is a person of the machine `player`.
 bool BelongsTo(const Game& g, int v, uint32_t player) {
     return IsTankIndex(g, v) && !g.Tanks[v].IsBot &&
@@ -87,68 +69,18 @@ void RecordPlayerLimit(Game& g, SessionNetOut& net) {
     if (net.Open()) net.session().SetPlayerLimit(PlayerLimit(g));
 }
 
-void RebuildLevelList(Game& g) {
-    TLevelLists lists;
-    BuildLevelList(g, lists);
-    lists.BaseLevelMode = g.CaptureTheCow || (g.TeamGame && g.UseBases);
-    g.Start.LevelList = lists.Shown();
-}
+} // namespace NetReceive
 
-// The level list's entry of name, without regard to case; empty when none.
-std::string FindLevel(const Game& g, const std::string& name) {
-    for (const std::string& level : g.Start.LevelList)
-        if (Lower(level) == Lower(name)) return level;
-    return {};
-}
+using namespace NetReceive;
 
-void AssignViewports(Game& g) {
-    const int p1 = FindTank(g, g.LocalPlayerId, 0);
-    const int p2 = FindTank(g, g.LocalPlayerId, 1);
-    if (p1 >= 0) g.Player1 = p1;
-    if (p2 >= 0) g.Player2 = p2;
-    const bool swap = g.TwoPlayers && g.Start.Player2LeftSide;
-    g.LeftViewPlayer = swap ? g.Player2 : g.Player1;
-    g.RightViewPlayer = swap ? g.Player1 : g.Player2;
-}
-
-// --- Vehicles from a list --------------------------------------------------------------
-
-int SortOf(uint8_t sort) {
-    return sort == sortHovercraft || sort == sortHummer ? static_cast<int>(sort)
-                                                        : static_cast<int>(sortTank);
-}
-
-// Adds a vehicle from a list entry; -1 when 64 exist.
-int AddFromEntry(Game& g, const TTankEntry& e) {
-    const int k = AddTank(g, SortOf(e.Sort));
-    if (k < 0) return -1;
-    TTank& t = g.Tanks[k];
-    t.Name = Printable(e.Name);
-    std::replace(t.Name.begin(), t.Name.end(), ' ', '_');
-    ConsoleLine(g, t.Name + " joined the game");
-    t.Weapon =
-        e.Weapon <= wpBfg ? static_cast<int32_t>(e.Weapon) : static_cast<int32_t>(wpMachineGun);
-    t.BodyColour = e.Body;
-    t.SecondColour = e.Second;
-    t.PaintJob = e.PaintJob <= 6 ? e.PaintJob : -1;
-    if (g.TeamGame) ChangeColour(g, k, NamedColour(t.BodyColour));
-    MarkAppearanceChanged(g, k);
-    return k;
-}
-
-void ApplyBaseList(Game& g) {
-    std::vector<TBaseListEntry> list;
-    for (size_t i = 0; i + 1 < g.ReceivedBaseList.size(); i += 2)
-        list.push_back({g.ReceivedBaseList[i], g.ReceivedBaseList[i + 1]});
-    ApplyReceivedBaseList(g, list);
-}
-
-// --- Every machine ---------------------------------------------------------------------
+namespace {
 
 void ReceiveKill(Game& g) {
     ConsoleLine(g, "Bye bye...");
-    // Only a machine started for development lets another end it.
-    if (g.StartedAsDeveloper) g.ShutdownTime = g.TickNow + 1000;
+    // Only a machine started for development lets another end it, and a
+    // dedicated server serves everyone: nobody ends it from afar.
+    if (g.StartedAsDeveloper && !(g.Start.Dedicated && !g.ClientMode))
+        g.ShutdownTime = g.TickNow + 1000;
 }
 
 // May a text of this kind come from `from`? The host says anything; a
@@ -187,8 +119,6 @@ bool OrderAllowed(const Game& g, uint32_t from, const TOrderMsg& m) {
     return IsTankIndex(g, m.Mate) && m.Order <= msFreelance && BelongsTo(g, m.From, from);
 }
 
-// --- Appearance ------------------------------------------------------------------------
-
 void ApplyAppearance(Game& g, SessionNetOut& net, const TAppearanceMsg& m) {
     const int i = m.Tank;
     if (!IsTankIndex(g, i)) return;
@@ -217,156 +147,6 @@ void ApplyAppearance(Game& g, SessionNetOut& net, const TAppearanceMsg& m) {
     if (!g.ClientMode) net.SendAppearanceOf(i, SessionNetOut::AllPlayers);
 }
 
-// --- Host ------------------------------------------------------------------------------
-
-void HostTanklist(Game& g, SessionNetOut& net, uint32_t from, const uint8_t* d, size_t n) {
-    g.TheUi.DebugLine("-S_MsgTanklist");
-    std::vector<TTankEntry> entries;
-    size_t expected = 0;
-    if (!DecodeTanklist(d, n, entries, expected)) {
-        SizeError(g, SizeErrorText("Msgsize error(S_tl): ", n, expected));
-        return;
-    }
-    // One list per join, of the machine's own players only.
-    if (std::find(g.ListsReceived.begin(), g.ListsReceived.end(), from) != g.ListsReceived.end())
-        return;
-    if (entries.empty() || entries.size() > MaxOwnEntries) return;
-    g.ListsReceived.push_back(from);
-    const int teamsBefore = g.TeamCount;
-    for (size_t i = 0; i < entries.size(); ++i) {
-        const int k = AddFromEntry(g, entries[i]);
-        if (k < 0) continue;
-        TTank& t = g.Tanks[k];
-        t.PlayerId = static_cast<int32_t>(from);
-        t.Seat = i == 1 ? 1 : 0;
-        t.IsBot = false;
-        RespawnTank(g, k);
-    }
-    RebuildMateLists(g);
-    net.SendPingTo(from);
-    net.SendTankListTo(SessionNetOut::AllPlayers);
-    UpdateRanking(g);
-    net.SendScoreTo(SessionNetOut::AllPlayers);
-    net.SendMineList();
-    RecordPlayerLimit(g, net);
-    if (g.TeamGame && g.TeamCount <= g.BaseCount)
-        net.SendBaseListTo(g.TeamCount > teamsBefore ? SessionNetOut::AllPlayers : from);
-    g.TheUi.DebugLine("S_MsgTanklist");
-}
-
-// --- Client ----------------------------------------------------------------------------
-
-void StartLevelIfShown(Game& g) {
-    if (g.GameWindowShown && g.HaveMap) {
-        StartNextLevel(g, g.TickNow);
-        g.MapReceived = true;
-    }
-}
-
-void KeepReplacedMap(Game& g, const std::string& name) {
-    ConsoleLine(g, "Map differs from server, downloading...");
-    const std::string copy = ReplacementMapName(g.Start.LevelList, name);
-    bool tooMany = true;
-    for (int n = 1; n <= MaxReplacementCopies && tooMany; ++n)
-        tooMany = copy != name + (n == 1 ? "(replaced by server map)"
-                                         : "(replaced by server map " + std::to_string(n) + ")");
-    if (tooMany || !IsPlainLevelName(copy)) {
-        ConsoleLine(g, "Too many old copies of \"" + name + "\": this one is not kept");
-        return;
-    }
-    ConsoleLine(g, "Old map saved as \"" + copy + "\"");
-    SaveMap(g, copy);
-    RebuildLevelList(g);
-}
-
-void ClientSetup(Game& g, SessionNetOut& net, uint32_t from, const uint8_t* d, size_t n) {
-    g.TheUi.DebugLine("-MsgSetup");
-    TSetupMsg m;
-    size_t expected = 0;
-    if (!DecodeSetup(d, n, m, expected)) {
-        SizeError(g, SizeErrorText("Msgsize error(C_setup): ", n, expected));
-        return;
-    }
-    const std::string name = Printable(m.MapName);
-    if (!IsPlainLevelName(name) || name == CreditsLevelName) {
-        ConsoleLine(g, "The server's map name \"" + name + "\" is no file name: refused");
-        return;
-    }
-    g.FragLimit = std::max<int32_t>(1, m.FragLimit);
-    g.CaptureTheCow = m.Style == 2;
-    g.TeamGame = m.Style == 1 || m.Style == 2;
-    g.UseBases = m.UseBases != 0;
-    g.ArmourLight = m.ArmourLight;
-    g.ArmourTank = RoundEven(1.6 * m.ArmourLight);
-    g.TankIndicators = m.TankIndicators != 0;
-    g.ServerPlayerId = from;
-    g.ServerMapName = name;
-    const std::string found = FindLevel(g, name);
-    if (!g.HaveSetup) {
-        net.SendOwnTankList(OwnTankList(g));
-        if (g.TwoPlayers) PreparePlayer2Engine(g);
-        for (int i = g.TankCount - 1; i >= 0; --i)
-            RemoveTank(g, i);
-        g.TankCount = 0;
-        net.SendPing();
-    }
-    g.HaveSetup = true;
-    g.MapReceived = false;
-    g.StatusReceived = false;
-    g.HaveMap = !found.empty();
-    if (!found.empty()) {
-        g.TheUi.DebugLine("map found");
-        g.Start.SelectedLevel = found;
-        std::string error;
-        const bool loaded = LoadMap(g, found, error);
-        if (!loaded || MapChecksum(g) != m.MapChecksum) {
-            g.TheUi.DebugLine("different map, downloading server map");
-            if (loaded) KeepReplacedMap(g, found);
-            g.TheUi.DebugLine("map req: " + name);
-            net.SendMapRequest();
-            g.HaveMap = false;
-        }
-    } else {
-        g.TheUi.DebugLine("map req: " + name);
-        net.SendMapRequest();
-    }
-    StartLevelIfShown(g);
-    g.GameTime = m.ServerTime;
-    g.ClockOffset = g.TickNow - m.ServerTime;
-    g.TheUi.DebugLine("MsgSetup");
-}
-
-void ClientMap(Game& g, const uint8_t* d, size_t n) {
-    g.TheUi.DebugLine("-MsgMap");
-    TMapMsg m;
-    size_t expected = 0;
-    if (!DecodeMap(d, n, m, expected)) {
-        SizeError(g, SizeErrorText("Msgsize error(C_sl): ", n, expected));
-        return;
-    }
-    const std::string name = g.ServerMapName;
-    if (!g.HaveSetup || !IsPlainLevelName(name)) return;
-    TMapGrid grid;
-    grid.Width = m.Width;
-    grid.Height = m.Height;
-    grid.Cells.assign(m.Cells.begin(), m.Cells.end());
-    std::string error;
-    // The loader's own checks: a grid nothing can start on is refused.
-    if (!CommitMapGrid(g, g, g.Rng, grid, name, error)) {
-        ConsoleLine(g, "The server's map \"" + name + "\" was refused: " + error);
-        return;
-    }
-    g.MapReceived = true;
-    SaveMap(g, name);
-    RebuildLevelList(g);
-    const std::string listed = FindLevel(g, name);
-    g.Start.SelectedLevel = listed.empty() ? name : listed;
-    ConsoleLine(g, "Downloaded map \"" + name + "\"");
-    g.HaveMap = true;
-    StartLevelIfShown(g);
-    g.TheUi.DebugLine("MsgMap");
-}
-
 void ClientStatus(Game& g, const uint8_t* d, size_t n) {
     if (!(g.HaveMap && g.HaveSetup && g.HaveTanklist)) return;
     TStatusMsg m;
@@ -377,264 +157,15 @@ void ClientStatus(Game& g, const uint8_t* d, size_t n) {
     }
     if (g.StatusReceived && m.Stamp <= g.LastServerUpdate) return;
     ApplyStatus(g, m);
-}
-
-void ClientScore(Game& g, const uint8_t* d, size_t n) {
-    TScoreMsg m;
-    size_t expected = 0;
-    if (!DecodeScore(d, n, g.CaptureTheCow, m, expected)) {
-        SizeError(g, SizeErrorText("Msgsize error(C_sl): ", n, expected, true));
-        return;
-    }
-    for (size_t i = 0; i < m.Tanks.size() && static_cast<int>(i) < g.TankCount; ++i) {
-        g.Tanks[i].Frags = m.Tanks[i].Frags;
-        g.Tanks[i].Deaths = std::max<int32_t>(0, m.Tanks[i].Deaths); // nobody died less than never
-    }
-    for (const TTeamScoreMsg& s : m.Teams) {
-        const int t = FindTeamByColour(g, s.Colour);
-        if (t < 0 || t >= g.TeamCount) {
-            SizeError(g, "ERROR, team with specified style not found in msgscore");
-            return;
-        }
-        TTeam& team = g.Teams[t];
-        if (g.CaptureTheCow) team.Cows = s.Cows;
-        team.TeamFrags = s.Frags;
-        team.TeamDeaths = s.Deaths;
-    }
-    UpdateRanking(g);
-    g.HaveScores = true;
-}
-
-// Bomblets of one cluster shot: m, then six values each.
-void EventBomblets(Game& g, const std::vector<float>& v) {
-    if (v.empty()) return;
-    const int m = Index(v[0], static_cast<int>((v.size() - 1) / 6) + 1);
-    for (int j = 0; j < m && !g.Bomblets.Full(); ++j) {
-        const size_t at = 1 + 6 * static_cast<size_t>(j);
-        if (!Finite(v, at, 6)) continue;
-        TBomblet b;
-        b.Origin = b.Position = {v[at], v[at + 1]};
-        b.Velocity = {v[at + 2], v[at + 3]};
-        b.LaunchTime = RoundEven(std::clamp<double>(v[at + 4], INT32_MIN / 2, INT32_MAX / 2));
-        b.FuseTime = RoundEven(std::clamp<double>(v[at + 5], INT32_MIN / 2, INT32_MAX / 2));
-        g.Bomblets.Add(b);
-    }
-}
-
-bool PathFrom(const std::vector<float>& v, size_t at, TTrajectory& p) {
-    if (v.size() < at + 8 || !Finite(v, at, 8)) return false;
-    p.C = {v[at], v[at + 1]};
-    p.StartTime = RoundEven(std::clamp<double>(v[at + 2], INT32_MIN / 2, INT32_MAX / 2));
-    p.A = {v[at + 3], v[at + 4]};
-    p.F = {v[at + 5], v[at + 6]};
-    p.K = v[at + 7];
-    // A drag that is not negative would fly to infinity.
-    return p.K < -1e-6;
-}
-
-int RocketWithId(const Game& g, int32_t id) {
-    for (int k = 0; k < g.Rockets.Count; ++k)
-        if (g.Rockets[k].Kind == 0 && g.Rockets[k].Id == id) return k;
-    return -1;
-}
-
-int32_t IdOf(float f) {
-    return std::isfinite(f) && std::fabs(f) < 1e9f ? RoundEven(f) : -1;
-}
-
-void AddMine(Game& g, int32_t id, TVector at) {
-    TMine mine;
-    mine.Id = id;
-    mine.Position = at;
-    const TCell c = CellAt(g, at);
-    mine.InWater = KindAt(g, c.X, c.Y) == tkWater;
-    g.Mines.Add(mine);
-}
-
-void ClientEvent(Game& g, const uint8_t* d, size_t n) {
-    TEventMsg m;
-    if (!DecodeEvent(d, n, m)) return;
-    const std::vector<float>& v = m.Values;
-    const auto has = [&](size_t k) { return v.size() >= k && Finite(v, 0, k); };
-    switch (m.Code) {
-    case evRail: {
-        if (!has(5)) return;
-        const TVector from{v[0], v[1]};
-        TVector to{v[2], v[3]};
-        // No rail is longer than the map's diagonal.
-        const double diagonal = std::hypot(g.MapWidthPx, g.MapHeightPx);
-        const double length = Distance(from, to);
-        if (length > diagonal) to = Add(from, Scale(Sub(to, from), diagonal / length));
-        StrewRailParticles(g, from, to);
-        PlaySoundAt(g, sndRailgun, from);
-        return;
-    }
-    case evBomblets:
-        EventBomblets(g, v);
-        return;
-    case evExplosion: {
-        if (!has(3)) return;
-        const int kind = RoundEven(std::clamp(v[0], -2.0f, 100.0f));
-        if (kind != 1 && kind != 2 && kind != 14 && kind != -1) return;
-        SpawnExplosion(g, {v[1], v[2]}, kind, kind > 0);
-        return;
-    }
-    case evSound: {
-        if (!has(3)) return;
-        const int sound = Index(v[0], SoundCount);
-        if (sound >= 0) PlaySoundAt(g, sound, {v[1], v[2]});
-        return;
-    }
-    case evMultiKill:
-        if (has(2) && Index(v[0], g.TankCount) >= 0)
-            MultiKillAnnouncement(g, Index(v[0], g.TankCount), Index(v[1], 6));
-        return;
-    case evBfgBall: {
-        TBfgBall b;
-        if (!has(2) || !PathFrom(v, 2, b.Path) || g.BfgBalls.Full()) return;
-        b.Id = IdOf(v[0]);
-        b.Owner = Index(v[1], g.TankCount);
-        b.ZapLast = -1;
-        b.Position = b.PrevPosition = TrajectoryAt(b.Path, b.Path.StartTime);
-        g.BfgBalls.Add(b);
-        return;
-    }
-    case evBfgBurst:
-        if (!has(1)) return;
-        for (int k = 0; k < g.BfgBalls.Count; ++k)
-            if (g.BfgBalls[k].Id == IdOf(v[0])) {
-                SpawnExplosion(g, g.BfgBalls[k].Position, sndBlowBfg, true);
-                g.BfgBalls.Remove(k);
-                return;
-            }
-        return;
-    case evMineLaid:
-        if (has(3)) AddMine(g, IdOf(v[0]), {v[1], v[2]});
-        return;
-    case evMineGone:
-        if (!has(1)) return;
-        for (int k = 0; k < g.Mines.Count; ++k)
-            if (g.Mines[k].Id == IdOf(v[0])) {
-                const TMine mine = g.Mines[k];
-                if (IsTankIndex(g, mine.Owner)) g.Tanks[mine.Owner].MinesLeft += 1;
-                SpawnExplosion(g, mine.Position, sndSmallExplosion, true);
-                g.Mines.Remove(k);
-                return;
-            }
-        return;
-    case evRocket: {
-        TRocket r;
-        if (!has(1) || !PathFrom(v, 1, r.Path) || g.Rockets.Full()) return;
-        r.Id = IdOf(v[0]);
-        r.Kind = 0;
-        r.Angle = std::atan2(r.Path.F.y, r.Path.F.x);
-        r.TargetRate = r.Rate = 0;
-        r.Position = r.PrevPosition = r.PrevPrevPosition = TrajectoryAt(r.Path, r.Path.StartTime);
-        g.Rockets.Add(r);
-        return;
-    }
-    case evRocketGone: {
-        if (!has(1)) return;
-        const int k = RocketWithId(g, IdOf(v[0]));
-        if (k < 0) return;
-        SpawnExplosion(g, g.Rockets[k].Position, sndSmallExplosion, true);
-        RemoveRocket(g, k);
-        return;
-    }
-    case evGunSound:
-        if (has(2) && Index(v[0], g.TankCount) >= 0)
-            g.Tanks[Index(v[0], g.TankCount)].GunSounding = v[1] > 0;
-        return;
-    case evBaseList: {
-        g.TheUi.DebugLine("-MsgBaselist");
-        if (v.empty()) return;
-        const int t =
-            Index(v[0], std::min<int>(MaxTeams, static_cast<int>((v.size() - 1) / 2)) + 1);
-        if (t < 0) return;
-        g.ReceivedBaseList.clear();
-        for (int j = 0; j < t; ++j) {
-            const int colour = Index(v[1 + 2 * j], 256);
-            const int base = Index(v[2 + 2 * j], MaxBases);
-            if (colour < 0) continue;
-            g.ReceivedBaseList.push_back(colour);
-            g.ReceivedBaseList.push_back(base);
-        }
-        ApplyBaseList(g);
-        return;
-    }
-    case evKill:
-        if (has(2)) KillAnnouncement(g, Index(v[0], g.TankCount), Index(v[1], g.TankCount));
-        return;
-    case evMineList: {
-        if (v.empty()) return;
-        const int count = Index(v[0], static_cast<int>((v.size() - 1) / 3) + 1);
-        if (count < 0) return;
-        g.Mines.Clear();
-        for (int j = 0; j < count; ++j)
-            if (Finite(v, 1 + 3 * static_cast<size_t>(j), 3))
-                AddMine(g, IdOf(v[1 + 3 * j]), {v[2 + 3 * j], v[3 + 3 * j]});
-        return;
-    }
-    default:
-        return;
-    }
-}
-
-void AddFromServerList(Game& g, const TTankEntry& e) {
-    const int k = AddFromEntry(g, e);
-    if (k < 0) return;
-    TTank& t = g.Tanks[k];
-    t.PlayerId = static_cast<int32_t>(e.PlayerId);
-    t.IsBot = e.IsBot != 0;
-    const TTank* before = k > 0 ? &g.Tanks[k - 1] : nullptr;
-    t.Seat = before && !t.IsBot && !before->IsBot && before->PlayerId == t.PlayerId ? 1 : 0;
-}
-
-void ClientTanklist(Game& g, const uint8_t* d, size_t n) {
-    g.TheUi.DebugLine("-MsgTanklist");
-    std::vector<TTankEntry> entries;
-    size_t expected = 0;
-    if (!DecodeTanklist(d, n, entries, expected)) {
-        SizeError(g, SizeErrorText("Msgsize error(C_tl): ", n, expected));
-        return;
-    }
-    const int count = static_cast<int>(std::min<size_t>(entries.size(), MaxTanks));
-    g.TheUi.DebugLine("tc: " + std::to_string(entries.size()));
-    while (g.TankCount < count) {
-        const int before = g.TankCount;
-        AddFromServerList(g, entries[g.TankCount]);
-        if (g.TankCount == before) break;
-    }
-    bool matches = static_cast<int>(entries.size()) >= g.TankCount;
-    for (int i = 0; matches && i < g.TankCount; ++i)
-        matches = entries[i].PlayerId == static_cast<uint32_t>(g.Tanks[i].PlayerId) &&
-                  entries[i].Body == g.Tanks[i].BodyColour;
-    if (!matches) {
-        g.TheUi.DebugLine("ResetList");
-        g.TeamCount = 0;
-        for (int i = g.TankCount - 1; i >= 0; --i)
-            RemoveTank(g, i);
-        for (int i = 0; i < count; ++i)
-            AddFromServerList(g, entries[i]);
-    }
-    AssignViewports(g);
-    if (g.TeamGame) ApplyBaseList(g);
-    if (g.CaptureTheCow) RebuildMateLists(g);
-    g.HaveTanklist = true;
-    g.TheUi.DebugLine("MsgTanklist");
+    CorrectFromStatus(g, m.Stamp);
 }
 
 void ClientPing(Game& g, const uint8_t* d, size_t n) {
     g.TheUi.DebugLine("-Ping");
     int32_t serverTime = 0;
     if (!DecodePing(d, n, serverTime)) return;
-    const int32_t roundTrip = g.TickNow - g.PingSentTick;
-    ConsoleLine(g, "Ping = " + std::to_string(roundTrip));
-    g.ClockOffset = g.TickNow - serverTime - roundTrip / 2;
-    g.TheUi.DebugLine("GST = " + std::to_string(g.ClockOffset));
+    PingAnswered(g, serverTime);
 }
-
-// --- The star: what the host passes on --------------------------------------------------
 
 // A client's message of type 3, 11 or 13 that names only what belongs to
 // it: passed on to whom it was meant for; true when this machine applies it.
@@ -649,44 +180,6 @@ bool Forward(SessionNetOut& net, uint32_t from, uint32_t to, const uint8_t* d, s
 }
 
 } // namespace
-
-void ClearReadiness(Game& g) {
-    g.HaveMap = g.HaveSetup = g.HaveTanklist = g.HaveScores = false;
-    g.ServerPlayerId = 0;
-    g.ServerMapName.clear();
-    g.ReceivedBaseList.clear();
-    g.ListsReceived.clear();
-}
-
-int PlayerLimit(const Game& g) {
-    return (MaxTanks - g.TankCount) / 2;
-}
-
-std::vector<TTankEntry> OwnTankList(const Game& g) {
-    std::vector<TTankEntry> list;
-    for (int s = 0; s < (g.TwoPlayers ? 2 : 1); ++s) {
-        const TTankSetup& setup = g.Start.TankSetups[s];
-        TTankEntry e;
-        e.Name = setup.Name.empty() ? "Player" : setup.Name;
-        std::replace(e.Name.begin(), e.Name.end(), ' ', '_');
-        e.PlayerId = static_cast<uint32_t>(g.LocalPlayerId);
-        e.Body = HsbToRgb(setup.Colour1);
-        e.Second = HsbToRgb(setup.Colour2);
-        e.PaintJob =
-            setup.Pattern >= 0 && setup.Pattern <= 6 ? static_cast<uint8_t>(setup.Pattern) : 255;
-        e.Weapon =
-            setup.Weapon >= 0 && setup.Weapon <= wpBfg ? static_cast<uint8_t>(setup.Weapon) : 0;
-        e.Sort = static_cast<uint8_t>(SortOf(static_cast<uint8_t>(setup.Sort)));
-        e.IsBot = 0;
-        list.push_back(e);
-    }
-    return list;
-}
-
-bool ClientReady(const Game& g) {
-    return g.ClientMode && g.HaveMap && g.HaveSetup && g.HaveTanklist && g.HaveScores &&
-           g.Start.NewGameRequested && !g.GameWindowShown;
-}
 
 void ReceiveMessage(Game& g, SessionNetOut& net, uint32_t from, uint32_t to, const uint8_t* d,
                     size_t n) {

@@ -58,7 +58,8 @@ void AuthoritativeSimulation(Game& g) {
 }
 
 void ClientSimulation(Game& g) {
-    if (g.GameTime >= g.LastServerUpdate + ClientFreezeMs) return;
+    // Two seconds without a status: the world stands still until the next.
+    if (int64_t{g.GameTime} - g.LastServerUpdate >= ClientFreezeMs) return;
     if (g.PassiveInterpolation) {
         PredictVehicles(g);
     } else {
@@ -76,6 +77,10 @@ void ClientSimulation(Game& g) {
 
 bool IsAuthority(const Game& g) {
     return !g.NetworkGame || g.Net.IsHost();
+}
+
+bool GameTicking(const Game& g) {
+    return g.GameWindowShown && (!g.ClientMode || (g.MapReceived && g.StatusReceived));
 }
 
 bool GameTick(Game& g, int32_t nowMs) {

@@ -15,6 +15,9 @@ constexpr int32_t ClientFreezeMs = 2000;
 
 // True when this machine runs the authoritative simulation.
 bool IsAuthority(const Game& g);
+// The game ticks: its window shows, and a client has its map and a first
+// status. Until it does, nothing else keeps the tick count (TickNow) current.
+bool GameTicking(const Game& g);
 // One tick at tick count nowMs: the step since the last tick, capped, then
 // GameStep. Returns true when a frame should be drawn (a client that has
 // neither map nor status yet draws nothing).

@@ -205,14 +205,15 @@ void SessionNetOut::SendControl(int tank, int action, bool pressed) {
 
 void SessionNetOut::SendPing() {
     if (!Open()) return;
-    G->PingSentTick = G->TickNow;
     SendPingTo(Server());
 }
 
 void SessionNetOut::SendPingTo(uint32_t to) {
     if (!Open()) return;
     G->TheUi.DebugLine("->ping");
-    Put(to, EncodePing(G->TickNow - G->ClockOffset));
+    // The game clock itself: the offset a host keeps is stale from a new
+    // level until its next tick.
+    Put(to, EncodePing(G->GameTime));
 }
 
 void SessionNetOut::SendRemoteShutdown() {

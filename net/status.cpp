@@ -27,6 +27,17 @@ int IndexOf(float f, int limit) {
     return r >= 0 && r < limit ? static_cast<int>(r) : -1;
 }
 
+// Vehicles and missiles are on the map on the host: a place far off it is
+// no place, and is brought to the nearest edge.
+TVector OnMap(const Game& g, float x, float y) {
+    TVector p{x, y};
+    if (g.MapWidthPx > 0 && g.MapHeightPx > 0) {
+        p.x = std::clamp(p.x, 0.0, static_cast<double>(g.MapWidthPx));
+        p.y = std::clamp(p.y, 0.0, static_cast<double>(g.MapHeightPx));
+    }
+    return p;
+}
+
 } // namespace
 
 void BroadcastScore(Game& g) {
@@ -105,12 +116,8 @@ void ApplyStatus(Game& g, const TStatusMsg& m) {
         const TVehicleStatus& v = m.Vehicles[i];
         if (!Finite({v.X, v.Y, v.Heading, v.TurretAngle, v.Health, v.ReloadPercent})) continue;
         TTank& t = g.Tanks[i];
-        t.SnapshotPosition = {v.X, v.Y};
+        t.SnapshotPosition = OnMap(g, v.X, v.Y);
         t.SnapshotHeading = NormalizeAngle(v.Heading);
-        // Until clients predict between reports, they stand where reported.
-        t.Position = t.SnapshotPosition;
-        t.Heading = t.SnapshotHeading;
-        RefreshWorldCorners(t);
         t.TurretAngle = NormalizeAngle(v.TurretAngle);
         t.Health = v.Health;
         t.ReloadPercent = std::clamp(RoundEven(v.ReloadPercent), 0, 100);
@@ -120,7 +127,8 @@ void ApplyStatus(Game& g, const TStatusMsg& m) {
             if (!Finite({s.X, s.Y, s.Angle}) || g.Rockets.Full()) continue;
             TRocket r;
             r.Kind = kind;
-            r.Position = r.PrevPosition = r.PrevPrevPosition = {s.X, s.Y};
+            r.SnapshotPosition = r.Position = r.PrevPosition = r.PrevPrevPosition =
+                OnMap(g, s.X, s.Y);
             r.Angle = NormalizeAngle(s.Angle);
             const int who = IndexOf(s.Who, g.TankCount);
             if (kind == 1)
@@ -161,7 +169,6 @@ void ApplyStatus(Game& g, const TStatusMsg& m) {
             team.CowCarrier = carrier;
         }
     g.StatusReceived = true;
-    g.LastServerUpdate = m.Stamp;
 }
 
 uint32_t RosterGeneration(const Game& g) {

@@ -18,9 +18,10 @@ void StatusOf(const Game& g, TStatusMsg& m);
 // Every frag, death and team score (counts that overflow 16 bits stick at
 // the ends).
 TScoreMsg ScoreOf(const Game& g);
-// A client takes a status whose size was checked: vehicles, missiles,
-// bullets and cows. Non-finite values and indices that name nothing are
-// refused entry by entry.
+// A client takes a status whose size was checked: the vehicles' and
+// missiles' snapshots (the correction that follows moves them), bullets
+// and cows. Non-finite values and indices that name nothing are refused
+// entry by entry; places off the map are brought to its edge.
 void ApplyStatus(Game& g, const TStatusMsg& m);
 
 // Which vehicle table a status was built for: a hash of the table's

@@ -109,6 +109,7 @@ struct Machine {
     void Pass() {
         PumpSession(*Program, TheSession, TheClock.TickCount());
         if (Program->Form.Visible) Program->Form.TimerTimer();
+        Program->Start.ServerTimerTimer(TheClock.TickCount());
     }
     Game& g() { return *Program->G; }
 };
@@ -198,6 +199,20 @@ TEST(NetworkPlay, AHostAndTwoClientsFindJoinAndShareOneLobby) {
     EXPECT_TRUE(Has(bob.TheUi.Console, "Old map saved as \"Moor Test(replaced by server map)\""));
     EXPECT_EQ(alice.g().MapWidth, 12);
     EXPECT_EQ(alice.g().MapHeight, 10);
+
+    // The host goes to the start screen: the match goes on behind it, at the
+    // status rate, and the clients keep hearing it.
+    host.Program->Form.Hide();
+    host.Program->Start.GameStarted = true; // as if started from the start screen
+    host.Program->Start.FormActivate();
+    EXPECT_TRUE(host.Program->Start.ServerTimerEnabled);
+    EXPECT_FALSE(host.Program->Start.TimerEnabled);
+    const int32_t hostTime = host.g().GameTime, heard = alice.g().LastServerUpdate;
+    ASSERT_TRUE(RunUntil(all, 3000, [&] {
+        return host.g().GameTime >= hostTime + 1000 && alice.g().LastServerUpdate >= heard + 1000;
+    }));
+    host.Program->Start.FormDeactivate();
+    EXPECT_FALSE(host.Program->Start.ServerTimerEnabled);
 
     // Alice leaves: her vehicle goes everywhere within three seconds.
     alice.Program->Start.CloseSession();

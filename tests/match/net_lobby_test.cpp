@@ -349,6 +349,17 @@ TEST(NetLobby, AClientCannotActForAnotherMachineOrTheHost) {
     EXPECT_EQ(host.Said("Bye bye..."), 1);
     EXPECT_EQ(host.g().ShutdownTime, -1); // not started with -developer
     EXPECT_EQ(host.g().FragLimit, 50);
+
+    // Started for development, a host obeys; a dedicated server never does.
+    host.g().StartedAsDeveloper = true;
+    host.g().Start.Dedicated = true;
+    bea.Out.Put(server, EncodeKill());
+    Pump({&host, &ann, &bea});
+    EXPECT_EQ(host.g().ShutdownTime, -1);
+    host.g().Start.Dedicated = false;
+    bea.Out.Put(server, EncodeKill());
+    Pump({&host, &ann, &bea});
+    EXPECT_NE(host.g().ShutdownTime, -1);
 }
 
 TEST(NetLobby, HostileBlocksToAClientAreRefused) {
