@@ -49,8 +49,8 @@ void Estimate(Game& g, TTank& t) {
     const double gap = g.SnapshotGap;
     const double span = gap + g.PrevSnapshotGap;
     t.PrevSnapshotVelocity = t.SnapshotVelocity;
-    t.SnapshotVelocity = gap > 0 ? Scale(Sub(t.SnapshotPosition, t.PrevSnapshotPosition), 1 / gap)
-                                 : Zero();
+    t.SnapshotVelocity =
+        gap > 0 ? Scale(Sub(t.SnapshotPosition, t.PrevSnapshotPosition), 1 / gap) : Zero();
     t.Force = span > 0 ? Scale(Sub(t.SnapshotVelocity, t.PrevSnapshotVelocity), 2 / span) : Zero();
     t.Velocity = Add(t.SnapshotVelocity, Scale(t.Force, gap * 0.5));
 
@@ -121,9 +121,9 @@ void CorrectFromStatus(Game& g, int32_t stamp) {
     // How far the status lies behind the present. A clock gone that far
     // wrong is being set right by the ping; meanwhile nothing is carried
     // on beyond the time the client keeps predicting anyway.
-    const double late = std::clamp<double>(static_cast<double>(now - stamp), -ClientFreezeMs,
-                                           ClientFreezeMs) *
-                        0.001;
+    const double late =
+        std::clamp<double>(static_cast<double>(now - stamp), -ClientFreezeMs, ClientFreezeMs) *
+        0.001;
     for (int i = 0; i < g.TankCount; ++i) {
         TTank& t = g.Tanks[i];
         if (t.Health > 0 && !t.Alive) {
@@ -168,7 +168,8 @@ void StartJoinPing(Game& g) {
 }
 
 void PingAnswered(Game& g, int32_t serverTime) {
-    const int64_t roundTrip = std::max<int64_t>(0, static_cast<int64_t>(g.TickNow) - g.PingSentTick);
+    const int64_t roundTrip =
+        std::max<int64_t>(0, static_cast<int64_t>(g.TickNow) - g.PingSentTick);
     ConsoleLine(g, "Ping = " + std::to_string(roundTrip));
     g.LastPing = static_cast<int32_t>(std::min<int64_t>(roundTrip, INT32_MAX));
     g.PingPending = false;

@@ -27,9 +27,9 @@ TEST(Rejoin, AMachineBackGetsItsVehiclesScoresLooksAndTeam) {
     Game& g = rig.g();
     g.TeamGame = true;
     g.TickNow = 1000;
-    Add(g, 1, 0, TeamRgb(1)); // the host, red
+    Add(g, 1, 0, TeamRgb(1));                                                 // the host, red
     const int one = Add(g, 7, 0, TeamRgb(2)), two = Add(g, 7, 1, TeamRgb(2)); // orange
-    Add(g, 8, 0, TeamRgb(2)); // keeps orange alive
+    Add(g, 8, 0, TeamRgb(2));                                                 // keeps orange alive
     g.Tanks[one].Frags = 11, g.Tanks[one].Deaths = 4, g.Tanks[one].PaintJob = 3;
     g.Tanks[two].Frags = 2, g.Tanks[two].Deaths = 9;
     g.Tanks[one].SecondColour = {1, 2, 3};
