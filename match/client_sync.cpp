@@ -186,3 +186,18 @@ void SetClockFromHost(Game& g, int32_t serverTime) {
     g.GameTime = serverTime;
     g.ClockOffset = static_cast<int32_t>(offset);
 }
+
+void ServerChanged(Game& g) {
+    ConsoleLine(g, "SERVER CHANGED, WEAPON RESET");
+    g.Bullets.Clear();
+    g.Mines.Clear();
+    g.Rockets.Clear();
+    g.BfgBalls.Clear();
+    g.RocketSnapshots.Clear();
+    for (int i = 0; i < g.TankCount; ++i) {
+        TTank& t = g.Tanks[i];
+        t.Weapon = wpMachineGun;
+        t.MinesLeft = 10;
+        t.GuidedMissile = -1;
+    }
+}
