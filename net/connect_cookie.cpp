@@ -60,12 +60,15 @@ uint64_t SipHash24(const TCookieKey& key, const uint8_t* data, size_t size) {
 }
 
 uint32_t ConnectCookie(const TCookieKey& key, uint32_t address, uint16_t port, uint32_t slot) {
-    std::vector<uint8_t> in;
-    Put32(in, address);
-    in.push_back(static_cast<uint8_t>(port));
-    in.push_back(static_cast<uint8_t>(port >> 8));
-    Put32(in, slot);
-    return static_cast<uint32_t>(SipHash24(key, in.data(), in.size()));
+    // On the stack: the gate computes this for every connect datagram.
+    uint8_t in[10];
+    for (int i = 0; i < 4; ++i) {
+        in[i] = static_cast<uint8_t>(address >> (8 * i));
+        in[6 + i] = static_cast<uint8_t>(slot >> (8 * i));
+    }
+    in[4] = static_cast<uint8_t>(port);
+    in[5] = static_cast<uint8_t>(port >> 8);
+    return static_cast<uint32_t>(SipHash24(key, in, sizeof in));
 }
 
 bool CookieValid(const TCookieKey& key, uint32_t address, uint16_t port, uint32_t nowMs,
