@@ -30,6 +30,13 @@ std::vector<uint8_t> Encode(const TFrame& f) {
         return EncodePlayerDeleted(f.Id);
     case ftData:
         return EncodeData(f.From, f.To, f.Data.data(), f.Data.size());
+    case ftStatus: {
+        std::vector<uint8_t> out{ftStatus};
+        out.insert(out.end(), f.Data.begin(), f.Data.end());
+        return out;
+    }
+    case ftStatusAck:
+        return EncodeStatusAck(f.Sequence);
     }
     __builtin_trap();
 }

@@ -32,3 +32,6 @@ void StartJoinPing(Game& g);
 void PingAnswered(Game& g, int32_t serverTime);
 // The host's set-up: the clock starts at its time.
 void SetClockFromHost(Game& g, int32_t serverTime);
+// The host left and another machine took over: what flew, and every
+// weapon choice, belonged to the old host's game.
+void ServerChanged(Game& g);

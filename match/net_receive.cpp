@@ -325,7 +325,7 @@ void HandleSessionEvent(Game& g, SessionNetOut& net, const TSessionEvent& e) {
             if (g.TeamGame && g.TeamCount < teamsBefore && g.BaseCount >= g.TeamCount)
                 net.SendBaseListTo(SessionNetOut::AllPlayers);
         } else if (g.ClientMode && e.Player == g.ServerPlayerId) {
-            ConsoleLine(g, "SERVER CHANGED, WEAPON RESET");
+            ServerChanged(g);
         }
         RecordPlayerLimit(g, net);
         return;

@@ -193,6 +193,12 @@ std::vector<uint8_t> EncodeData(uint32_t from, uint32_t to, const uint8_t* data,
     return w.Bytes;
 }
 
+std::vector<uint8_t> EncodeStatusAck(uint32_t sequence) {
+    TWriter w(ftStatusAck);
+    w.U32(sequence);
+    return w.Bytes;
+}
+
 bool DecodeFrame(const uint8_t* data, size_t size, TFrame& f) {
     if (data == nullptr || size == 0 || size > NetMaxFrameSize) return false;
     TReader r(data, size);
@@ -235,6 +241,14 @@ bool DecodeFrame(const uint8_t* data, size_t size, TFrame& f) {
             return false;
         f.Data.assign(r.Here(), r.Here() + r.Left());
         return true;
+    case ftStatus:
+        // The codec reads the rest; here only its sequence, which is never 0.
+        if (r.Left() < 13) return false;
+        f.Data.assign(r.Here(), r.Here() + r.Left());
+        return r.U32(f.Sequence) && f.Sequence != 0;
+    case ftStatusAck:
+        if (!r.U32(f.Sequence) || f.Sequence == 0) return false;
+        break;
     default:
         return false;
     }

@@ -18,6 +18,8 @@
 // another program or version is refused with a reason it can print.
 constexpr std::array<uint8_t, 16> NetAppGuid = {0x6d, 0x6f, 0x6f, 0x72, 0xc1, 0xa5, 0x48, 0x1e,
                                                 0x9b, 0x27, 0x5d, 0x30, 0xe4, 0x0a, 0x71, 0xc8};
+// Version 2: the status travels compressed (net/status_codec.h), and a
+// connection needs the cookie of its address (net/connect_cookie.h).
 constexpr uint32_t NetProtocolVersion = 2;
 constexpr uint16_t NetDefaultPort = 24730;
 // A host whose port is taken tries this many ports after it; a search asks them too.
@@ -67,6 +69,8 @@ enum TFrameType : uint8_t {
     ftPlayerAdded = 5,
     ftPlayerDeleted = 6,
     ftData = 7,
+    ftStatus = 8,    // host -> one client, channel 1: a coded status (net/status_codec.h)
+    ftStatusAck = 9, // client -> host, channel 1: that status was rebuilt
 };
 
 // The host's secret for one joined machine, sent to it alone in its join
@@ -91,8 +95,9 @@ struct TFrame {
     uint32_t To = 0;     // data: 0 all, else one player id
     std::string Name;    // join request, added: player name; accept: session name; refused: text
     std::vector<TRosterEntry> Roster;
-    std::vector<uint8_t> Data; // data: the message block
+    std::vector<uint8_t> Data; // data: the message block; status: everything after the type
     TRejoinToken Token{};      // join request (coming back), accept: the seat's token
+    uint32_t Sequence = 0;     // status and its acknowledgement
 };
 
 // A token travels only when it is not all zero.
@@ -107,6 +112,7 @@ std::vector<uint8_t> EncodeRoster(const std::vector<TRosterEntry>& roster);
 std::vector<uint8_t> EncodePlayerAdded(uint32_t id, const std::string& name);
 std::vector<uint8_t> EncodePlayerDeleted(uint32_t id);
 std::vector<uint8_t> EncodeData(uint32_t from, uint32_t to, const uint8_t* data, size_t size);
+std::vector<uint8_t> EncodeStatusAck(uint32_t sequence);
 
 // False (and frame unspecified) for anything that is not one whole frame.
 bool DecodeFrame(const uint8_t* data, size_t size, TFrame& frame);

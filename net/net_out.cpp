@@ -291,10 +291,29 @@ void SessionNetOut::SendMineList() {
 void SessionNetOut::SendStatus() {
     if (!Open() || !TheSession.IsHost()) return;
     StatusOf(*G, StatusScratch);
-    SendStatusMsg(StatusScratch);
+    SendStatusToEach(StatusScratch);
 }
 
-void SessionNetOut::SendStatusMsg(const TStatusMsg& m) {
+// One status for each other machine with vehicles or a vehicle list, its
+// bullets chosen around that machine's vehicles and under the size bound.
+void SessionNetOut::SendStatusToEach(const TStatusMsg& whole) {
+    const uint32_t self = TheSession.LocalPlayerId();
+    std::vector<uint32_t> machines = G->ListsReceived;
+    for (int i = 0; i < G->TankCount; ++i)
+        machines.push_back(static_cast<uint32_t>(G->Tanks[i].PlayerId));
+    std::sort(machines.begin(), machines.end());
+    machines.erase(std::unique(machines.begin(), machines.end()), machines.end());
+    std::erase_if(machines, [self](uint32_t id) { return id == 0 || id == self; });
+    std::erase_if(StatusCursors, [&machines](const auto& c) {
+        return !std::binary_search(machines.begin(), machines.end(), c.first);
+    });
+    for (uint32_t id : machines) {
+        StatusFor(*G, whole, id, StatusCursors[id], ClientStatus);
+        SendStatusMsg(ClientStatus, id);
+    }
+}
+
+void SessionNetOut::SendStatusMsg(const TStatusMsg& m, uint32_t to) {
     if (!Open() || !TheSession.IsHost()) return;
     EncodeStatus(m, StatusBlock);
     // A status whose blocks do not fill what its header announces would be
@@ -308,5 +327,5 @@ void SessionNetOut::SendStatusMsg(const TStatusMsg& m) {
         return;
     }
     AppendRosterGeneration(StatusBlock, RosterGeneration(*G));
-    Put(AllPlayers, StatusBlock, false);
+    Put(to, StatusBlock, false);
 }

@@ -3,11 +3,13 @@
 // while no session is open, so a local game may hold this one too.
 #pragma once
 
+#include <map>
 #include <string>
 
 #include "core/game.h"
 #include "core/services.h"
 #include "net/messages.h"
+#include "net/status.h"
 
 class SessionNetOut : public NetOut {
   public:
@@ -45,8 +47,11 @@ class SessionNetOut : public NetOut {
     void SendScore() override { SendScoreTo(AllPlayers); }
     void SendStatus() override;
     // A built status, checked against its own header, stamped with the
-    // roster generation it was built for and sent to all without guarantee.
-    void SendStatusMsg(const TStatusMsg& m);
+    // roster generation it was built for and sent without guarantee to one
+    // machine or all.
+    void SendStatusMsg(const TStatusMsg& m, uint32_t to = AllPlayers);
+    // The whole status cut for each other machine (StatusFor) and sent to it.
+    void SendStatusToEach(const TStatusMsg& whole);
     // The box of a status that fails its check shows at most once a second.
     static constexpr int32_t StatusErrorGapMs = 1000;
 
@@ -74,7 +79,9 @@ class SessionNetOut : public NetOut {
     void Event(uint8_t code, std::vector<float> values);
     Session& TheSession;
     Game* G = nullptr;
-    TStatusMsg StatusScratch;
+    TStatusMsg StatusScratch, ClientStatus;
+    // Per machine: where its status's bullets go on (see StatusFor).
+    std::map<uint32_t, TStatusCursor> StatusCursors;
     TBlock StatusBlock;
 };
 

@@ -94,6 +94,91 @@ void StatusOf(const Game& g, TStatusMsg& m) {
         }
 }
 
+size_t EntrySlots(const TStatusMsg& m, size_t bound) {
+    const size_t rest = 20 + 4 * (6 * m.Vehicles.size() + 5 * m.Cows.size());
+    return rest >= bound ? 0 : (bound - rest) / 16;
+}
+
+namespace {
+
+template <class T>
+void ChooseNearOf(const std::vector<T>& all, const std::vector<TVector>& points, size_t slots,
+                  uint32_t& cursor, std::vector<T>& out) {
+    out.clear();
+    if (all.size() <= slots) {
+        out = all;
+        return;
+    }
+    thread_local std::vector<uint8_t> chosen;
+    thread_local std::vector<std::pair<float, uint32_t>> byDistance;
+    chosen.assign(all.size(), 0);
+    size_t left = slots;
+    if (!points.empty() && slots >= 2) {
+        byDistance.clear();
+        for (size_t k = 0; k < all.size(); ++k) {
+            float best = INFINITY;
+            for (const TVector& p : points) {
+                const float dx = all[k].X - static_cast<float>(p.x);
+                const float dy = all[k].Y - static_cast<float>(p.y);
+                const float d = dx * dx + dy * dy;
+                if (d < best) best = d; // NaN stays far
+            }
+            byDistance.push_back({best, static_cast<uint32_t>(k)});
+        }
+        const size_t nearest = slots / 2;
+        std::nth_element(byDistance.begin(), byDistance.begin() + static_cast<ptrdiff_t>(nearest),
+                         byDistance.end());
+        for (size_t k = 0; k < nearest; ++k)
+            chosen[byDistance[k].second] = 1;
+        left -= nearest;
+    }
+    size_t k = cursor < all.size() ? cursor : 0;
+    for (size_t seen = 0; left > 0 && seen < all.size(); ++seen, k = (k + 1) % all.size())
+        if (!chosen[k]) {
+            chosen[k] = 1;
+            --left;
+        }
+    cursor = static_cast<uint32_t>(k);
+    for (size_t i = 0; i < all.size(); ++i)
+        if (chosen[i]) out.push_back(all[i]);
+}
+
+} // namespace
+
+void ChooseNear(const std::vector<TBulletStatus>& all, const std::vector<TVector>& points,
+                size_t slots, uint32_t& cursor, std::vector<TBulletStatus>& out) {
+    ChooseNearOf(all, points, slots, cursor, out);
+}
+
+void ChooseNear(const std::vector<TMissileStatus>& all, const std::vector<TVector>& points,
+                size_t slots, uint32_t& cursor, std::vector<TMissileStatus>& out) {
+    ChooseNearOf(all, points, slots, cursor, out);
+}
+
+void StatusFor(const Game& g, const TStatusMsg& whole, uint32_t machine, TStatusCursor& cursor,
+               TStatusMsg& out) {
+    out.Stamp = whole.Stamp;
+    out.Vehicles = whole.Vehicles;
+    out.Cows = whole.Cows;
+    thread_local std::vector<TVector> points;
+    points.clear();
+    for (int i = 0; i < g.TankCount; ++i)
+        if (static_cast<uint32_t>(g.Tanks[i].PlayerId) == machine && machine != 0)
+            points.push_back(g.Tanks[i].Position);
+    // Missiles take at most half the room, each kind in its share of them.
+    const size_t slots = EntrySlots(out);
+    const size_t homing = whole.Homing.size(), guided = whole.Guided.size();
+    size_t homingSlots = homing, guidedSlots = guided;
+    if (homing + guided > slots / 2) {
+        homingSlots = slots / 2 * homing / (homing + guided);
+        guidedSlots = slots / 2 - homingSlots;
+    }
+    ChooseNear(whole.Homing, points, homingSlots, cursor.Homing, out.Homing);
+    ChooseNear(whole.Guided, points, guidedSlots, cursor.Guided, out.Guided);
+    ChooseNear(whole.Bullets, points, slots - out.Homing.size() - out.Guided.size(), cursor.Bullets,
+               out.Bullets);
+}
+
 TScoreMsg ScoreOf(const Game& g) {
     TScoreMsg m;
     for (int i = 0; i < g.TankCount; ++i)

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 // The scores at once after a kill: MsgScore to all.
 void BroadcastScore(Game& g);
@@ -15,6 +16,33 @@ void BroadcastGameStatus(Game& g);
 // This machine's status as the host reports it. Missiles beyond 255 of a
 // kind are left out (their count is one byte).
 void StatusOf(const Game& g, TStatusMsg& m);
+// Each machine gets a status of at most this many bytes (the message, its
+// trailer not counted), so that a crowd of bullets or missiles never makes a
+// status no link can carry: vehicles and cows always go; missiles take at
+// most half of the room left, bullets the rest. 64 vehicles, 20 missiles and
+// 100 bullets (3476 bytes) fit whole.
+constexpr size_t StatusByteBound = 4096;
+// The 16-byte entries (missiles and bullets) a status of m's vehicles and
+// cows has room for under the bound.
+size_t EntrySlots(const TStatusMsg& m, size_t bound = StatusByteBound);
+// Where each machine's choice goes on from, status after status.
+struct TStatusCursor {
+    uint32_t Bullets = 0, Homing = 0, Guided = 0;
+};
+// Entries for one machine's status: all of them when they fit in slots;
+// else half the slots go to those nearest any of the points (the machine's
+// own vehicles) and the rest to the next ones in pool order from cursor on,
+// which moves past them, so that every entry shows now and then. Those
+// chosen keep their pool order.
+void ChooseNear(const std::vector<TBulletStatus>& all, const std::vector<TVector>& points,
+                size_t slots, uint32_t& cursor, std::vector<TBulletStatus>& out);
+void ChooseNear(const std::vector<TMissileStatus>& all, const std::vector<TVector>& points,
+                size_t slots, uint32_t& cursor, std::vector<TMissileStatus>& out);
+// The status for one machine (player id) made from the whole one: the same
+// but for the missiles and bullets, chosen around that machine's vehicles.
+void StatusFor(const Game& g, const TStatusMsg& whole, uint32_t machine, TStatusCursor& cursor,
+               TStatusMsg& out);
+
 // Every frag, death and team score (counts that overflow 16 bits stick at
 // the ends).
 TScoreMsg ScoreOf(const Game& g);

@@ -262,6 +262,8 @@ void EnetSession::CloseNet(uint32_t reason) {
         Net = nullptr;
     }
     Peers.clear();
+    StatusOut.clear();
+    StatusIn = TStatusDecoder{};
     Roster.clear();
     Server = nullptr;
     Hosting = Joining = Joined = false;
@@ -662,9 +664,10 @@ void EnetSession::OnConnect(ENetPeer* peer, uint32_t data) {
 void EnetSession::OnReceive(ENetPeer* peer, uint8_t channel, const uint8_t* data, size_t size) {
     TFrame f;
     const bool ok = DecodeFrame(data, size, f);
-    // Only the status travels on its own channel, and only as data.
-    const bool fits =
-        ok && (channel == NetReliableChannel || (channel == NetStatusChannel && f.Type == ftData));
+    // Only the status travels on its own channel: coded, acknowledged, or as data.
+    const bool fits = ok && (channel == NetReliableChannel ||
+                             (channel == NetStatusChannel &&
+                              (f.Type == ftData || f.Type == (Hosting ? ftStatusAck : ftStatus))));
     if (!Hosting) {
         if (peer == Server && fits) ClientReceive(f);
         return;
@@ -682,6 +685,10 @@ void EnetSession::HostReceive(ENetPeer* peer, TPeer& info, const TFrame& f) {
     if (f.Type == ftData) {
         // The sender is the connection, whatever the envelope says.
         if (info.Id != 0 && WithinLimits(peer, info, f)) Push(Arrived(info.Id, f.To, f.Data));
+        return;
+    }
+    if (f.Type == ftStatusAck) {
+        TakeStatusAck(peer, f.Sequence);
         return;
     }
     if (f.Type != ftJoinRequest || info.Id != 0) return;
@@ -836,6 +843,9 @@ void EnetSession::ClientReceive(const TFrame& f) {
         // Here the sender is the host's stamp on the envelope.
         if (Joined) Push(Arrived(f.From, f.To, f.Data));
         return;
+    case ftStatus:
+        if (Joined) TakeStatus(f);
+        return;
     default:
         return;
     }
@@ -862,6 +872,7 @@ void EnetSession::OnDisconnect(ENetPeer* peer, uint32_t data) {
     const uint32_t id = it->second.Id;
     KeepSeat(it->second);
     Peers.erase(it);
+    StatusOut.erase(peer);
     if (id != 0 && Roster.erase(id) > 0) {
         SendToClients(EncodePlayerDeleted(id), id, true);
         Push(Named(TSessionEvent::PlayerDeleted, id));
@@ -873,6 +884,7 @@ void EnetSession::DropPeer(ENetPeer* peer, uint32_t reason, const std::string& w
     const uint32_t id = it != Peers.end() ? it->second.Id : 0;
     if (it != Peers.end() && reason != nrFlooding) KeepSeat(it->second);
     if (it != Peers.end()) Peers.erase(it);
+    StatusOut.erase(peer);
     enet_peer_disconnect_now(peer, reason);
     if (id != 0 && Roster.erase(id) > 0) {
         SendToClients(EncodePlayerDeleted(id), id, true);
@@ -924,6 +936,15 @@ void EnetSession::Send(uint32_t to, const uint8_t* data, size_t size, bool guara
     // unguaranteed goes guaranteed all the same.
     const bool status = size >= 4 && data[0] == 4 && data[1] == 0 && data[2] == 0 && data[3] == 0;
     const bool reliable = guaranteed || !status;
+    if (Hosting && !reliable) {
+        if (to != 0) {
+            SendStatusTo(PeerOf(to), data, size);
+            return;
+        }
+        for (auto& [peer, info] : Peers)
+            if (info.Id != 0) SendStatusTo(peer, data, size);
+        return;
+    }
     const std::vector<uint8_t> frame = EncodeData(LocalId, to, data, size);
     if (!Hosting)
         SendFrame(Server, frame, reliable);
@@ -953,4 +974,38 @@ void EnetSession::Close() {
     const uint32_t reason = Hosting ? nrHostClosed : nrLeft;
     CloseNet(reason);
     if (wasOpen) Push(Told(TSessionEvent::Closed, "Connection closed"));
+}
+
+// Each client gets the status coded against the last one it acknowledged.
+void EnetSession::SendStatusTo(ENetPeer* peer, const uint8_t* data, size_t size) {
+    if (peer == nullptr) return;
+    StatusFrame.assign(1, ftStatus);
+    StatusOut[peer].Encode(data, size, StatusFrame);
+    if (StatusFrame.size() <= 1) return;
+    TStatusCodeHeader h;
+    ReadStatusCodeHeader(StatusFrame.data() + 1, StatusFrame.size() - 1, h);
+    ++Counts.Sent;
+    Counts.Keys += h.Base == 0 ? 1 : 0;
+    Counts.RawBytes += size;
+    Counts.WireBytes += StatusFrame.size();
+    SendFrame(peer, StatusFrame, false);
+}
+
+// A client rebuilds the host's bytes, acknowledges them, and only then hands
+// them on; what cannot be rebuilt is dropped without a word (the next key
+// status mends it).
+void EnetSession::TakeStatus(const TFrame& f) {
+    uint32_t sequence = 0;
+    if (!StatusIn.Decode(f.Data.data(), f.Data.size(), StatusRebuilt, sequence)) {
+        ++Counts.Refused;
+        return;
+    }
+    ++Counts.Rebuilt;
+    SendFrame(Server, EncodeStatusAck(sequence), false);
+    Push(Arrived(HostId, LocalId, StatusRebuilt));
+}
+
+void EnetSession::TakeStatusAck(ENetPeer* peer, uint32_t sequence) {
+    auto it = StatusOut.find(peer);
+    if (it != StatusOut.end()) it->second.Acknowledge(sequence);
 }

@@ -17,6 +17,7 @@
 #include "net/connect_cookie.h"
 #include "net/framing.h"
 #include "net/rate_limit.h"
+#include "net/status_codec.h"
 
 struct _ENetHost;
 struct _ENetPeer;
@@ -29,6 +30,16 @@ class DatagramOut {
     virtual ~DatagramOut() = default;
     // address: IPv4 in host byte order.
     virtual void SendTo(uint32_t address, uint16_t port, const uint8_t* data, size_t size) = 0;
+};
+
+// What the compressed status has cost and brought, for measurements.
+struct TStatusCounts {
+    uint64_t Sent = 0;      // statuses sent (one per client)
+    uint64_t Keys = 0;      // of which coded against no base
+    uint64_t RawBytes = 0;  // the bytes the senders were given
+    uint64_t WireBytes = 0; // the frames that carried them
+    uint64_t Rebuilt = 0;   // statuses rebuilt here and handed on
+    uint64_t Refused = 0;   // coded statuses that could not be rebuilt
 };
 
 struct TEnetSessionOptions {
@@ -79,6 +90,8 @@ class EnetSession : public Session {
     const std::map<uint32_t, std::string>& Players() const { return Roster; }
     // The places ENet has given out (connections being made, joined or not).
     int ConnectionCount() const;
+
+    const TStatusCounts& StatusCounts() const { return Counts; }
 
     // ENet's hook for datagrams that are not ENet's (the search, the cookie)
     // and for connects, which pass only with their cookie.
@@ -134,6 +147,10 @@ class EnetSession : public Session {
     void TakeReply(uint32_t address, const TDiscoveryReply& reply);
     void Push(TSessionEvent e) { Events.push_back(std::move(e)); }
     uint32_t NowMs() const;
+    // The status, compressed per client against what it acknowledged.
+    void SendStatusTo(_ENetPeer* peer, const uint8_t* data, size_t size);
+    void TakeStatus(const TFrame& f);
+    void TakeStatusAck(_ENetPeer* peer, uint32_t sequence);
 
     TEnetSessionOptions Options;
     uint32_t MyConnectHash = 0;
@@ -175,4 +192,8 @@ class EnetSession : public Session {
     std::vector<TSeat> Seats;
     TRejoinToken JoinToken{};                   // the token this join presents (zero: none)
     std::map<std::string, TRejoinToken> Tokens; // "address:port\tname" -> token
+    std::map<_ENetPeer*, TStatusEncoder> StatusOut;
+    TStatusDecoder StatusIn;
+    std::vector<uint8_t> StatusFrame, StatusRebuilt;
+    TStatusCounts Counts;
 };

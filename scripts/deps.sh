@@ -5,7 +5,7 @@ set -euo pipefail
 
 PACKAGES=(
   build-essential cmake ninja-build pkg-config
-  libsdl2-dev libsdl2-ttf-dev libenet-dev libimgui-dev libstb-dev
+  libsdl2-dev libsdl2-ttf-dev libenet-dev libimgui-dev libstb-dev libzstd-dev
   fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool

@@ -41,8 +41,9 @@ const char* const FieldRows = "8 8 8 8 8 8 8 8 8 8 8 8\r\n"
                               "8 4 0 0 0 0 0 0 0 0 4 8\r\n"
                               "8 8 8 8 8 8 8 8 8 8 8 8";
 
+constexpr int32_t StartTick = 100000;
+
 struct Machine {
-    ManualClock Clock;
     RecordingSound Sound;
     RecordingUi TheUi;
     LoopSession Net;
@@ -65,7 +66,7 @@ struct Machine {
             g.TerrainKind[k] = k;
             g.Friction[k] = g.Grip[k] = 1;
         }
-        g.LastTick = g.TickNow = Clock.Now;
+        g.LastTick = g.TickNow = StartTick;
         g.NetworkGame = true;
         g.Start.TankSetups[0].Name = name;
         TLevelLists lists;
@@ -89,8 +90,9 @@ struct Machine {
 };
 
 // Every pending event to its machine until all are quiet, as the program's
-// pump does: a machine that does not tick yet takes them at the present.
-void Pump(std::initializer_list<Machine*> machines) {
+// pump does at tick count `now`: a machine that does not tick yet takes
+// them at the present.
+void Pump(int32_t now, std::initializer_list<Machine*> machines) {
     for (int round = 0; round < 100; ++round) {
         bool busy = false;
         for (Machine* m : machines) {
@@ -98,11 +100,11 @@ void Pump(std::initializer_list<Machine*> machines) {
             TSessionEvent e;
             while (m->Net.Poll(e)) {
                 busy = true;
-                if (!GameTicking(g)) g.TickNow = m->Clock.Now;
+                if (!GameTicking(g)) g.TickNow = now;
                 HandleSessionEvent(g, m->Out, e);
                 if (ClientReady(g)) {
                     g.GameWindowShown = true;
-                    EXPECT_EQ(StartNewMatch(g, m->Clock.Now), "");
+                    EXPECT_EQ(StartNewMatch(g, now), "");
                     g.MapReceived = true;
                 }
             }
@@ -116,6 +118,7 @@ void Pump(std::initializer_list<Machine*> machines) {
 struct HostAndClient {
     LoopHub Hub;
     Machine Host{Hub, "Host", 1}, Ann{Hub, "Ann", 2};
+    int32_t Now = StartTick; // one clock for both
     Game &H = Host.g(), &A = Ann.g();
     explicit HostAndClient(int bots) {
         H.Start.SelectedLevel = "Field";
@@ -125,25 +128,24 @@ struct HostAndClient {
             H.Start.TankSetups[2 + k].Name = "Bot" + std::to_string(k);
         std::string error;
         EXPECT_TRUE(Host.Net.Host("DM_Moor", "Host", 0, error));
-        EXPECT_EQ(StartNewMatch(H, Host.Clock.Now), "");
+        EXPECT_EQ(StartNewMatch(H, Now), "");
         H.GameWindowShown = true;
         A.ClientMode = true;
         A.Start.NewGameRequested = true;
         EXPECT_TRUE(Ann.Net.Join("127.0.0.1", 0, "Ann", error));
         A.LocalPlayerId = static_cast<int32_t>(Ann.Net.LocalPlayerId());
-        Pump({&Host, &Ann});
+        Pump(Now, {&Host, &Ann});
     }
     // ms of real time: the host ticks, what it sent arrives (the host hears
     // back only when `answer`), the client ticks.
     void Frame(int ms, bool answer = true) {
-        Host.Clock.Now += ms;
-        Ann.Clock.Now += ms;
-        GameTick(H, Host.Clock.Now);
+        Now += ms;
+        GameTick(H, Now);
         if (answer)
-            Pump({&Host, &Ann});
+            Pump(Now, {&Host, &Ann});
         else
-            Pump({&Ann});
-        GameTick(A, Ann.Clock.Now);
+            Pump(Now, {&Ann});
+        GameTick(A, Now);
     }
     void Run(int ms, bool answer = true) {
         for (int t = 0; t < ms; t += 10)
@@ -174,7 +176,7 @@ TEST(ClientSync, TheClientCorrectsOnEveryStatusAndKeepsItsClock) {
     for (int k = 0; k < 30; ++k) {
         const int before = m.Host.Sent(MsgStatus);
         m.Frame(10);
-        if (m.Host.Sent(MsgStatus) > before) sends.push_back(m.Host.Clock.Now);
+        if (m.Host.Sent(MsgStatus) > before) sends.push_back(m.Now);
     }
     ASSERT_GE(sends.size(), 5u);
     for (size_t k = 1; k < sends.size(); ++k)
@@ -182,7 +184,7 @@ TEST(ClientSync, TheClientCorrectsOnEveryStatusAndKeepsItsClock) {
     EXPECT_EQ(h.SendsPerSecond, 20);
     EXPECT_EQ(a.SendsPerSecond, 20);
     EXPECT_DOUBLE_EQ(a.SnapshotGap, 0.05);
-    m.Frame(sends.back() + 70 - m.Host.Clock.Now);
+    m.Frame(sends.back() + 70 - m.Now);
     EXPECT_EQ(h.SendsPerSecond, 14);
     EXPECT_EQ(a.SendsPerSecond, 14);
     // In step with its host, the client asks nothing more.
@@ -231,7 +233,7 @@ TEST(ClientSync, TheClientCorrectsOnEveryStatusAndKeepsItsClock) {
     a.Tanks[bot].Velocity = {10, 0};
     m.Ann.Net.Deliver(m.Host.Net.LocalPlayerId(), 0, last.data(), last.size());
     const double gap = a.SnapshotGap;
-    Pump({&m.Ann});
+    Pump(m.Now, {&m.Ann});
     EXPECT_EQ(a.SnapshotGap, gap);
     ExpectNear(a.Tanks[bot].Position, {123, 234}, 0);
     ExpectNear(a.Tanks[bot].Velocity, {10, 0}, 0);
@@ -284,11 +286,10 @@ TEST(ClientSync, TheClientCorrectsOnEveryStatusAndKeepsItsClock) {
     auto nextStatus = [&] {
         const int32_t last = a.LastServerUpdate;
         while (a.LastServerUpdate == last) {
-            m.Host.Clock.Now += 10;
-            m.Ann.Clock.Now += 10;
-            GameTick(h, m.Host.Clock.Now);
-            GameTick(a, m.Ann.Clock.Now);
-            Pump({&m.Host, &m.Ann});
+            m.Now += 10;
+            GameTick(h, m.Now);
+            GameTick(a, m.Now);
+            Pump(m.Now, {&m.Host, &m.Ann});
         }
     };
     a.ClockOffset -= 40; // the status arrives 40 ms late
@@ -313,26 +314,39 @@ TEST(ClientSync, TheClientCorrectsOnEveryStatusAndKeepsItsClock) {
 
     // No status for two seconds: Ann's world stands still, and is drawn.
     for (int t = 0; t < 2000; t += 20) {
-        m.Ann.Clock.Now += 20;
-        EXPECT_TRUE(GameTick(a, m.Ann.Clock.Now));
+        m.Now += 20;
+        EXPECT_TRUE(GameTick(a, m.Now));
     }
     a.Tanks[bot].Velocity = {50, 0};
     const TVector botAt = a.Tanks[bot].Position;
     const int missiles = a.Rockets.Count;
     const TVector missileAt = missiles > 0 ? a.Rockets[0].Position : TVector{};
     for (int t = 0; t < 500; t += 20) {
-        m.Ann.Clock.Now += 20;
-        EXPECT_TRUE(GameTick(a, m.Ann.Clock.Now));
+        m.Now += 20;
+        EXPECT_TRUE(GameTick(a, m.Now));
     }
     ExpectNear(a.Tanks[bot].Position, botAt, 0);
     ASSERT_EQ(a.Rockets.Count, missiles);
     if (missiles > 0) ExpectNear(a.Rockets[0].Position, missileAt, 0);
     // The host speaks again: the world moves on where the host has it.
     const int32_t frozenAt = a.LastServerUpdate;
-    m.Host.Clock.Now = m.Ann.Clock.Now;
     m.Run(100);
     EXPECT_GT(a.LastServerUpdate, frozenAt);
     EXPECT_LT(Distance(a.Tanks[bot].Position, h.Tanks[bot].Position), 20);
+
+    // The host leaves: what flew in its game and every weapon choice go.
+    a.Tanks[annCar].Weapon = wpRailgun;
+    a.Tanks[annCar].MinesLeft = 2;
+    a.Bullets.Add(TBullet{});
+    a.Mines.Add(TMine{});
+    m.Host.Net.Close();
+    Pump(m.Now, {&m.Ann});
+    EXPECT_EQ(std::count(m.Ann.TheUi.Console.begin(), m.Ann.TheUi.Console.end(),
+                         "SERVER CHANGED, WEAPON RESET"),
+              1);
+    EXPECT_EQ(a.Bullets.Count + a.Mines.Count + a.Rockets.Count + a.BfgBalls.Count, 0);
+    EXPECT_EQ(a.Tanks[annCar].Weapon, wpMachineGun);
+    EXPECT_EQ(a.Tanks[annCar].MinesLeft, 10);
 }
 
 // Bots fight for half a minute; the client's vehicles are compared with the
@@ -352,12 +366,11 @@ TEST(ClientSync, TheClientsVehiclesFollowTheHostsClosely) {
                 places[i] = g.Tanks[i].Alive ? g.Tanks[i].Position : TVector{NAN, NAN};
         };
         for (int t = 0; t < 30000; t += 16) {
-            m.Host.Clock.Now += 16;
-            m.Ann.Clock.Now += 16;
-            GameTick(h, m.Host.Clock.Now);
+            m.Now += 16;
+            GameTick(h, m.Now);
             note(h, hostAt);
-            Pump({&m.Host, &m.Ann});
-            GameTick(a, m.Ann.Clock.Now);
+            Pump(m.Now, {&m.Host, &m.Ann});
+            GameTick(a, m.Now);
             if (t >= 1000) note(a, annAt);
         }
         std::vector<double> errors;

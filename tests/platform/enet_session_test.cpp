@@ -18,6 +18,7 @@
 #include <string>
 #include <thread>
 
+#include "fakes/moving_status.h"
 #include "platform/enet_session.h"
 
 namespace {
@@ -279,10 +280,21 @@ TEST(EnetSession, HostAndTwoClientsOverLoopback) {
             return e.Readable && e.Frame.Type == ftData && e.Frame.Data.size() == size;
         });
     };
+    auto coded = [&] {
+        return raw.Find([](auto& e) { return e.Readable && e.Frame.Type == ftStatus; });
+    };
+    ASSERT_TRUE(pump(3000, [&] { return coded() && data(chat.size()) && data(map.size()); }));
+    EXPECT_EQ(coded()->Channel, NetStatusChannel);
+    EXPECT_EQ(coded()->Flags & ENET_PACKET_FLAG_RELIABLE, 0u);
+    // The status comes compressed, as a key (no base yet), and rebuilds exactly.
+    TStatusDecoder decoder;
+    Bytes rebuilt;
+    uint32_t sequence = 0;
     ASSERT_TRUE(
-        pump(3000, [&] { return data(status.size()) && data(chat.size()) && data(map.size()); }));
-    EXPECT_EQ(data(status.size())->Channel, NetStatusChannel);
-    EXPECT_EQ(data(status.size())->Flags & ENET_PACKET_FLAG_RELIABLE, 0u);
+        decoder.Decode(coded()->Frame.Data.data(), coded()->Frame.Data.size(), rebuilt, sequence));
+    EXPECT_EQ(rebuilt, status);
+    EXPECT_EQ(sequence, 1u);
+    EXPECT_LT(coded()->Frame.Data.size(), 100u);
     EXPECT_EQ(data(chat.size())->Channel, NetReliableChannel);
     EXPECT_NE(data(chat.size())->Flags & ENET_PACKET_FLAG_RELIABLE, 0u);
     EXPECT_EQ(data(map.size())->Frame.Data, map);
@@ -398,6 +410,96 @@ TEST(EnetSession, SearchAsksTheLocalNetworksAndThisMachine) {
     EXPECT_EQ(sent.To,
               (std::set<std::pair<uint32_t, uint16_t>>{
                   {0x7F000001, 5000}, {0x7F000001, 5001}, {0x7F000001, 5002}, {0x7F000001, 5003}}));
+}
+
+// Statuses of a busy match from a host to a client over 127.0.0.1: each
+// arrives as the very bytes the host's sender was given, from the host and
+// to the client, compressed against what the client acknowledged. A peer
+// that sends the host a status of its own is dropped; acknowledgements of
+// statuses never sent change nothing.
+TEST(EnetSession, StatusesTravelCompressedAndArriveExactly) {
+    TEnetSessionOptions local;
+    local.BindAddress = "127.0.0.1";
+    Machine host(local), alice(local);
+    std::vector<RawPeer*> raws;
+    auto pump = [&](int maxMs, const std::function<bool()>& done) {
+        const auto end = Wall::now() + std::chrono::milliseconds(maxMs);
+        while (Wall::now() < end) {
+            for (Machine* m : {&host, &alice}) {
+                TSessionEvent e;
+                while (m->Session.Poll(e))
+                    m->Log.push_back(e);
+            }
+            for (RawPeer* r : raws)
+                r->Service();
+            if (done()) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        return false;
+    };
+    std::string error;
+    ASSERT_TRUE(host.Session.Host("DM_Pressed", "Hosty", 0, error)) << error;
+    const uint16_t port = host.Session.Port();
+    ASSERT_TRUE(alice.Session.Join("127.0.0.1", port, "Alice", error)) << error;
+    ASSERT_TRUE(pump(3000, [&] { return alice.Session.Players().size() == 2; }));
+    const uint32_t a = alice.Session.LocalPlayerId();
+
+    MovingStatus scene(9);
+    std::vector<TBlock> sent;
+    auto statuses = [&] {
+        std::vector<TBlock> got;
+        for (const TSessionEvent& e : alice.Log)
+            if (e.Kind == TSessionEvent::Message && e.Player == 1 && e.To == a)
+                got.push_back(e.Data);
+        return got;
+    };
+    for (int s = 0; s < 60; ++s) {
+        sent.push_back(scene.Next());
+        host.Session.Send(s % 2 ? a : 0, sent.back().data(), sent.back().size(), false);
+        // One status in flight at a time, as at the server rate on a quiet link.
+        ASSERT_TRUE(pump(2000, [&] { return statuses().size() == sent.size(); })) << s;
+    }
+    EXPECT_EQ(statuses(), sent);
+    pump(100, [] { return false; }); // the last acknowledgements come home
+    const TStatusCounts& out = host.Session.StatusCounts();
+    EXPECT_EQ(out.Sent, 60u);
+    EXPECT_LE(out.Keys, 2u);
+    EXPECT_LT(out.WireBytes * 4, out.RawBytes * 3);
+    EXPECT_EQ(alice.Session.StatusCounts().Rebuilt, 60u);
+    EXPECT_EQ(alice.Session.StatusCounts().Refused, 0u);
+
+    // A raw machine joins: acknowledgements of statuses it never got are
+    // ignored (its first status is a key all the same); a status it sends
+    // the host gets it dropped.
+    RawPeer raw(port);
+    raws.push_back(&raw);
+    ASSERT_TRUE(pump(
+        3000, [&] { return raw.Find([](auto& e) { return e.Type == ENET_EVENT_TYPE_CONNECT; }); }));
+    raw.Send(EncodeJoinRequest(NetAppGuid, NetProtocolVersion, "Raw"));
+    ASSERT_TRUE(pump(3000, [&] { return host.Session.Players().size() == 3; }));
+    raw.Send(EncodeStatusAck(1));
+    raw.Send(EncodeStatusAck(0xFFFFFFFFu));
+    pump(100, [] { return false; });
+    const TBlock last = scene.Next();
+    host.Session.Send(0, last.data(), last.size(), false);
+    auto coded = [&] {
+        return raw.Find([](auto& e) { return e.Readable && e.Frame.Type == ftStatus; });
+    };
+    ASSERT_TRUE(pump(3000, [&] { return coded() != nullptr; }));
+    TStatusCodeHeader h;
+    ASSERT_TRUE(ReadStatusCodeHeader(coded()->Frame.Data.data(), coded()->Frame.Data.size(), h));
+    EXPECT_EQ(h.Sequence, 1u);
+    EXPECT_EQ(h.Base, 0u);
+    std::vector<uint8_t> own = {ftStatus};
+    own.insert(own.end(), coded()->Frame.Data.begin(), coded()->Frame.Data.end());
+    enet_peer_send(raw.Peer, NetStatusChannel, enet_packet_create(own.data(), own.size(), 0));
+    enet_host_flush(raw.Host);
+    ASSERT_TRUE(pump(3000, [&] {
+        return raw.Find([](auto& e) { return e.Type == ENET_EVENT_TYPE_DISCONNECT; }) != nullptr;
+    }));
+    EXPECT_EQ(raw.Find([](auto& e) { return e.Type == ENET_EVENT_TYPE_DISCONNECT; })->Data,
+              static_cast<uint32_t>(nrBadFrame));
+    EXPECT_TRUE(alice.Session.IsOpen());
 }
 
 // A machine that left comes back to its seat (its old id) with the token of
