@@ -499,6 +499,20 @@ struct TMateList {
     int32_t OrderCode = 0;
 };
 
+// A vehicle of a machine that left, as it was: given back when the machine
+// comes back to its seat with its token (the session gives it its old id).
+struct TKeptVehicle {
+    uint32_t PlayerId = 0;
+    uint8_t Seat = 0;
+    int32_t Frags = 0;
+    int32_t Deaths = 0;
+    TRgb BodyColour;
+    TRgb SecondColour;
+    int32_t PaintJob = -1;
+    int32_t TeamColour = -1; // named colour of its team, -1 without teams
+    int32_t LeftAt = 0;      // tick count
+};
+
 // A network game's hand-shake and its bookkeeping: what a client has of the
 // host's game yet, and what the host knows of its clients.
 struct TNetLobby {
@@ -522,6 +536,8 @@ struct TNetLobby {
     std::vector<int32_t> ReceivedBaseList;
     // Host: the players whose vehicle list has come (one per join).
     std::vector<uint32_t> ListsReceived;
+    // Host: what the vehicles of machines that left had, for a comeback.
+    std::vector<TKeptVehicle> KeptVehicles;
     // A size error's box shows at most once a second (tick count of the last).
     int32_t LastSizeErrorBox = 0;
     bool SizeErrorShown = false;

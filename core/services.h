@@ -181,7 +181,7 @@ struct TSessionEvent {
         Joined,        // our join was accepted: LocalPlayerId() is valid now
         Refused,       // our join failed; Text says why, for the person
         PlayerAdded,   // Player (with Name) is in the session; may be this machine
-        PlayerDeleted, // Player left (or was dropped)
+        PlayerDeleted, // Player left (or was dropped: then Text says why, for the console)
         Message,       // a message block: Player sent it, To is its addressee
         Found,         // a search answer: Info
         Closed,        // the session ended (host gone, closed here); Text says why

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "net/connect_cookie.h"
 #include "net/framing.h"
 
 namespace {
@@ -16,9 +17,9 @@ void Check(bool ok) {
 std::vector<uint8_t> Encode(const TFrame& f) {
     switch (f.Type) {
     case ftJoinRequest:
-        return EncodeJoinRequest(f.Guid, f.Version, f.Name);
+        return EncodeJoinRequest(f.Guid, f.Version, f.Name, f.Token);
     case ftJoinAccept:
-        return EncodeJoinAccept(f.Id, f.HostId, f.Limit, f.Name);
+        return EncodeJoinAccept(f.Id, f.HostId, f.Limit, f.Name, f.Token);
     case ftJoinRefused:
         return EncodeJoinRefused(f.Id, f.Name);
     case ftRoster:
@@ -60,6 +61,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     TDiscoveryReply reply;
     if (DecodeDiscoveryReply(data, size, reply)) Check(EncodeDiscoveryReply(reply) == in);
+
+    // The connection cookie's datagrams: the reply is never larger than a
+    // request we answer, and what is read encodes back the same.
+    if (DecodeCookieRequest(data, size, hash, nonce))
+        Check(EncodeCookieReply(TCookieReply{hash, nonce, 1, 1, 1}).size() <= size);
+    TCookieReply cookie;
+    if (DecodeCookieReply(data, size, cookie)) Check(EncodeCookieReply(cookie) == in);
 
     // The bytes as a list of interfaces: every broadcast address is one of theirs.
     std::vector<TNetInterface> interfaces;

@@ -8,6 +8,7 @@
 #include "match/level.h"
 #include "match/net_receive.h"
 #include "match/net_receive_parts.h"
+#include "match/rejoin.h"
 #include "sim/cows.h"
 #include "sim/damage.h"
 #include "sim/messages.h"
@@ -146,6 +147,8 @@ void HostTanklist(Game& g, SessionNetOut& net, uint32_t from, const uint8_t* d, 
         t.IsBot = false;
         RespawnTank(g, k);
     }
+    // Back at its seat (the session gave it its old id): what it had.
+    GiveBackVehicles(g, from);
     RebuildMateLists(g);
     net.SendPingTo(from);
     net.SendTankListTo(SessionNetOut::AllPlayers);

@@ -10,6 +10,7 @@
 #include "match/client_sync.h"
 #include "match/level.h"
 #include "match/net_receive_parts.h"
+#include "match/rejoin.h"
 #include "net/status.h"
 #include "sim/controls.h"
 #include "sim/cows.h"
@@ -306,7 +307,9 @@ void HandleSessionEvent(Game& g, SessionNetOut& net, const TSessionEvent& e) {
         return;
     }
     case TSessionEvent::PlayerDeleted: {
+        if (!e.Text.empty()) ConsoleLine(g, Printable(e.Text)); // why the host dropped it
         const int teamsBefore = g.TeamCount;
+        if (net.session().IsHost() && !g.ClientMode) KeepLeaversVehicles(g, e.Player);
         for (int seat = 0; seat < 2; ++seat) {
             const int i = FindTank(g, static_cast<int32_t>(e.Player), seat);
             if (i < 0) continue;

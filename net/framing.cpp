@@ -100,6 +100,10 @@ std::string NetReasonText(uint32_t reason) {
         return "Left the game";
     case nrBadFrame:
         return "Unreadable data from the other machine";
+    case nrFlooding:
+        return "Dropped by the host: too many messages";
+    case nrAddressFull:
+        return "Too many connections from your address";
     default:
         return "Connection lost";
     }
@@ -114,22 +118,38 @@ std::string NetName(const std::string& name) {
     return name.substr(0, n);
 }
 
+namespace {
+
+bool NoToken(const TRejoinToken& token) {
+    return std::all_of(token.begin(), token.end(), [](uint8_t b) { return b == 0; });
+}
+
+// The optional token at a frame's end: none, or 16 bytes not all zero.
+bool ReadToken(TReader& r, TRejoinToken& token) {
+    if (r.AtEnd()) return true;
+    return r.Raw(token.data(), token.size()) && !NoToken(token);
+}
+
+} // namespace
+
 std::vector<uint8_t> EncodeJoinRequest(const std::array<uint8_t, 16>& guid, uint32_t version,
-                                       const std::string& playerName) {
+                                       const std::string& playerName, const TRejoinToken& token) {
     TWriter w(ftJoinRequest);
     w.Raw(guid.data(), guid.size());
     w.U32(version);
     w.Str8(NetName(playerName), NetMaxNameBytes);
+    if (!NoToken(token)) w.Raw(token.data(), token.size());
     return w.Bytes;
 }
 
 std::vector<uint8_t> EncodeJoinAccept(uint32_t yourId, uint32_t hostId, uint32_t limit,
-                                      const std::string& sessionName) {
+                                      const std::string& sessionName, const TRejoinToken& token) {
     TWriter w(ftJoinAccept);
     w.U32(yourId);
     w.U32(hostId);
     w.U32(limit);
     w.Str8(NetName(sessionName), NetMaxNameBytes);
+    if (!NoToken(token)) w.Raw(token.data(), token.size());
     return w.Bytes;
 }
 
@@ -189,11 +209,12 @@ bool DecodeFrame(const uint8_t* data, size_t size, TFrame& f) {
     switch (type) {
     case ftJoinRequest:
         if (!r.Raw(f.Guid.data(), f.Guid.size()) || !r.U32(f.Version) ||
-            !r.Str8(f.Name, NetMaxNameBytes))
+            !r.Str8(f.Name, NetMaxNameBytes) || !ReadToken(r, f.Token))
             return false;
         break;
     case ftJoinAccept:
-        if (!r.U32(f.Id) || !r.U32(f.HostId) || !r.U32(f.Limit) || !r.Str8(f.Name, NetMaxNameBytes))
+        if (!r.U32(f.Id) || !r.U32(f.HostId) || !r.U32(f.Limit) ||
+            !r.Str8(f.Name, NetMaxNameBytes) || !ReadToken(r, f.Token))
             return false;
         // Id 0 means "nobody"; the host never hands it out.
         if (f.Id == 0 || f.HostId == 0 || f.Id == f.HostId) return false;

@@ -18,7 +18,8 @@
 // another program or version is refused with a reason it can print.
 constexpr std::array<uint8_t, 16> NetAppGuid = {0x6d, 0x6f, 0x6f, 0x72, 0xc1, 0xa5, 0x48, 0x1e,
                                                 0x9b, 0x27, 0x5d, 0x30, 0xe4, 0x0a, 0x71, 0xc8};
-// Version 2: the status travels compressed (net/status_codec.h).
+// Version 2: the status travels compressed (net/status_codec.h), and a
+// connection needs the cookie of its address (net/connect_cookie.h).
 constexpr uint32_t NetProtocolVersion = 2;
 constexpr uint16_t NetDefaultPort = 24730;
 // A host whose port is taken tries this many ports after it; a search asks them too.
@@ -54,6 +55,8 @@ enum TNetReason : uint32_t {
     nrHostClosed = 5,   // the host ended the session
     nrLeft = 6,         // a client closed its session
     nrBadFrame = 7,     // a frame we cannot read
+    nrFlooding = 8,     // a client sent some kind of message too often
+    nrAddressFull = 9,  // too many connections from one address
 };
 // The person's text for a reason (a refusal carries its own text as well).
 std::string NetReasonText(uint32_t reason);
@@ -69,6 +72,10 @@ enum TFrameType : uint8_t {
     ftStatus = 8,    // host -> one client, channel 1: a coded status (net/status_codec.h)
     ftStatusAck = 9, // client -> host, channel 1: that status was rebuilt
 };
+
+// The host's secret for one joined machine, sent to it alone in its join
+// accept: with it the machine may come back to its seat. All zero: none.
+using TRejoinToken = std::array<uint8_t, 16>;
 
 struct TRosterEntry {
     uint32_t Id = 0;
@@ -89,13 +96,17 @@ struct TFrame {
     std::string Name;    // join request, added: player name; accept: session name; refused: text
     std::vector<TRosterEntry> Roster;
     std::vector<uint8_t> Data; // data: the message block; status: everything after the type
+    TRejoinToken Token{};      // join request (coming back), accept: the seat's token
     uint32_t Sequence = 0;     // status and its acknowledgement
 };
 
+// A token travels only when it is not all zero.
 std::vector<uint8_t> EncodeJoinRequest(const std::array<uint8_t, 16>& guid, uint32_t version,
-                                       const std::string& playerName);
+                                       const std::string& playerName,
+                                       const TRejoinToken& token = {});
 std::vector<uint8_t> EncodeJoinAccept(uint32_t yourId, uint32_t hostId, uint32_t limit,
-                                      const std::string& sessionName);
+                                      const std::string& sessionName,
+                                      const TRejoinToken& token = {});
 std::vector<uint8_t> EncodeJoinRefused(uint32_t reason, const std::string& text);
 std::vector<uint8_t> EncodeRoster(const std::vector<TRosterEntry>& roster);
 std::vector<uint8_t> EncodePlayerAdded(uint32_t id, const std::string& name);

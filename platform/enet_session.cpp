@@ -9,9 +9,16 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstddef>
 #include <cstdlib>
+#include <cstring>
+#include <fstream>
 #include <random>
+#include <sstream>
 #include <thread>
+
+#include "world/game_folders.h"
+#include "world/text_file.h"
 
 namespace {
 
@@ -42,6 +49,54 @@ constexpr uint32_t AcceptTimeoutMs = 10000;
 constexpr uint32_t ResendPatienceMs = 15000;
 // Events a single service may gather before the caller gets them.
 constexpr int MaxServiceRounds = 256;
+// A client asks for its cookie again this often while no answer came.
+constexpr uint32_t CookieAskIntervalMs = 250;
+constexpr size_t MaxSeats = 256;
+constexpr size_t MaxTokenLines = 32;
+
+bool SameToken(const TRejoinToken& a, const TRejoinToken& b) {
+    uint8_t diff = 0; // every byte looked at: the time says nothing
+    for (size_t i = 0; i < a.size(); ++i)
+        diff |= a[i] ^ b[i];
+    return diff == 0;
+}
+
+bool IsToken(const TRejoinToken& t) {
+    return !SameToken(t, TRejoinToken{});
+}
+
+TRejoinToken NewToken() {
+    std::random_device random;
+    TRejoinToken t{};
+    while (!IsToken(t))
+        for (size_t i = 0; i < t.size(); i += 4) {
+            const uint32_t r = random();
+            std::memcpy(t.data() + i, &r, 4);
+        }
+    return t;
+}
+
+std::string Hex(const TRejoinToken& t) {
+    static const char* digits = "0123456789abcdef";
+    std::string out;
+    for (uint8_t b : t)
+        out += {digits[b >> 4], digits[b & 15]};
+    return out;
+}
+
+bool FromHex(const std::string& text, TRejoinToken& t) {
+    if (text.size() != 2 * t.size()) return false;
+    for (size_t i = 0; i < t.size(); ++i) {
+        int v = 0;
+        for (char c : text.substr(2 * i, 2)) {
+            const int d = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+            if (d < 0) return false;
+            v = v * 16 + d;
+        }
+        t[i] = static_cast<uint8_t>(v);
+    }
+    return true;
+}
 
 // A dotted address never waits for a name server.
 bool DottedToAddress(const std::string& text, uint32_t& address) {
@@ -151,7 +206,19 @@ std::vector<TNetInterface> LocalInterfaces() {
     return out;
 }
 
-EnetSession::EnetSession() : EnetSession(TEnetSessionOptions{}) {}
+namespace {
+
+// The program's own session keeps its rejoin tokens in the player's folder.
+TEnetSessionOptions PlayerOptions() {
+    TEnetSessionOptions o;
+    if (!UserSettingsFolder().empty())
+        o.TokenFile = FolderFile(UserSettingsFolder(), "rejoin_tokens");
+    return o;
+}
+
+} // namespace
+
+EnetSession::EnetSession() : EnetSession(PlayerOptions()) {}
 
 EnetSession::EnetSession(const TEnetSessionOptions& options)
     : Options(options), MyConnectHash(NetConnectHash(NetAppGuid, options.ProtocolVersion)) {
@@ -209,6 +276,8 @@ void EnetSession::CloseNet(uint32_t reason) {
     HostPort = 0;
     NextId = 2;
     SearchNonce = 0;
+    CookieWanted = CookieHeard = false;
+    Seats.clear();
     Answered.clear();
     JoinLookup.reset();
     SearchLookup.reset();
@@ -234,6 +303,11 @@ bool EnetSession::Host(const std::string& sessionName, const std::string& player
         return false;
     }
     Hosting = true;
+    std::random_device seeds;
+    for (size_t i = 0; i < CookieKey.size(); i += 4) {
+        const uint32_t r = seeds();
+        std::memcpy(CookieKey.data() + i, &r, 4);
+    }
     LocalId = HostId = 1;
     NextId = 2;
     SessionName = NetName(sessionName);
@@ -257,6 +331,7 @@ bool EnetSession::Join(const std::string& address, uint16_t port, const std::str
     }
     PlayerName = NetName(playerName);
     JoinTarget = address + ":" + std::to_string(port);
+    JoinToken = TokenFor(JoinTarget, PlayerName);
     Joining = true;
     JoinStartMs = NowMs();
     JoinLookup = StartLookup(address, port);
@@ -272,8 +347,59 @@ void EnetSession::Connect() {
         CloseNet(nrNone);
         return;
     }
-    ENetAddress target{htonl(lookup->Address), lookup->Port};
-    Server = enet_host_connect(Net, &target, NetChannelCount, MyConnectHash);
+    CookieWanted = true;
+    CookieHeard = false;
+    CookieAddress = lookup->Address;
+    CookiePort = lookup->Port;
+    CookieSinceMs = NowMs();
+    static std::mt19937 nonces{std::random_device{}()};
+    CookieNonce = static_cast<uint32_t>(nonces());
+    AskCookie();
+}
+
+void EnetSession::AskCookie() {
+    CookieAskedMs = NowMs();
+    SendRaw(Net->socket, ENetAddress{htonl(CookieAddress), CookiePort},
+            EncodeCookieRequest(MyConnectHash, CookieNonce));
+}
+
+void EnetSession::TakeCookie(uint32_t address, uint16_t port, const uint8_t* data, size_t size) {
+    TCookieReply reply;
+    if (CookieWanted && !CookieHeard && address == CookieAddress && port == CookiePort &&
+        DecodeCookieReply(data, size, reply) && reply.Nonce == CookieNonce) {
+        CookieHeard = true;
+        CookieAnswer = reply;
+    }
+}
+
+// Asks again while no cookie came; with it, refuses what the host refused
+// or makes the connection, whose connect data is the cookie.
+void EnetSession::CookieService(uint32_t now) {
+    if (!CookieHeard) {
+        if (now - CookieSinceMs >= Options.PeerTimeoutMs + PingIntervalMs) {
+            Push(Told(TSessionEvent::Refused, "No answer from " + JoinTarget));
+            CloseNet(nrNone);
+        } else if (now - CookieAskedMs >= CookieAskIntervalMs) {
+            AskCookie();
+        }
+        return;
+    }
+    CookieWanted = false;
+    const TCookieReply& r = CookieAnswer;
+    std::string refusal;
+    if (r.ConnectHash != MyConnectHash)
+        refusal = NetReasonText(nrWrongProgram) + " (this host: Moorclash protocol " +
+                  std::to_string(r.Version) + ", yours " + std::to_string(Options.ProtocolVersion) +
+                  ")";
+    else if (r.Refusal != nrNone)
+        refusal = NetReasonText(r.Refusal);
+    if (!refusal.empty()) {
+        Push(Told(TSessionEvent::Refused, refusal));
+        CloseNet(nrNone);
+        return;
+    }
+    ENetAddress target{htonl(CookieAddress), CookiePort};
+    Server = enet_host_connect(Net, &target, NetChannelCount, r.Cookie);
     if (Server == nullptr) {
         Push(Told(TSessionEvent::Refused, "Could not start a connection to " + JoinTarget));
         CloseNet(nrNone);
@@ -338,7 +464,83 @@ int EnetSession::Intercept(ENetHost* host) {
             TakeReply(from, reply);
         return 1;
     }
+    if (StartsWithMagic(data, size, CookieRequestMagic)) {
+        uint32_t hash = 0, nonce = 0;
+        if (Hosting && DecodeCookieRequest(data, size, hash, nonce)) AnswerCookie(host, nonce);
+        return 1;
+    }
+    if (StartsWithMagic(data, size, CookieReplyMagic)) {
+        TakeCookie(from, host->receivedAddress.port, data, size);
+        return 1;
+    }
+    return Hosting ? GateConnect(host) : 0;
+}
+
+// Costs one hash and one datagram no larger than the request, and nothing
+// is remembered: a flood of forged requests fills nothing.
+void EnetSession::AnswerCookie(ENetHost* host, uint32_t nonce) {
+    const uint32_t from = ntohl(host->receivedAddress.host);
+    const uint16_t port = host->receivedAddress.port;
+    TCookieReply reply;
+    reply.ConnectHash = MyConnectHash;
+    reply.Nonce = nonce;
+    reply.Version = Options.ProtocolVersion;
+    bool samePort = false;
+    if (PeersFrom(from, port, samePort) >= Options.MaxPerAddress && !samePort)
+        reply.Refusal = nrAddressFull;
+    else
+        reply.Cookie = ConnectCookie(CookieKey, from, port, NowMs() / CookieSlotMs);
+    SendRaw(host->socket, host->receivedAddress, EncodeCookieReply(reply));
+}
+
+// ENet gives a place to every connect addressed to no peer yet. Such a
+// datagram passes only when its first command is a connect whose data is
+// the cookie of the sender's address and port, and the address holds fewer
+// than MaxPerAddress places (a connect that ENet sent again for a place it
+// already has passes too: ENet itself knows it). Datagrams of peers that
+// have their place go to ENet unlooked at.
+int EnetSession::GateConnect(ENetHost* host) {
+    const uint8_t* data = host->receivedData;
+    const size_t size = host->receivedDataLength;
+    if (size < 2) return 0;
+    const uint16_t peerField = static_cast<uint16_t>(data[0] << 8 | data[1]);
+    if ((peerField & ~(ENET_PROTOCOL_HEADER_FLAG_MASK | ENET_PROTOCOL_HEADER_SESSION_MASK)) !=
+        ENET_PROTOCOL_MAXIMUM_PEER_ID)
+        return 0;
+    if ((peerField & ENET_PROTOCOL_HEADER_FLAG_COMPRESSED) != 0) return 1;
+    const size_t header = (peerField & ENET_PROTOCOL_HEADER_FLAG_SENT_TIME) != 0
+                              ? sizeof(ENetProtocolHeader)
+                              : offsetof(ENetProtocolHeader, sentTime);
+    if (size < header + sizeof(ENetProtocolConnect)) return 1;
+    const uint8_t* command = data + header;
+    if ((command[0] & ENET_PROTOCOL_COMMAND_MASK) != ENET_PROTOCOL_COMMAND_CONNECT) return 1;
+    uint32_t cookie = 0;
+    std::memcpy(&cookie, command + offsetof(ENetProtocolConnect, data), 4);
+    const uint32_t from = ntohl(host->receivedAddress.host);
+    const uint16_t port = host->receivedAddress.port;
+    if (!CookieValid(CookieKey, from, port, NowMs(), ntohl(cookie))) return 1;
+    bool samePort = false;
+    if (PeersFrom(from, port, samePort) >= Options.MaxPerAddress && !samePort) return 1;
     return 0;
+}
+
+int EnetSession::PeersFrom(uint32_t address, uint16_t port, bool& samePort) const {
+    int n = 0;
+    samePort = false;
+    for (size_t i = 0; Net != nullptr && i < Net->peerCount; ++i) {
+        const ENetPeer& p = Net->peers[i];
+        if (p.state == ENET_PEER_STATE_DISCONNECTED || ntohl(p.address.host) != address) continue;
+        ++n;
+        samePort = samePort || p.address.port == port;
+    }
+    return n;
+}
+
+int EnetSession::ConnectionCount() const {
+    int n = 0;
+    for (size_t i = 0; Net != nullptr && i < Net->peerCount; ++i)
+        n += Net->peers[i].state != ENET_PEER_STATE_DISCONNECTED;
+    return n;
 }
 
 void EnetSession::AnswerQuery(ENetHost* host, uint32_t nonce) {
@@ -410,6 +612,7 @@ void EnetSession::Service() {
 
     if (JoinLookup && JoinLookup->Done.load(std::memory_order_acquire)) Connect();
     if (SearchLookup && SearchLookup->Done.load(std::memory_order_acquire)) AskLookedUp();
+    if (Net != nullptr && CookieWanted) CookieService(NowMs());
     if (Net == nullptr) return;
 
     const uint32_t now = NowMs();
@@ -449,18 +652,21 @@ void EnetSession::OnConnect(ENetPeer* peer, uint32_t data) {
     if (!Hosting) {
         if (peer == Server) {
             SetResendPatience(peer);
-            SendFrame(peer, EncodeJoinRequest(NetAppGuid, Options.ProtocolVersion, PlayerName),
+            SendFrame(peer,
+                      EncodeJoinRequest(NetAppGuid, Options.ProtocolVersion, PlayerName, JoinToken),
                       true);
         }
         return;
     }
     SetResendPatience(peer);
     enet_peer_ping_interval(peer, PingIntervalMs);
-    Peers[peer] = TPeer{0, NowMs(), false};
-    if (data != MyConnectHash)
-        Refuse(peer, nrWrongProgram,
-               NetReasonText(nrWrongProgram) + " (this host: Moorclash protocol " +
-                   std::to_string(Options.ProtocolVersion) + ")");
+    // Its connect data was its cookie, checked before ENet gave it the
+    // place; the join request says which program and version it is.
+    (void)data;
+    TPeer& info = Peers[peer];
+    info = TPeer{};
+    info.ConnectedMs = NowMs();
+    info.Limits = TMessageLimiter(Options.Rates);
 }
 
 void EnetSession::OnReceive(ENetPeer* peer, uint8_t channel, const uint8_t* data, size_t size) {
@@ -486,7 +692,7 @@ void EnetSession::OnReceive(ENetPeer* peer, uint8_t channel, const uint8_t* data
 void EnetSession::HostReceive(ENetPeer* peer, TPeer& info, const TFrame& f) {
     if (f.Type == ftData) {
         // The sender is the connection, whatever the envelope says.
-        if (info.Id != 0) Push(Arrived(info.Id, f.To, f.Data));
+        if (info.Id != 0 && WithinLimits(peer, info, f)) Push(Arrived(info.Id, f.To, f.Data));
         return;
     }
     if (f.Type == ftStatusAck) {
@@ -505,17 +711,108 @@ void EnetSession::HostReceive(ENetPeer* peer, TPeer& info, const TFrame& f) {
         Refuse(peer, nrGameFull, NetReasonText(nrGameFull));
         return;
     }
-    info.Id = NextId++;
+    const uint32_t back = ComeBack(peer, f);
+    info.Id = back != 0 ? back : NextId++;
+    info.Token = NewToken();
     const std::string name = f.Name.empty() ? "Player " + std::to_string(info.Id) : f.Name;
     Roster[info.Id] = name;
-    SendFrame(peer, EncodeJoinAccept(info.Id, HostId, static_cast<uint32_t>(Limit), SessionName),
-              true);
+    SendFrame(
+        peer,
+        EncodeJoinAccept(info.Id, HostId, static_cast<uint32_t>(Limit), SessionName, info.Token),
+        true);
     std::vector<TRosterEntry> roster;
     for (const auto& [id, n] : Roster)
         roster.push_back({id, n});
     SendFrame(peer, EncodeRoster(roster), true);
     SendToClients(EncodePlayerAdded(info.Id, name), info.Id, true);
     Push(Named(TSessionEvent::PlayerAdded, info.Id, name));
+}
+
+// A connection over one of its limits is dropped; the host's console says
+// who and why (the text of the player's deleted event).
+bool EnetSession::WithinLimits(ENetPeer* peer, TPeer& info, const TFrame& f) {
+    TRateKind over = rkOther;
+    if (info.Limits.Allow(f.Data.data(), f.Data.size(), NowMs(), over)) return true;
+    const auto named = Roster.find(info.Id);
+    const std::string name =
+        named != Roster.end() ? named->second : "Player " + std::to_string(info.Id);
+    DropPeer(peer, nrFlooding, name + " was dropped: too many " + RateKindText(over));
+    return false;
+}
+
+// A machine back within a minute with its token and its name takes its old
+// id (the game gives the id's vehicles back). If the host still holds its
+// old connection (the machine crashed and was started again before the
+// connection timed out), that one is ended first.
+uint32_t EnetSession::ComeBack(ENetPeer* peer, const TFrame& f) {
+    if (!IsToken(f.Token)) return 0;
+    auto named = [&f](uint32_t id) {
+        return f.Name.empty() ? "Player " + std::to_string(id) : f.Name;
+    };
+    for (auto& [other, o] : Peers)
+        if (other != peer && o.Id != 0 && SameToken(o.Token, f.Token) &&
+            Roster[o.Id] == named(o.Id)) {
+            DropPeer(other, nrLeft);
+            break;
+        }
+    const uint32_t now = NowMs();
+    for (auto it = Seats.begin(); it != Seats.end(); ++it) {
+        if (SameToken(it->Token, f.Token) && it->Name == named(it->Id) &&
+            now - it->LeftMs < Options.RejoinMs && Roster.count(it->Id) == 0) {
+            const uint32_t id = it->Id;
+            Seats.erase(it);
+            return id;
+        }
+    }
+    return 0;
+}
+
+void EnetSession::KeepSeat(const TPeer& info) {
+    const auto named = Roster.find(info.Id);
+    if (info.Id == 0 || named == Roster.end()) return;
+    const uint32_t now = NowMs();
+    std::erase_if(Seats, [&](const TSeat& s) { return now - s.LeftMs >= Options.RejoinMs; });
+    if (Seats.size() >= MaxSeats) Seats.erase(Seats.begin());
+    Seats.push_back({info.Id, named->second, info.Token, now});
+}
+
+// The token for a join to target under name: this session's own memory
+// first, then the token file.
+TRejoinToken EnetSession::TokenFor(const std::string& target, const std::string& name) {
+    const std::string key = target + "\t" + name;
+    if (auto it = Tokens.find(key); it != Tokens.end()) return it->second;
+    std::ifstream in(Options.TokenFile);
+    std::string line;
+    TRejoinToken token{};
+    while (!Options.TokenFile.empty() && std::getline(in, line)) {
+        const size_t tab = line.rfind('\t');
+        TRejoinToken t{};
+        if (tab != std::string::npos && line.substr(0, tab) == key &&
+            FromHex(line.substr(tab + 1), t))
+            token = t;
+    }
+    return token;
+}
+
+// Kept for JoinTarget and PlayerName, in memory and in the token file
+// (the latest lines, this one last).
+void EnetSession::RememberToken(const TRejoinToken& token) {
+    const std::string key = JoinTarget + "\t" + PlayerName;
+    Tokens[key] = token;
+    if (Options.TokenFile.empty()) return;
+    std::vector<std::string> lines;
+    {
+        std::ifstream in(Options.TokenFile);
+        std::string line;
+        while (std::getline(in, line))
+            if (line.rfind(key + "\t", 0) != 0 && !line.empty()) lines.push_back(line);
+    }
+    lines.push_back(key + "\t" + Hex(token));
+    if (lines.size() > MaxTokenLines)
+        lines.erase(lines.begin(), lines.end() - static_cast<long>(MaxTokenLines));
+    std::ofstream out(Options.TokenFile, std::ios::trunc);
+    for (const std::string& l : lines)
+        out << l << '\n';
 }
 
 void EnetSession::ClientReceive(const TFrame& f) {
@@ -528,6 +825,7 @@ void EnetSession::ClientReceive(const TFrame& f) {
         HostId = f.HostId;
         Limit = static_cast<int>(std::min<uint32_t>(f.Limit, 65535));
         SessionName = f.Name;
+        if (IsToken(f.Token)) RememberToken(f.Token);
         Push(Named(TSessionEvent::Joined, LocalId));
         return;
     case ftJoinRefused:
@@ -580,6 +878,7 @@ void EnetSession::OnDisconnect(ENetPeer* peer, uint32_t data) {
     auto it = Peers.find(peer);
     if (it == Peers.end()) return;
     const uint32_t id = it->second.Id;
+    KeepSeat(it->second);
     Peers.erase(it);
     StatusOut.erase(peer);
     if (id != 0 && Roster.erase(id) > 0) {
@@ -588,15 +887,18 @@ void EnetSession::OnDisconnect(ENetPeer* peer, uint32_t data) {
     }
 }
 
-void EnetSession::DropPeer(ENetPeer* peer, uint32_t reason) {
+void EnetSession::DropPeer(ENetPeer* peer, uint32_t reason, const std::string& why) {
     auto it = Peers.find(peer);
     const uint32_t id = it != Peers.end() ? it->second.Id : 0;
+    if (it != Peers.end() && reason != nrFlooding) KeepSeat(it->second);
     if (it != Peers.end()) Peers.erase(it);
     StatusOut.erase(peer);
     enet_peer_disconnect_now(peer, reason);
     if (id != 0 && Roster.erase(id) > 0) {
         SendToClients(EncodePlayerDeleted(id), id, true);
-        Push(Named(TSessionEvent::PlayerDeleted, id));
+        TSessionEvent e = Named(TSessionEvent::PlayerDeleted, id);
+        e.Text = why;
+        Push(std::move(e));
     }
 }
 

@@ -14,7 +14,9 @@
 #include <vector>
 
 #include "core/services.h"
+#include "net/connect_cookie.h"
 #include "net/framing.h"
+#include "net/rate_limit.h"
 #include "net/status_codec.h"
 
 struct _ENetHost;
@@ -47,6 +49,12 @@ struct TEnetSessionOptions {
     int MaxConnections = 64;
     uint32_t ProtocolVersion = NetProtocolVersion; // another value: pretend to be another version
     DatagramOut* Queries = nullptr;                // null: the session's own socket
+    int MaxPerAddress = 8; // connections a host takes from one IPv4 address at once
+    TRateLimits Rates;     // what each connection may send before it is dropped
+    // Where a client keeps the tokens that let it back to its seat after a
+    // crash (one line per host and name); empty: kept only while this lives.
+    std::string TokenFile;
+    uint32_t RejoinMs = 60000; // how long a host keeps the seat of a machine that left
 };
 
 // The machine's IPv4 interfaces, as the system lists them.
@@ -54,6 +62,7 @@ std::vector<TNetInterface> LocalInterfaces();
 
 class EnetSession : public Session {
   public:
+    // With the player's folder's token file (see TEnetSessionOptions).
     EnetSession();
     explicit EnetSession(const TEnetSessionOptions& options);
     ~EnetSession() override;
@@ -87,10 +96,13 @@ class EnetSession : public Session {
     // A client's round trip to its host in ms, as ENet's own pings keep it
     // (0 when not joined).
     uint32_t RoundTripMs() const;
+    // The places ENet has given out (connections being made, joined or not).
+    int ConnectionCount() const;
 
     const TStatusCounts& StatusCounts() const { return Counts; }
 
-    // ENet's hook for datagrams that are not ENet's: the search.
+    // ENet's hook for datagrams that are not ENet's (the search, the cookie)
+    // and for connects, which pass only with their cookie.
     int Intercept(_ENetHost* host);
 
   private:
@@ -103,6 +115,15 @@ class EnetSession : public Session {
         uint32_t Id = 0; // 0 until its join request is accepted
         uint32_t ConnectedMs = 0;
         bool Refused = false;
+        TMessageLimiter Limits;
+        TRejoinToken Token{};
+    };
+    // A machine that left within the last minute, whose token brings it back.
+    struct TSeat {
+        uint32_t Id = 0;
+        std::string Name;
+        TRejoinToken Token{};
+        uint32_t LeftMs = 0;
     };
     bool OpenNet(const std::string& bindAddress, uint16_t port, size_t peers);
     void CloseNet(uint32_t reason);
@@ -116,8 +137,21 @@ class EnetSession : public Session {
     void SendFrame(_ENetPeer* peer, const std::vector<uint8_t>& frame, bool reliable);
     void SendToClients(const std::vector<uint8_t>& frame, uint32_t except, bool reliable);
     _ENetPeer* PeerOf(uint32_t id);
-    void DropPeer(_ENetPeer* peer, uint32_t reason);
+    void DropPeer(_ENetPeer* peer, uint32_t reason, const std::string& why = {});
     void AnswerQuery(_ENetHost* host, uint32_t nonce);
+    // The cookie: the host's answer and gate, the client's asking.
+    void AnswerCookie(_ENetHost* host, uint32_t nonce);
+    int GateConnect(_ENetHost* host);
+    int PeersFrom(uint32_t address, uint16_t port, bool& samePort) const;
+    void TakeCookie(uint32_t address, uint16_t port, const uint8_t* data, size_t size);
+    void AskCookie();
+    void CookieService(uint32_t now);
+    bool WithinLimits(_ENetPeer* peer, TPeer& info, const TFrame& f);
+    // Coming back: the host's seats, the client's tokens.
+    uint32_t ComeBack(_ENetPeer* peer, const TFrame& f);
+    void KeepSeat(const TPeer& info);
+    TRejoinToken TokenFor(const std::string& target, const std::string& name);
+    void RememberToken(const TRejoinToken& token);
     void TakeReply(uint32_t address, const TDiscoveryReply& reply);
     void Push(TSessionEvent e) { Events.push_back(std::move(e)); }
     uint32_t NowMs() const;
@@ -153,6 +187,20 @@ class EnetSession : public Session {
     uint32_t SearchNonce = 0;
     std::set<std::pair<uint32_t, uint16_t>> Answered;
     TReplyLimiter Limiter;
+    // Host: the key of its cookies, new for every session it hosts.
+    TCookieKey CookieKey{};
+    // Client: the cookie asked for before the connect, and the answer.
+    bool CookieWanted = false;
+    bool CookieHeard = false;
+    uint32_t CookieAddress = 0;
+    uint16_t CookiePort = 0;
+    uint32_t CookieNonce = 0;
+    uint32_t CookieSinceMs = 0;
+    uint32_t CookieAskedMs = 0;
+    TCookieReply CookieAnswer;
+    std::vector<TSeat> Seats;
+    TRejoinToken JoinToken{};                   // the token this join presents (zero: none)
+    std::map<std::string, TRejoinToken> Tokens; // "address:port\tname" -> token
     std::map<_ENetPeer*, TStatusEncoder> StatusOut;
     TStatusDecoder StatusIn;
     std::vector<uint8_t> StatusFrame, StatusRebuilt;

@@ -36,6 +36,8 @@ class LoopSession : public Session {
     std::vector<std::pair<uint32_t, std::vector<uint8_t>>> Sent;
     int Relayed = 0;
     int Limit = 0;
+    // Join takes this id when set: a machine back at its seat with its token.
+    uint32_t ComeBackAs = 0;
 
     bool Host(const std::string&, const std::string& playerName, uint16_t, std::string&) override {
         Id = Hub.NextId++;
@@ -51,7 +53,7 @@ class LoopSession : public Session {
             error = "no host";
             return false;
         }
-        Id = Hub.NextId++;
+        Id = ComeBackAs != 0 ? ComeBackAs : Hub.NextId++;
         Name = playerName;
         Hub.Members.push_back(this);
         Push(SessionEvent(TSessionEvent::Joined, Id));

@@ -408,6 +408,36 @@ TEST(NetLobby, HostileBlocksToAClientAreRefused) {
     EXPECT_EQ(Table(g), table);
 }
 
+// A machine back at its seat (the session gave it its old id for its
+// token) finds its vehicle's frags and deaths, on the host and at home; a
+// new machine's vehicle starts from nothing.
+TEST(NetLobby, AMachineBackAtItsSeatGetsItsScoreBack) {
+    HostAndAnn s;
+    Game& h = s.Host.g();
+    const int32_t ann = static_cast<int32_t>(s.Ann.Net.LocalPlayerId());
+    h.Tanks[FindTank(h, ann, 0)].Frags = 5;
+    h.Tanks[FindTank(h, ann, 0)].Deaths = 2;
+    s.Ann.Net.Close();
+    Pump({&s.Host});
+    ASSERT_EQ(FindTank(h, ann, 0), -1);
+
+    Machine back(s.Hub, "Back", 2), fresh(s.Hub, "Fresh", 3);
+    back.Net.ComeBackAs = static_cast<uint32_t>(ann);
+    Join(back, false);
+    Join(fresh, false);
+    Pump({&s.Host, &back, &fresh});
+    for (Machine* m : {&s.Host, &back}) {
+        const int i = FindTank(m->g(), ann, 0);
+        ASSERT_GE(i, 0);
+        EXPECT_EQ(m->g().Tanks[i].Frags, 5);
+        EXPECT_EQ(m->g().Tanks[i].Deaths, 2);
+    }
+    const int f = FindTank(h, static_cast<int32_t>(fresh.Net.LocalPlayerId()), 0);
+    ASSERT_GE(f, 0);
+    EXPECT_EQ(h.Tanks[f].Frags, 0);
+    EXPECT_TRUE(h.KeptVehicles.empty());
+}
+
 TEST(NetLobby, ANewLevelReachesTheClientsAndTheHostLeaving) {
     LoopHub hub;
     Machine host(hub, "Host", 1), ann(hub, "Ann", 2);

@@ -10,7 +10,10 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
+#include <fstream>
 #include <functional>
+#include <map>
 #include <set>
 #include <string>
 #include <thread>
@@ -40,7 +43,8 @@ struct HeldPort {
     ~HeldPort() { close(Fd); }
 };
 
-// A peer that speaks ENet by hand, to look at channels and flags.
+// A peer that speaks ENet by hand, to look at channels and flags. Like the
+// session it first asks for its cookie and connects with it.
 struct RawPeer {
     struct TEv {
         ENetEventType Type;
@@ -52,16 +56,38 @@ struct RawPeer {
     };
     ENetHost* Host = enet_host_create(nullptr, 1, NetChannelCount, 0, 0);
     ENetPeer* Peer = nullptr;
+    ENetAddress To{};
     std::vector<TEv> Log;
-    RawPeer(uint16_t port, uint32_t connectData) {
-        Host->maximumPacketSize = NetMaxFrameSize;
-        ENetAddress a{};
-        enet_address_set_host_ip(&a, "127.0.0.1");
-        a.port = port;
-        Peer = enet_host_connect(Host, &a, NetChannelCount, connectData);
+    static std::map<ENetHost*, uint32_t>& Cookies() {
+        static std::map<ENetHost*, uint32_t> cookies;
+        return cookies;
     }
-    ~RawPeer() { enet_host_destroy(Host); }
+    static int ENET_CALLBACK TakeCookie(ENetHost* host, ENetEvent*) {
+        TCookieReply r;
+        if (!DecodeCookieReply(host->receivedData, host->receivedDataLength, r)) return 0;
+        if (r.Refusal == nrNone) Cookies()[host] = r.Cookie;
+        return 1;
+    }
+    explicit RawPeer(uint16_t port) {
+        Host->maximumPacketSize = NetMaxFrameSize;
+        Host->intercept = TakeCookie;
+        enet_address_set_host_ip(&To, "127.0.0.1");
+        To.port = port;
+        const Bytes ask = EncodeCookieRequest(NetConnectHash(NetAppGuid, NetProtocolVersion), 1);
+        ENetBuffer b{const_cast<uint8_t*>(ask.data()), ask.size()};
+        enet_socket_send(Host->socket, &To, &b, 1);
+    }
+    ~RawPeer() {
+        Cookies().erase(Host);
+        enet_host_destroy(Host);
+    }
+    bool Connect() {
+        if (Peer == nullptr && Cookies().count(Host) > 0)
+            Peer = enet_host_connect(Host, &To, NetChannelCount, Cookies()[Host]);
+        return Peer != nullptr;
+    }
     void Service() {
+        Connect();
         ENetEvent e;
         while (enet_host_service(Host, &e, 0) > 0) {
             TEv ev{e.type, e.channelID, 0, e.data, {}, false};
@@ -233,7 +259,7 @@ TEST(EnetSession, HostAndTwoClientsOverLoopback) {
     // A raw peer joins by hand and looks at the wire: the status goes
     // unguaranteed on its own channel, even when larger than a datagram;
     // anything else asked to go unguaranteed goes guaranteed; a whole map fits.
-    RawPeer raw(port, NetConnectHash(NetAppGuid, NetProtocolVersion));
+    RawPeer raw(port);
     raws.push_back(&raw);
     ASSERT_TRUE(pump(
         3000, [&] { return raw.Find([](auto& e) { return e.Type == ENET_EVENT_TYPE_CONNECT; }); }));
@@ -303,7 +329,7 @@ TEST(EnetSession, HostAndTwoClientsOverLoopback) {
     auto ms = [&] {
         return std::chrono::duration_cast<std::chrono::milliseconds>(Wall::now() - start).count();
     };
-    RawPeer silent(port, NetConnectHash(NetAppGuid, NetProtocolVersion));
+    RawPeer silent(port);
     raws.push_back(&silent);
     Machine carol(local), nobody(local);
     machines.push_back(&carol);
@@ -445,7 +471,7 @@ TEST(EnetSession, StatusesTravelCompressedAndArriveExactly) {
     // A raw machine joins: acknowledgements of statuses it never got are
     // ignored (its first status is a key all the same); a status it sends
     // the host gets it dropped.
-    RawPeer raw(port, NetConnectHash(NetAppGuid, NetProtocolVersion));
+    RawPeer raw(port);
     raws.push_back(&raw);
     ASSERT_TRUE(pump(
         3000, [&] { return raw.Find([](auto& e) { return e.Type == ENET_EVENT_TYPE_CONNECT; }); }));
@@ -474,4 +500,90 @@ TEST(EnetSession, StatusesTravelCompressedAndArriveExactly) {
     EXPECT_EQ(raw.Find([](auto& e) { return e.Type == ENET_EVENT_TYPE_DISCONNECT; })->Data,
               static_cast<uint32_t>(nrBadFrame));
     EXPECT_TRUE(alice.Session.IsOpen());
+}
+
+// A machine that left comes back to its seat (its old id) with the token of
+// its join accept: after a clean leave from the same session, and after a
+// crash, from a new session that reads the token file while the host still
+// holds the old connection. The token works only under its own name and
+// only for the time given.
+TEST(EnetSession, AMachineComesBackToItsSeatWithItsToken) {
+    TEnetSessionOptions o;
+    o.BindAddress = "127.0.0.1";
+    o.RejoinMs = 1500;
+    o.TokenFile = ::testing::TempDir() + "moor_rejoin_tokens";
+    std::remove(o.TokenFile.c_str());
+    Machine host(o), ann(o), ben(o), ann2(o), late(o);
+    std::vector<Machine*> machines = {&host, &ann, &ben};
+    std::vector<RawPeer*> raws;
+    auto pump = [&](int maxMs, const std::function<bool()>& done) {
+        const auto end = Wall::now() + std::chrono::milliseconds(maxMs);
+        while (Wall::now() < end) {
+            for (Machine* m : machines) {
+                TSessionEvent e;
+                while (m->Serviced && m->Session.Poll(e))
+                    m->Log.push_back(e);
+            }
+            for (RawPeer* r : raws)
+                r->Service();
+            if (done && done()) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        return false;
+    };
+    std::string error;
+    ASSERT_TRUE(host.Session.Host("DM_Back", "Hosty", 0, error)) << error;
+    const uint16_t port = host.Session.Port();
+    ASSERT_TRUE(ann.Session.Join("127.0.0.1", port, "Ann", error)) << error;
+    ASSERT_TRUE(ben.Session.Join("127.0.0.1", port, "Ben", error)) << error;
+    ASSERT_TRUE(pump(3000, [&] { return ben.Session.Players().size() == 3; }));
+    const uint32_t a = ann.Session.LocalPlayerId();
+
+    // A clean leave and a join again: the same id, announced to the others.
+    ann.Session.Close();
+    ASSERT_TRUE(pump(2000, [&] { return ben.Count(TSessionEvent::PlayerDeleted, a) == 1; }));
+    ASSERT_TRUE(ann.Session.Join("127.0.0.1", port, "Ann", error)) << error;
+    ASSERT_TRUE(pump(3000, [&] { return ben.Count(TSessionEvent::PlayerAdded, a) == 2; }));
+    EXPECT_EQ(ann.Session.LocalPlayerId(), a);
+    EXPECT_EQ(host.Session.Players().at(a), "Ann");
+
+    // Ann's machine dies; started again it reads its token from the file
+    // and takes its seat back before the host noticed the old connection died.
+    ann.Serviced = false;
+    machines.push_back(&ann2);
+    ASSERT_TRUE(ann2.Session.Join("127.0.0.1", port, "Ann", error)) << error;
+    ASSERT_TRUE(pump(2000, [&] { return ann2.Session.IsOpen(); }));
+    EXPECT_EQ(ann2.Session.LocalPlayerId(), a);
+    EXPECT_EQ(host.Count(TSessionEvent::PlayerDeleted, a), 2);
+    EXPECT_EQ(host.Count(TSessionEvent::PlayerAdded, a), 3);
+    EXPECT_EQ(ben.Session.Players(), host.Session.Players());
+
+    // Ann's token (read from her file) under another name gets a new id
+    // and leaves Ann where she is.
+    std::ifstream file(o.TokenFile);
+    std::string line, hex;
+    while (std::getline(file, line))
+        hex = line.substr(line.rfind('\t') + 1);
+    ASSERT_EQ(hex.size(), 32u);
+    TRejoinToken token{};
+    for (size_t i = 0; i < 16; ++i)
+        token[i] = static_cast<uint8_t>(std::stoi(hex.substr(2 * i, 2), nullptr, 16));
+    RawPeer eve(port);
+    raws.push_back(&eve);
+    ASSERT_TRUE(pump(
+        2000, [&] { return eve.Find([](auto& e) { return e.Type == ENET_EVENT_TYPE_CONNECT; }); }));
+    eve.Send(EncodeJoinRequest(NetAppGuid, NetProtocolVersion, "Eve", token));
+    ASSERT_TRUE(pump(2000, [&] { return host.Session.Players().size() == 4; }));
+    EXPECT_EQ(host.Session.Players().at(a), "Ann");
+    EXPECT_TRUE(ann2.Session.IsOpen());
+
+    // Gone longer than the seat is kept: a new id.
+    ann2.Session.Close();
+    ASSERT_TRUE(pump(2000, [&] { return host.Count(TSessionEvent::PlayerDeleted, a) == 3; }));
+    pump(1600, nullptr);
+    machines.push_back(&late);
+    ASSERT_TRUE(late.Session.Join("127.0.0.1", port, "Ann", error)) << error;
+    ASSERT_TRUE(pump(2000, [&] { return late.Session.IsOpen(); }));
+    EXPECT_NE(late.Session.LocalPlayerId(), a);
+    std::remove(o.TokenFile.c_str());
 }
