@@ -37,7 +37,8 @@ struct TRateLimit {
 // request answers 8 bytes with up to 130 KB, so it is the scarcest.
 struct TRateLimits {
     std::array<TRateLimit, rkCount> Of = {{
-        {10'000, 20},  // pings: the clock asks at most once a second
+        {50'000, 100}, // pings: a client whose clock drifts asks again as soon as
+                       // its last ping is answered, up to once a status
         {500, 6},      // map requests: one per level start
         {5'000, 30},   // chat, personal messages and taunts
         {5'000, 30},   // appearance changes

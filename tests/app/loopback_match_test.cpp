@@ -186,8 +186,14 @@ class LoopbackMatch : public ::testing::Test {
             }
             return true;
         });
+        std::string comings;
+        for (const std::string& l : Host->TheUi.Console)
+            if (l.find(" left") != std::string::npos || l.find("dropped") != std::string::npos ||
+                l.find("joined") != std::string::npos)
+                comings += l + "\n";
         EXPECT_TRUE(agree) << "host: " << Scores(Host->g()) << "\nAnn: " << Scores(Ann->g())
-                           << "\nBen: " << Scores(Ben->g());
+                           << "\nBen: " << Scores(Ben->g()) << "\nthe host's comings and goings:\n"
+                           << comings;
         const std::vector<std::string> hostKills = Kills(*Host);
         for (Machine* c : Clients)
             for (const std::string& k : Kills(*c))
