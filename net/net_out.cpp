@@ -135,17 +135,7 @@ void SessionNetOut::RecordJoinerView(uint32_t id, bool withMap) {
     Record(EncodeTanklist(entries), id, rkScene);
     RecordNames();
     Record(EncodeScore(ScoreOf(*G), G->CaptureTheCow), id, rkScene);
-    if (G->TeamGame && G->TeamCount <= G->BaseCount) {
-        const std::vector<TBaseListEntry> list = HostBaseList(*G);
-        TEventMsg m;
-        m.Code = evBaseList;
-        m.Values.push_back(F(static_cast<double>(list.size())));
-        for (const TBaseListEntry& e : list) {
-            m.Values.push_back(F(e.Colour));
-            m.Values.push_back(F(e.Base));
-        }
-        Record(EncodeEvent(m), id, rkScene);
-    }
+    if (G->TeamGame && G->TeamCount <= G->BaseCount) Record(BaseListBlock(), id, rkScene);
     Recording->Add(rkLocalPlayers, static_cast<uint32_t>(G->TickNow), G->GameTime, id, names);
 }
 
@@ -333,8 +323,9 @@ void SessionNetOut::SendScoreTo(uint32_t to) {
     Put(to, EncodeScore(ScoreOf(*G), G->CaptureTheCow));
 }
 
-void SessionNetOut::SendBaseListTo(uint32_t to) {
-    if (!Open()) return;
+// The host's bases as the event that tells them: their count, then each
+// base's colour and cell.
+TBlock SessionNetOut::BaseListBlock() const {
     const std::vector<TBaseListEntry> list = HostBaseList(*G);
     TEventMsg m;
     m.Code = evBaseList;
@@ -343,8 +334,13 @@ void SessionNetOut::SendBaseListTo(uint32_t to) {
         m.Values.push_back(F(e.Colour));
         m.Values.push_back(F(e.Base));
     }
+    return EncodeEvent(m);
+}
+
+void SessionNetOut::SendBaseListTo(uint32_t to) {
+    if (!Open()) return;
     G->TheUi.DebugLine("->baselist");
-    Put(to, EncodeEvent(m));
+    Put(to, BaseListBlock());
 }
 
 void SessionNetOut::SendMineList() {

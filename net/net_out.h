@@ -95,6 +95,7 @@ class SessionNetOut : public NetOut {
 
   private:
     void Event(uint8_t code, std::vector<float> values);
+    TBlock BaseListBlock() const;
     void Record(const TBlock& block, uint32_t from, uint8_t kind = rkMessage);
     void RecordNames();
     Session& TheSession;
