@@ -277,7 +277,11 @@ TEST(HostileTraffic, ForgedConnectFloodTakesNoPlaceWhileAPlayerJoinsAndPlays) {
     // Bob played: his keys reached the host and the statuses reached him.
     EXPECT_GT(host.MessagesFrom[bob.Session.LocalPlayerId()] - controlsBefore, 20 * seconds);
     EXPECT_GT(bob.MessagesFrom[1] - statusesBefore, 5 * seconds);
+#ifndef __SANITIZE_ADDRESS__
+    // (The address sanitizer holds freed memory back, so there the figure
+    // only grows.)
     EXPECT_LT(grownKb, 2048) << "the host's memory grew under the flood";
+#endif
 
     // The thief's own address with its own fresh cookie gets a place.
     const uint32_t own = CookieOf(thief, port, [&] { play(bob, 0); });
