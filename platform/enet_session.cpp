@@ -47,6 +47,8 @@ constexpr uint32_t AcceptTimeoutMs = 10000;
 // for seconds while the peer is plainly alive; whether a peer is gone is
 // decided by its silence (PeerTimeoutMs), which a live one never reaches.
 constexpr uint32_t ResendPatienceMs = 15000;
+// The shortest a guaranteed command's resend wait is ever cut to.
+constexpr uint32_t MinResendCapMs = 200;
 // Events a single service may gather before the caller gets them.
 constexpr int MaxServiceRounds = 256;
 // A client asks for its cookie again this often while no answer came.
@@ -400,6 +402,7 @@ void EnetSession::CookieService(uint32_t now) {
     }
     ENetAddress target{htonl(CookieAddress), CookiePort};
     Server = enet_host_connect(Net, &target, NetChannelCount, r.Cookie);
+    ServerHeardMs = 0;
     if (Server == nullptr) {
         Push(Told(TSessionEvent::Refused, "Could not start a connection to " + JoinTarget));
         CloseNet(nrNone);
@@ -609,6 +612,7 @@ void EnetSession::Service() {
     }
     Servicing = nullptr;
     if (Net == nullptr) return;
+    CapResendWaits();
 
     if (JoinLookup && JoinLookup->Done.load(std::memory_order_acquire)) Connect();
     if (SearchLookup && SearchLookup->Done.load(std::memory_order_acquire)) AskLookedUp();
@@ -619,10 +623,14 @@ void EnetSession::Service() {
     // ENet notices a dead peer only when a resend falls due, which with its
     // backing off can take well over the time asked for. A live peer answers
     // a ping every 500 ms, so one silent for longer than the time is gone.
-    auto dead = [this](ENetPeer* peer) {
+    // Silent means neither an acknowledgement (ENet's reading) nor any of our
+    // frames: on a bad line the pings' answers may be lost for seconds while
+    // the data still comes through.
+    auto dead = [this, now](ENetPeer* peer, uint32_t heardMs) {
         return peer->state == ENET_PEER_STATE_CONNECTED && peer->lastReceiveTime != 0 &&
                static_cast<int32_t>(Net->serviceTime - peer->lastReceiveTime) >
-                   static_cast<int32_t>(Options.PeerTimeoutMs);
+                   static_cast<int32_t>(Options.PeerTimeoutMs) &&
+               (heardMs == 0 || now - heardMs > Options.PeerTimeoutMs);
     };
     if (Hosting) {
         // Connections that never asked to join are dropped, dead ones too.
@@ -630,11 +638,11 @@ void EnetSession::Service() {
         for (auto& [peer, info] : Peers)
             if (info.Id == 0 && !info.Refused && now - info.ConnectedMs >= Options.JoinTimeoutMs)
                 drop.push_back({peer, nrJoinTimeout});
-            else if (dead(peer))
+            else if (dead(peer, info.HeardMs))
                 drop.push_back({peer, nrNone});
         for (auto [peer, reason] : drop)
             DropPeer(peer, reason);
-    } else if (Server != nullptr && dead(Server)) {
+    } else if (Server != nullptr && dead(Server, ServerHeardMs)) {
         Push(Told(Joined ? TSessionEvent::Closed : TSessionEvent::Refused,
                   Joined ? "Connection to the host lost" : "No answer from " + JoinTarget));
         Server = nullptr;
@@ -670,6 +678,11 @@ void EnetSession::OnConnect(ENetPeer* peer, uint32_t data) {
 }
 
 void EnetSession::OnReceive(ENetPeer* peer, uint8_t channel, const uint8_t* data, size_t size) {
+    if (!Hosting && peer == Server) ServerHeardMs = NowMs();
+    if (Hosting) {
+        auto heard = Peers.find(peer);
+        if (heard != Peers.end()) heard->second.HeardMs = NowMs();
+    }
     TFrame f;
     const bool ok = DecodeFrame(data, size, f);
     // Only the status travels on its own channel: coded, acknowledged, or as data.
@@ -1016,6 +1029,24 @@ void EnetSession::TakeStatus(const TFrame& f) {
 void EnetSession::TakeStatusAck(ENetPeer* peer, uint32_t sequence) {
     auto it = StatusOut.find(peer);
     if (it != StatusOut.end()) it->second.Acknowledge(sequence);
+}
+
+// ENet doubles a guaranteed command's resend wait with every loss and never
+// caps it: at 20 % loss each way a command now and then misses six times and
+// waits ten seconds or more for its next try, holding up every guaranteed
+// message behind it on its channel. Between services every wait is cut to a
+// few round trips, at most a second; the patience above still decides when a
+// peer is gone.
+void EnetSession::CapResendWaits() {
+    for (ENetPeer* peer = Net->peers; peer < Net->peers + Net->peerCount; ++peer) {
+        if (peer->state != ENET_PEER_STATE_CONNECTED) continue;
+        const uint32_t cap = std::clamp<uint32_t>(3 * peer->roundTripTime, MinResendCapMs, 1000);
+        for (ENetListIterator it = enet_list_begin(&peer->sentReliableCommands);
+             it != enet_list_end(&peer->sentReliableCommands); it = enet_list_next(it)) {
+            auto* command = reinterpret_cast<ENetOutgoingCommand*>(it);
+            if (command->roundTripTimeout > cap) command->roundTripTimeout = cap;
+        }
+    }
 }
 
 void EnetSession::SetResendPatience(_ENetPeer* peer) {

@@ -114,6 +114,7 @@ class EnetSession : public Session {
     struct TPeer {
         uint32_t Id = 0; // 0 until its join request is accepted
         uint32_t ConnectedMs = 0;
+        uint32_t HeardMs = 0; // its last frame
         bool Refused = false;
         TMessageLimiter Limits;
         TRejoinToken Token{};
@@ -159,6 +160,7 @@ class EnetSession : public Session {
     void SendStatusTo(_ENetPeer* peer, const uint8_t* data, size_t size);
     void TakeStatus(const TFrame& f);
     void SetResendPatience(_ENetPeer* peer);
+    void CapResendWaits();
     void TakeStatusAck(_ENetPeer* peer, uint32_t sequence);
 
     TEnetSessionOptions Options;
@@ -178,6 +180,7 @@ class EnetSession : public Session {
     std::string PlayerName;
     std::string JoinTarget; // "address:port", for the person
     _ENetPeer* Server = nullptr;
+    uint32_t ServerHeardMs = 0; // the host's last frame
     std::map<_ENetPeer*, TPeer> Peers;
     std::map<uint32_t, std::string> Roster;
     std::deque<TSessionEvent> Events;

@@ -186,14 +186,15 @@ class LoopbackMatch : public ::testing::Test {
             }
             return true;
         });
-        std::string comings;
-        for (const std::string& l : Host->TheUi.Console)
-            if (l.find(" left") != std::string::npos || l.find("dropped") != std::string::npos ||
-                l.find("joined") != std::string::npos)
-                comings += l + "\n";
+        auto tail = [](const std::vector<std::string>& lines) {
+            const size_t from = lines.size() > 12 ? lines.size() - 12 : 0;
+            return Lines({lines.begin() + static_cast<std::ptrdiff_t>(from), lines.end()});
+        };
         EXPECT_TRUE(agree) << "host: " << Scores(Host->g()) << "\nAnn: " << Scores(Ann->g())
-                           << "\nBen: " << Scores(Ben->g()) << "\nthe host's comings and goings:\n"
-                           << comings;
+                           << "\nBen: " << Scores(Ben->g()) << "\nthe host's last lines:\n"
+                           << tail(Host->TheUi.Console) << "Ann's:\n"
+                           << tail(Ann->TheUi.Console) << "Ben's:\n"
+                           << tail(Ben->TheUi.Console);
         const std::vector<std::string> hostKills = Kills(*Host);
         for (Machine* c : Clients)
             for (const std::string& k : Kills(*c))
