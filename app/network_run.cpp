@@ -38,6 +38,8 @@ void PumpSession(TProgram& p, Session& session, int32_t nowMs) {
             RecordAfterSessionEvent(p, e, nowMs);
             if (e.Kind == TSessionEvent::Closed && p.QuickStarted)
                 p.NetworkFailure = e.Text.empty() ? "The session ended" : e.Text;
+            else if (e.Kind == TSessionEvent::Closed)
+                p.Start.SessionEnded(e.Text);
             break;
         }
     }

@@ -185,6 +185,7 @@ struct TSessionEvent {
         Message,       // a message block: Player sent it, To is its addressee
         Found,         // a search answer: Info
         Closed,        // the session ended (host gone, closed here); Text says why
+        PlayerBack,    // host: Player came over after this machine took the session over
     };
     TKind Kind = Message;
     uint32_t Player = 0; // who: for Message the sender, taken from the connection

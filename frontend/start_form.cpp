@@ -657,6 +657,16 @@ void TStartForm::CloseSession() {
     G.TheUi.SetCaption("Moorclash");
 }
 
+void TStartForm::SessionEnded(const std::string& why) {
+    // Closed here, or a new session open since: nothing ended under the game.
+    if (!GameStarted || !G.NetworkGame || !Net || Net->IsOpen()) return;
+    GameStarted = false;
+    G.NetworkGame = G.ClientMode = false;
+    G.LevelRunning = false;
+    FormActivate();
+    G.TheUi.MessageBox(why.empty() ? "The network game has ended" : why);
+}
+
 void TStartForm::NetworkPass() {
     if (NetworkStartPending && NetworkForm && !NetworkForm->Visible) {
         NetworkStartPending = false;

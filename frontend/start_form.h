@@ -170,6 +170,9 @@ class TStartForm {
     // Every pass of the loop: a network start goes on once its dialog has
     // closed, and a client's game window comes up once it has all it needs.
     void NetworkPass();
+    // The network game's session ended under it (the host gone and nobody
+    // to take over): back here, with why.
+    void SessionEnded(const std::string& why);
     // An open session is closed, saying so in the caption meanwhile.
     void CloseSession();
     // The session network games run in, and the dialog that opens it (none:

@@ -150,6 +150,7 @@ void HostChange(Game& g, int32_t nowMs) {
         t.NextFireTime = g.GameTime;
     }
     g.LocalPlayerId = static_cast<int32_t>(g.Net.LocalPlayerId());
+    g.ServerPlayerId = g.Net.LocalPlayerId();
     for (const int p : {g.Player1, g.Player2})
         if (p >= 0 && p < g.TankCount && !g.Tanks[p].IsBot) g.Tanks[p].PlayerId = g.LocalPlayerId;
     UpdateRanking(g);

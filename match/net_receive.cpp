@@ -324,8 +324,10 @@ void HandleSessionEvent(Game& g, SessionNetOut& net, const TSessionEvent& e) {
             net.SendScoreTo(SessionNetOut::AllPlayers);
             if (g.TeamGame && g.TeamCount < teamsBefore && g.BaseCount >= g.TeamCount)
                 net.SendBaseListTo(SessionNetOut::AllPlayers);
-        } else if (g.ClientMode && e.Player == g.ServerPlayerId) {
+        } else if (g.ClientMode && e.Player == g.ServerPlayerId && !net.session().IsHost()) {
+            // Another machine took the session over; it is the server now.
             ServerChanged(g);
+            g.ServerPlayerId = net.session().HostPlayerId();
         }
         RecordPlayerLimit(g, net);
         return;
@@ -347,6 +349,16 @@ void HandleSessionEvent(Game& g, SessionNetOut& net, const TSessionEvent& e) {
         ReceiveMessage(g, net, e.Player, e.To, d, n);
         return;
     }
+    case TSessionEvent::PlayerBack:
+        // A machine came over after this one took the session over: it has
+        // the level; what changed while it was on its way is sent again.
+        if (net.session().IsHost() && !g.ClientMode) {
+            net.SendTankListTo(e.Player);
+            UpdateRanking(g);
+            net.SendScoreTo(e.Player);
+            if (g.TeamGame) net.SendBaseListTo(e.Player);
+        }
+        return;
     case TSessionEvent::Closed:
         if (!e.Text.empty()) ConsoleLine(g, Printable(e.Text));
         g.ListsReceived.clear();

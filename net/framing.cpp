@@ -1,5 +1,7 @@
 #include "net/framing.h"
 
+#include "net/connect_cookie.h"
+
 #include <algorithm>
 
 namespace {
@@ -104,6 +106,8 @@ std::string NetReasonText(uint32_t reason) {
         return "Dropped by the host: too many messages";
     case nrAddressFull:
         return "Too many connections from your address";
+    case nrHostAlive:
+        return "That machine still hears the host";
     default:
         return "Connection lost";
     }
@@ -199,6 +203,38 @@ std::vector<uint8_t> EncodeStatusAck(uint32_t sequence) {
     return w.Bytes;
 }
 
+std::vector<uint8_t> EncodeHandover(uint32_t nextId, const std::vector<THandoverEntry>& entries) {
+    TWriter w(ftHandover);
+    w.U32(nextId);
+    const size_t n = std::min(entries.size(), NetMaxRoster);
+    w.U8(static_cast<uint8_t>(n));
+    for (size_t i = 0; i < n; ++i) {
+        const THandoverEntry& e = entries[i];
+        w.U32(e.Id);
+        w.U32(e.Address);
+        w.U16(e.Port);
+        for (int k = 0; k < 8; ++k)
+            w.U8(static_cast<uint8_t>(e.Check >> (8 * k)));
+    }
+    return w.Bytes;
+}
+
+uint64_t SeatCheck(const TRejoinToken& token, uint32_t id) {
+    const uint8_t what[12] = {'M',
+                              'o',
+                              'o',
+                              'r',
+                              'S',
+                              'e',
+                              'a',
+                              't',
+                              static_cast<uint8_t>(id),
+                              static_cast<uint8_t>(id >> 8),
+                              static_cast<uint8_t>(id >> 16),
+                              static_cast<uint8_t>(id >> 24)};
+    return SipHash24(token, what, sizeof what);
+}
+
 bool DecodeFrame(const uint8_t* data, size_t size, TFrame& f) {
     if (data == nullptr || size == 0 || size > NetMaxFrameSize) return false;
     TReader r(data, size);
@@ -249,6 +285,20 @@ bool DecodeFrame(const uint8_t* data, size_t size, TFrame& f) {
     case ftStatusAck:
         if (!r.U32(f.Sequence) || f.Sequence == 0) return false;
         break;
+    case ftHandover: {
+        uint8_t n = 0;
+        if (!r.U32(f.NextId) || !r.U8(n)) return false;
+        f.Handover.resize(n);
+        for (THandoverEntry& e : f.Handover) {
+            uint8_t b[8] = {};
+            if (!r.U32(e.Id) || e.Id == 0 || e.Id >= f.NextId || !r.U32(e.Address) ||
+                !r.U16(e.Port) || e.Port == 0 || !r.Raw(b, 8))
+                return false;
+            for (int k = 0; k < 8; ++k)
+                e.Check |= static_cast<uint64_t>(b[k]) << (8 * k);
+        }
+        break;
+    }
     default:
         return false;
     }

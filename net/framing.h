@@ -20,7 +20,8 @@ constexpr std::array<uint8_t, 16> NetAppGuid = {0x6d, 0x6f, 0x6f, 0x72, 0xc1, 0x
                                                 0x9b, 0x27, 0x5d, 0x30, 0xe4, 0x0a, 0x71, 0xc8};
 // Version 2: the status travels compressed (net/status_codec.h), and a
 // connection needs the cookie of its address (net/connect_cookie.h).
-constexpr uint32_t NetProtocolVersion = 2;
+// Version 3: every client knows who takes over when the host leaves.
+constexpr uint32_t NetProtocolVersion = 3;
 constexpr uint16_t NetDefaultPort = 24730;
 // A host whose port is taken tries this many ports after it; a search asks them too.
 constexpr int NetExtraPorts = 3;
@@ -57,6 +58,7 @@ enum TNetReason : uint32_t {
     nrBadFrame = 7,     // a frame we cannot read
     nrFlooding = 8,     // a client sent some kind of message too often
     nrAddressFull = 9,  // too many connections from one address
+    nrHostAlive = 10,   // asked to take over, but this machine still hears the host
 };
 // The person's text for a reason (a refusal carries its own text as well).
 std::string NetReasonText(uint32_t reason);
@@ -71,6 +73,7 @@ enum TFrameType : uint8_t {
     ftData = 7,
     ftStatus = 8,    // host -> one client, channel 1: a coded status (net/status_codec.h)
     ftStatusAck = 9, // client -> host, channel 1: that status was rebuilt
+    ftHandover = 10, // host -> clients: who takes over if the host leaves
 };
 
 // The host's secret for one joined machine, sent to it alone in its join
@@ -81,6 +84,17 @@ struct TRosterEntry {
     uint32_t Id = 0;
     std::string Name;
     bool operator==(const TRosterEntry&) const = default;
+};
+
+// A machine that may take over the session, as the host sees it: where it
+// sends from, and the check of its token (SeatCheck), which lets it prove
+// itself to whichever machine takes over without anyone learning the token.
+struct THandoverEntry {
+    uint32_t Id = 0;
+    uint32_t Address = 0; // IPv4, host byte order
+    uint16_t Port = 0;
+    uint64_t Check = 0;
+    bool operator==(const THandoverEntry&) const = default;
 };
 
 // One decoded frame; which fields mean something depends on Type.
@@ -98,6 +112,8 @@ struct TFrame {
     std::vector<uint8_t> Data; // data: the message block; status: everything after the type
     TRejoinToken Token{};      // join request (coming back), accept: the seat's token
     uint32_t Sequence = 0;     // status and its acknowledgement
+    uint32_t NextId = 0;       // handover: the first id never yet given out
+    std::vector<THandoverEntry> Handover; // handover: in the order of joining
 };
 
 // A token travels only when it is not all zero.
@@ -113,6 +129,9 @@ std::vector<uint8_t> EncodePlayerAdded(uint32_t id, const std::string& name);
 std::vector<uint8_t> EncodePlayerDeleted(uint32_t id);
 std::vector<uint8_t> EncodeData(uint32_t from, uint32_t to, const uint8_t* data, size_t size);
 std::vector<uint8_t> EncodeStatusAck(uint32_t sequence);
+std::vector<uint8_t> EncodeHandover(uint32_t nextId, const std::vector<THandoverEntry>& entries);
+// What a machine's token proves about its id, for the handover list.
+uint64_t SeatCheck(const TRejoinToken& token, uint32_t id);
 
 // False (and frame unspecified) for anything that is not one whole frame.
 bool DecodeFrame(const uint8_t* data, size_t size, TFrame& frame);

@@ -47,6 +47,9 @@ constexpr uint32_t AcceptTimeoutMs = 10000;
 // for seconds while the peer is plainly alive; whether a peer is gone is
 // decided by its silence (PeerTimeoutMs), which a live one never reaches.
 constexpr uint32_t ResendPatienceMs = 15000;
+// How much longer than the silence limit the change of host waits for the
+// others to notice that the host has gone.
+constexpr uint32_t HandoverExtraMs = 3000;
 // The shortest a guaranteed command's resend wait is ever cut to.
 constexpr uint32_t MinResendCapMs = 200;
 // Events a single service may gather before the caller gets them.
@@ -238,11 +241,15 @@ uint32_t EnetSession::NowMs() const {
 }
 
 bool EnetSession::IsOpen() const {
-    return Hosting || Joined;
+    return Hosting || Joined || Handing;
 }
 
 bool EnetSession::OpenNet(const std::string& bindAddress, uint16_t port, size_t peers) {
     CloseNet(nrLeft);
+    return CreateNet(bindAddress, port, peers);
+}
+
+bool EnetSession::CreateNet(const std::string& bindAddress, uint16_t port, size_t peers) {
     ENetAddress address{};
     address.host = ENET_HOST_ANY;
     address.port = port;
@@ -274,6 +281,11 @@ void EnetSession::CloseNet(uint32_t reason) {
     Roster.clear();
     Server = nullptr;
     Hosting = Joining = Joined = false;
+    Handing = HostAliveHeard = false;
+    HandoverUntilMs = 0;
+    Successors.clear();
+    SuccessorsNextId = 0;
+    MyToken = {};
     LocalId = HostId = 0;
     HostPort = 0;
     NextId = 2;
@@ -305,11 +317,7 @@ bool EnetSession::Host(const std::string& sessionName, const std::string& player
         return false;
     }
     Hosting = true;
-    std::random_device seeds;
-    for (size_t i = 0; i < CookieKey.size(); i += 4) {
-        const uint32_t r = seeds();
-        std::memcpy(CookieKey.data() + i, &r, 4);
-    }
+    CookieKey = NewToken();
     LocalId = HostId = 1;
     NextId = 2;
     SessionName = NetName(sessionName);
@@ -378,9 +386,13 @@ void EnetSession::TakeCookie(uint32_t address, uint16_t port, const uint8_t* dat
 // or makes the connection, whose connect data is the cookie.
 void EnetSession::CookieService(uint32_t now) {
     if (!CookieHeard) {
-        if (now - CookieSinceMs >= Options.PeerTimeoutMs + PingIntervalMs) {
-            Push(Told(TSessionEvent::Refused, "No answer from " + JoinTarget));
-            CloseNet(nrNone);
+        if (now - CookieSinceMs >= Options.PeerTimeoutMs + PingIntervalMs + (Handing ? HandoverExtraMs : 0)) {
+            JoinFailed(HostAliveHeard ? "The machine at " + JoinTarget + " still hears the host at " +
+                                            OldHostTarget + ": join that again"
+                       : Handing ? "The new host at " + JoinTarget +
+                                       " cannot be reached: a change of host needs a LAN or "
+                                       "forwarded ports"
+                                 : "No answer from " + JoinTarget);
         } else if (now - CookieAskedMs >= CookieAskIntervalMs) {
             AskCookie();
         }
@@ -393,19 +405,23 @@ void EnetSession::CookieService(uint32_t now) {
         refusal = NetReasonText(nrWrongProgram) + " (this host: Moorclash protocol " +
                   std::to_string(r.Version) + ", yours " + std::to_string(Options.ProtocolVersion) +
                   ")";
-    else if (r.Refusal != nrNone)
+    else if (r.Refusal == nrHostAlive && Handing) {
+        // It has not noticed yet that the host is gone: ask again.
+        HostAliveHeard = true;
+        CookieWanted = true;
+        CookieHeard = false;
+        return;
+    } else if (r.Refusal != nrNone)
         refusal = NetReasonText(r.Refusal);
     if (!refusal.empty()) {
-        Push(Told(TSessionEvent::Refused, refusal));
-        CloseNet(nrNone);
+        JoinFailed(refusal);
         return;
     }
     ENetAddress target{htonl(CookieAddress), CookiePort};
     Server = enet_host_connect(Net, &target, NetChannelCount, r.Cookie);
     ServerHeardMs = 0;
     if (Server == nullptr) {
-        Push(Told(TSessionEvent::Refused, "Could not start a connection to " + JoinTarget));
-        CloseNet(nrNone);
+        JoinFailed("Could not start a connection to " + JoinTarget);
         return;
     }
     // A host that never answers is given up after the silence limit.
@@ -469,7 +485,8 @@ int EnetSession::Intercept(ENetHost* host) {
     }
     if (StartsWithMagic(data, size, CookieRequestMagic)) {
         uint32_t hash = 0, nonce = 0;
-        if (Hosting && DecodeCookieRequest(data, size, hash, nonce)) AnswerCookie(host, nonce);
+        if ((Hosting || Joined) && DecodeCookieRequest(data, size, hash, nonce))
+            AnswerCookie(host, nonce);
         return 1;
     }
     if (StartsWithMagic(data, size, CookieReplyMagic)) {
@@ -489,7 +506,9 @@ void EnetSession::AnswerCookie(ENetHost* host, uint32_t nonce) {
     reply.Nonce = nonce;
     reply.Version = Options.ProtocolVersion;
     bool samePort = false;
-    if (PeersFrom(from, port, samePort) >= Options.MaxPerAddress && !samePort)
+    if (!Hosting)
+        reply.Refusal = nrHostAlive; // a client asked to take over while it still hears the host
+    else if (PeersFrom(from, port, samePort) >= Options.MaxPerAddress && !samePort)
         reply.Refusal = nrAddressFull;
     else
         reply.Cookie = ConnectCookie(CookieKey, from, port, NowMs() / CookieSlotMs);
@@ -643,16 +662,21 @@ void EnetSession::Service() {
         for (auto [peer, reason] : drop)
             DropPeer(peer, reason);
     } else if (Server != nullptr && dead(Server, ServerHeardMs)) {
-        Push(Told(Joined ? TSessionEvent::Closed : TSessionEvent::Refused,
-                  Joined ? "Connection to the host lost" : "No answer from " + JoinTarget));
-        Server = nullptr;
-        CloseNet(nrNone);
+        if (Joined && TakeOver()) return;
+        if (Joined) {
+            Push(Told(TSessionEvent::Closed, "Connection to the host lost"));
+            Server = nullptr;
+            CloseNet(nrNone);
+        } else {
+            JoinFailed("No answer from " + JoinTarget);
+        }
         return;
     } else if (Joining && now - JoinStartMs >= AcceptTimeoutMs) {
-        Push(Told(TSessionEvent::Refused, "No answer from " + JoinTarget));
-        CloseNet(nrLeft);
+        JoinFailed("No answer from " + JoinTarget);
         return;
     }
+    if (Hosting && HandoverUntilMs != 0 && static_cast<int32_t>(now - HandoverUntilMs) >= 0)
+        EndHandover(now);
     enet_host_flush(Net);
 }
 
@@ -720,11 +744,12 @@ void EnetSession::HostReceive(ENetPeer* peer, TPeer& info, const TFrame& f) {
                    std::to_string(f.Version) + ")");
         return;
     }
-    if (Limit > 0 && Roster.size() >= static_cast<size_t>(Limit)) {
+    bool handover = false;
+    const uint32_t back = ComeBack(peer, f, handover);
+    if (back == 0 && Limit > 0 && Roster.size() >= static_cast<size_t>(Limit)) {
         Refuse(peer, nrGameFull, NetReasonText(nrGameFull));
         return;
     }
-    const uint32_t back = ComeBack(peer, f);
     info.Id = back != 0 ? back : NextId++;
     info.Token = NewToken();
     const std::string name = f.Name.empty() ? "Player " + std::to_string(info.Id) : f.Name;
@@ -737,8 +762,10 @@ void EnetSession::HostReceive(ENetPeer* peer, TPeer& info, const TFrame& f) {
     for (const auto& [id, n] : Roster)
         roster.push_back({id, n});
     SendFrame(peer, EncodeRoster(roster), true);
-    SendToClients(EncodePlayerAdded(info.Id, name), info.Id, true);
-    Push(Named(TSessionEvent::PlayerAdded, info.Id, name));
+    // One that came over after the change of host is known to everybody.
+    if (!handover) SendToClients(EncodePlayerAdded(info.Id, name), info.Id, true);
+    SendHandover();
+    Push(Named(handover ? TSessionEvent::PlayerBack : TSessionEvent::PlayerAdded, info.Id, name));
 }
 
 // A connection over one of its limits is dropped; the host's console says
@@ -757,7 +784,7 @@ bool EnetSession::WithinLimits(ENetPeer* peer, TPeer& info, const TFrame& f) {
 // id (the game gives the id's vehicles back). If the host still holds its
 // old connection (the machine crashed and was started again before the
 // connection timed out), that one is ended first.
-uint32_t EnetSession::ComeBack(ENetPeer* peer, const TFrame& f) {
+uint32_t EnetSession::ComeBack(ENetPeer* peer, const TFrame& f, bool& handover) {
     if (!IsToken(f.Token)) return 0;
     auto named = [&f](uint32_t id) {
         return f.Name.empty() ? "Player " + std::to_string(id) : f.Name;
@@ -770,9 +797,10 @@ uint32_t EnetSession::ComeBack(ENetPeer* peer, const TFrame& f) {
         }
     const uint32_t now = NowMs();
     for (auto it = Seats.begin(); it != Seats.end(); ++it) {
-        if (SameToken(it->Token, f.Token) && it->Name == named(it->Id) &&
-            now - it->LeftMs < Options.RejoinMs && Roster.count(it->Id) == 0) {
+        if (SeatCheck(f.Token, it->Id) == it->Check && it->Name == named(it->Id) &&
+            now - it->LeftMs < Options.RejoinMs && (it->Handover || Roster.count(it->Id) == 0)) {
             const uint32_t id = it->Id;
+            handover = it->Handover;
             Seats.erase(it);
             return id;
         }
@@ -786,7 +814,7 @@ void EnetSession::KeepSeat(const TPeer& info) {
     const uint32_t now = NowMs();
     std::erase_if(Seats, [&](const TSeat& s) { return now - s.LeftMs >= Options.RejoinMs; });
     if (Seats.size() >= MaxSeats) Seats.erase(Seats.begin());
-    Seats.push_back({info.Id, named->second, info.Token, now});
+    Seats.push_back({info.Id, named->second, SeatCheck(info.Token, info.Id), now, false});
 }
 
 // The token for a join to target under name: this session's own memory
@@ -830,27 +858,52 @@ void EnetSession::RememberToken(const TRejoinToken& token) {
 
 void EnetSession::ClientReceive(const TFrame& f) {
     switch (f.Type) {
-    case ftJoinAccept:
+    case ftJoinAccept: {
         if (!Joining) return;
-        Joining = false;
+        // Come over to the machine that took over, in our own seat: nothing
+        // changes for the game.
+        const bool sameSeat = Handing && f.Id == LocalId;
+        Joining = Handing = HostAliveHeard = false;
         Joined = true;
         LocalId = f.Id;
         HostId = f.HostId;
         Limit = static_cast<int>(std::min<uint32_t>(f.Limit, 65535));
         SessionName = f.Name;
-        if (IsToken(f.Token)) RememberToken(f.Token);
-        Push(Named(TSessionEvent::Joined, LocalId));
+        if (IsToken(f.Token)) {
+            MyToken = f.Token;
+            RememberToken(f.Token);
+        }
+        if (!sameSeat) Push(Named(TSessionEvent::Joined, LocalId));
         return;
+    }
     case ftJoinRefused:
         if (!Joining) return;
-        Push(Told(TSessionEvent::Refused, f.Name.empty() ? NetReasonText(f.Id) : f.Name));
-        CloseNet(nrNone);
+        JoinFailed(f.Name.empty() ? NetReasonText(f.Id) : f.Name);
         return;
-    case ftRoster:
+    case ftRoster: {
         if (!Joined) return;
+        // After a change of host: those who did not come over are gone.
+        std::set<uint32_t> listed;
+        for (const TRosterEntry& e : f.Roster)
+            listed.insert(e.Id);
+        for (auto it = Roster.begin(); it != Roster.end();)
+            if (it->first != LocalId && listed.count(it->first) == 0) {
+                Push(Named(TSessionEvent::PlayerDeleted, it->first));
+                it = Roster.erase(it);
+            } else {
+                ++it;
+            }
         for (const TRosterEntry& e : f.Roster)
             if (Roster.emplace(e.Id, e.Name).second)
                 Push(Named(TSessionEvent::PlayerAdded, e.Id, e.Name));
+        return;
+    }
+    case ftHandover:
+        if (!Joined) return;
+        Successors = f.Handover;
+        std::sort(Successors.begin(), Successors.end(),
+                  [](const THandoverEntry& a, const THandoverEntry& b) { return a.Id < b.Id; });
+        SuccessorsNextId = f.NextId;
         return;
     case ftPlayerAdded:
         if (Joined && Roster.emplace(f.Id, f.Name).second)
@@ -875,17 +928,19 @@ void EnetSession::ClientReceive(const TFrame& f) {
 void EnetSession::OnDisconnect(ENetPeer* peer, uint32_t data) {
     if (!Hosting) {
         if (peer != Server) return;
+        Server = nullptr; // ENet has let it go
+        if (Joined && TakeOver()) return;
         const bool wasJoined = Joined;
         const bool wasJoining = Joining;
         std::string why = data != nrNone ? NetReasonText(data)
                           : wasJoined    ? "Connection to the host lost"
                                          : "No answer from " + JoinTarget;
-        Server = nullptr;
+        if (wasJoining) {
+            JoinFailed(why);
+            return;
+        }
         CloseNet(nrNone);
-        if (wasJoined)
-            Push(Told(TSessionEvent::Closed, why));
-        else if (wasJoining)
-            Push(Told(TSessionEvent::Refused, why));
+        if (wasJoined) Push(Told(TSessionEvent::Closed, why));
         return;
     }
     auto it = Peers.find(peer);
@@ -896,6 +951,7 @@ void EnetSession::OnDisconnect(ENetPeer* peer, uint32_t data) {
     StatusOut.erase(peer);
     if (id != 0 && Roster.erase(id) > 0) {
         SendToClients(EncodePlayerDeleted(id), id, true);
+        SendHandover();
         Push(Named(TSessionEvent::PlayerDeleted, id));
     }
 }
@@ -909,6 +965,7 @@ void EnetSession::DropPeer(ENetPeer* peer, uint32_t reason, const std::string& w
     enet_peer_disconnect_now(peer, reason);
     if (id != 0 && Roster.erase(id) > 0) {
         SendToClients(EncodePlayerDeleted(id), id, true);
+        SendHandover();
         TSessionEvent e = Named(TSessionEvent::PlayerDeleted, id);
         e.Text = why;
         Push(std::move(e));
@@ -1047,6 +1104,130 @@ void EnetSession::CapResendWaits() {
             if (command->roundTripTimeout > cap) command->roundTripTimeout = cap;
         }
     }
+}
+
+// ---------------------------------------------------------------------------
+// The change of host. The host tells every client, whenever someone comes or
+// goes, who is in the session in the order of joining and where each sends
+// from. When the host's connection ends, the earliest-joined machine left
+// takes the session over on its own socket and keeps a seat for each of the
+// others for a few seconds; they come over to it with the tokens of their
+// seats and keep their ids.
+
+void EnetSession::SendHandover() {
+    if (!Hosting) return;
+    std::vector<THandoverEntry> list;
+    for (const auto& [peer, info] : Peers)
+        if (info.Id != 0 && !info.Refused)
+            list.push_back({info.Id, ntohl(peer->address.host), peer->address.port,
+                            SeatCheck(info.Token, info.Id)});
+    std::sort(list.begin(), list.end(),
+              [](const THandoverEntry& a, const THandoverEntry& b) { return a.Id < b.Id; });
+    SendToClients(EncodeHandover(NextId, list), 0, true);
+}
+
+// The host is gone: this machine takes over or goes over to the one that
+// does. False when nobody is left to take over.
+bool EnetSession::TakeOver() {
+    const uint32_t oldHost = HostId;
+    const THandoverEntry* next = nullptr;
+    for (const THandoverEntry& e : Successors)
+        if (e.Id != oldHost && Roster.count(e.Id) > 0) {
+            next = &e;
+            break;
+        }
+    if (next == nullptr) return false;
+    if (Server != nullptr) enet_peer_reset(Server);
+    Server = nullptr;
+    StatusIn = TStatusDecoder{};
+    Roster.erase(oldHost);
+    if (next->Id == LocalId)
+        BecomeHost();
+    else
+        GoOverTo(*next);
+    if (!IsOpen()) return true; // taking over failed; Closed is said
+    Push(Named(TSessionEvent::PlayerDeleted, oldHost));
+    return true;
+}
+
+void EnetSession::BecomeHost() {
+    ENetAddress bound{};
+    if (enet_socket_get_address(Net->socket, &bound) != 0 || bound.port == 0) bound.port = 0;
+    const uint16_t port = bound.port;
+    enet_host_destroy(Net);
+    Net = nullptr;
+    if (port == 0 || !CreateNet(Options.BindAddress, port,
+                                static_cast<size_t>(std::max(1, Options.MaxConnections)))) {
+        const std::string why = "Could not take the game over on port " + std::to_string(port);
+        CloseNet(nrNone);
+        Push(Told(TSessionEvent::Closed, why));
+        return;
+    }
+    const uint32_t now = NowMs();
+    Hosting = true;
+    Joined = Joining = false;
+    HostId = LocalId;
+    HostPort = port;
+    CookieKey = NewToken();
+    NextId = SuccessorsNextId;
+    for (const auto& [id, name] : Roster)
+        NextId = std::max(NextId, id + 1);
+    Seats.clear();
+    for (const THandoverEntry& e : Successors)
+        if (e.Id != LocalId && Roster.count(e.Id) > 0)
+            Seats.push_back({e.Id, Roster[e.Id], e.Check, now, true});
+    Successors.clear();
+    HandoverUntilMs = now + Options.PeerTimeoutMs + PingIntervalMs + HandoverExtraMs;
+    if (HandoverUntilMs == 0) HandoverUntilMs = 1;
+}
+
+void EnetSession::GoOverTo(const THandoverEntry& next) {
+    OldHostTarget = JoinTarget;
+    Joined = false;
+    Joining = Handing = true;
+    HostAliveHeard = false;
+    HostId = next.Id;
+    JoinTarget = DottedAddress(next.Address) + ":" + std::to_string(next.Port);
+    JoinToken = MyToken;
+    JoinStartMs = NowMs();
+    CookieWanted = true;
+    CookieHeard = false;
+    CookieAddress = next.Address;
+    CookiePort = next.Port;
+    CookieSinceMs = JoinStartMs;
+    static std::mt19937 nonces{std::random_device{}()};
+    CookieNonce = static_cast<uint32_t>(nonces());
+    AskCookie();
+}
+
+// The wait for the others is over: whoever did not come over is gone (its
+// seat stays for the usual time, for a machine that comes back later).
+void EnetSession::EndHandover(uint32_t now) {
+    HandoverUntilMs = 0;
+    std::set<uint32_t> here = {LocalId};
+    for (const auto& [peer, info] : Peers)
+        if (info.Id != 0) here.insert(info.Id);
+    for (TSeat& seat : Seats)
+        if (seat.Handover) {
+            seat.Handover = false;
+            seat.LeftMs = now;
+        }
+    std::vector<uint32_t> gone;
+    for (const auto& [id, name] : Roster)
+        if (here.count(id) == 0) gone.push_back(id);
+    for (uint32_t id : gone) {
+        Roster.erase(id);
+        SendToClients(EncodePlayerDeleted(id), id, true);
+        Push(Named(TSessionEvent::PlayerDeleted, id));
+    }
+    if (!gone.empty()) SendHandover();
+}
+
+// A join, or the going over after a change of host, did not work out.
+void EnetSession::JoinFailed(const std::string& why) {
+    const bool handing = Handing;
+    CloseNet(nrNone);
+    Push(Told(handing ? TSessionEvent::Closed : TSessionEvent::Refused, why));
 }
 
 void EnetSession::SetResendPatience(_ENetPeer* peer) {

@@ -120,13 +120,17 @@ class EnetSession : public Session {
         TRejoinToken Token{};
     };
     // A machine that left within the last minute, whose token brings it back.
+    // The host knows only the check of its token (SeatCheck). A handover
+    // seat is one kept for a machine of the session this one took over.
     struct TSeat {
         uint32_t Id = 0;
         std::string Name;
-        TRejoinToken Token{};
+        uint64_t Check = 0;
         uint32_t LeftMs = 0;
+        bool Handover = false;
     };
     bool OpenNet(const std::string& bindAddress, uint16_t port, size_t peers);
+    bool CreateNet(const std::string& bindAddress, uint16_t port, size_t peers);
     void CloseNet(uint32_t reason);
     void Service();
     void OnConnect(_ENetPeer* peer, uint32_t data);
@@ -149,7 +153,7 @@ class EnetSession : public Session {
     void CookieService(uint32_t now);
     bool WithinLimits(_ENetPeer* peer, TPeer& info, const TFrame& f);
     // Coming back: the host's seats, the client's tokens.
-    uint32_t ComeBack(_ENetPeer* peer, const TFrame& f);
+    uint32_t ComeBack(_ENetPeer* peer, const TFrame& f, bool& handover);
     void KeepSeat(const TPeer& info);
     TRejoinToken TokenFor(const std::string& target, const std::string& name);
     void RememberToken(const TRejoinToken& token);
@@ -160,6 +164,14 @@ class EnetSession : public Session {
     void SendStatusTo(_ENetPeer* peer, const uint8_t* data, size_t size);
     void TakeStatus(const TFrame& f);
     void SetResendPatience(_ENetPeer* peer);
+    // The change of host: the list each client keeps, the machine that
+    // takes over, and the others going over to it.
+    void SendHandover();
+    bool TakeOver();
+    void BecomeHost();
+    void GoOverTo(const THandoverEntry& next);
+    void EndHandover(uint32_t now);
+    void JoinFailed(const std::string& why);
     void CapResendWaits();
     void TakeStatusAck(_ENetPeer* peer, uint32_t sequence);
 
@@ -181,6 +193,18 @@ class EnetSession : public Session {
     std::string JoinTarget; // "address:port", for the person
     _ENetPeer* Server = nullptr;
     uint32_t ServerHeardMs = 0; // the host's last frame
+    // Client: who takes over if the host leaves (the host's last list), and
+    // the first id the host has never given out.
+    std::vector<THandoverEntry> Successors;
+    uint32_t SuccessorsNextId = 0;
+    TRejoinToken MyToken{}; // the token of this machine's seat
+    // Client going over to the machine that took over: since when, and
+    // whether that machine said it still hears the old host.
+    bool Handing = false;
+    bool HostAliveHeard = false;
+    std::string OldHostTarget;
+    // New host: the end of the wait for the others to come over.
+    uint32_t HandoverUntilMs = 0;
     std::map<_ENetPeer*, TPeer> Peers;
     std::map<uint32_t, std::string> Roster;
     std::deque<TSessionEvent> Events;
