@@ -386,9 +386,11 @@ void EnetSession::TakeCookie(uint32_t address, uint16_t port, const uint8_t* dat
 // or makes the connection, whose connect data is the cookie.
 void EnetSession::CookieService(uint32_t now) {
     if (!CookieHeard) {
-        if (now - CookieSinceMs >= Options.PeerTimeoutMs + PingIntervalMs + (Handing ? HandoverExtraMs : 0)) {
-            JoinFailed(HostAliveHeard ? "The machine at " + JoinTarget + " still hears the host at " +
-                                            OldHostTarget + ": join that again"
+        if (now - CookieSinceMs >=
+            Options.PeerTimeoutMs + PingIntervalMs + (Handing ? HandoverExtraMs : 0)) {
+            JoinFailed(HostAliveHeard
+                           ? "The machine at " + JoinTarget + " still hears the host at " +
+                                 OldHostTarget + ": join that again"
                        : Handing ? "The new host at " + JoinTarget +
                                        " cannot be reached: a change of host needs a LAN or "
                                        "forwarded ports"

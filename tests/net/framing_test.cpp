@@ -75,6 +75,26 @@ TEST(Framing, HandshakeAndRosterMatchTheirLayouts) {
     EXPECT_TRUE(Refused({4, 3, 1, 0, 0, 0, 0}));
     EXPECT_TRUE(Refused(Concat({{5, 1, 0, 0, 0, 65}, Bytes(65, 'x')})));
     EXPECT_TRUE(Refused({2, 1, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0})); // my id is the host's
+
+    // The handover list: 127.0.0.1:24731 as player 3, below the next id 5;
+    // the check is the token's, so another token or id gives another.
+    TRejoinToken token{};
+    token[0] = 7;
+    const uint64_t check = SeatCheck(token, 3);
+    Bytes entry = {3, 0, 0, 0, 1, 0, 0, 0x7f, 0x9b, 0x60};
+    for (int k = 0; k < 8; ++k)
+        entry.push_back(static_cast<uint8_t>(check >> (8 * k)));
+    const Bytes handover = Concat({{10, 5, 0, 0, 0, 1}, entry});
+    EXPECT_EQ(EncodeHandover(5, {{3, 0x7f000001, 24731, check}}), handover);
+    f = Decoded(handover);
+    EXPECT_EQ(f.NextId, 5u);
+    EXPECT_EQ(f.Handover, (std::vector<THandoverEntry>{{3, 0x7f000001, 24731, check}}));
+    EXPECT_NE(SeatCheck(token, 4), check);
+    token[15] = 1;
+    EXPECT_NE(SeatCheck(token, 3), check);
+    EXPECT_TRUE(Refused(Concat({{10, 3, 0, 0, 0, 1}, entry})));       // id not below the next
+    EXPECT_TRUE(Refused(Concat({{10, 5, 0, 0, 0, 2}, entry})));       // one entry short
+    EXPECT_TRUE(Refused(EncodeHandover(5, {{3, 0x7f000001, 0, 1}}))); // no port
 }
 
 TEST(Framing, DataEnvelopeCarriesUpToAWholeMap) {
@@ -101,6 +121,7 @@ TEST(Framing, ConnectDataHashesProgramAndVersion) {
     // FNV-1a over the identity and the version: the value other programs check against.
     EXPECT_EQ(NetConnectHash({}, 0), 0xb9fee455u);
     EXPECT_EQ(NetConnectHash(NetAppGuid, 1), 0xc9534a0du);
+    EXPECT_EQ(NetConnectHash(NetAppGuid, 3), 0x69abc82fu);
     EXPECT_NE(NetConnectHash(NetAppGuid, 1), NetConnectHash(NetAppGuid, 2));
     std::array<uint8_t, 16> other = NetAppGuid;
     other[15] ^= 1;

@@ -619,7 +619,8 @@ TEST(EnetSession, GuaranteedMessagesKeepFlowingThroughHeavyLoss) {
         relay.Pump();
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     };
-    for (auto end = Wall::now() + std::chrono::seconds(3); Wall::now() < end && !ann.Session.IsOpen();)
+    for (auto end = Wall::now() + std::chrono::seconds(3);
+         Wall::now() < end && !ann.Session.IsOpen();)
         pass();
     ASSERT_TRUE(ann.Session.LocalPlayerId() != 0);
 
@@ -636,16 +637,16 @@ TEST(EnetSession, GuaranteedMessagesKeepFlowingThroughHeavyLoss) {
         pass();
     const TSessionEvent* closed = ann.Last(TSessionEvent::Closed);
     ASSERT_EQ(arrived.size(), static_cast<size_t>(count))
-        << "relay dropped " << relay.Dropped << "; Ann's session: "
-        << (closed ? closed->Text : "open") << "; the host dropped her "
+        << "relay dropped " << relay.Dropped
+        << "; Ann's session: " << (closed ? closed->Text : "open") << "; the host dropped her "
         << host.Count(TSessionEvent::PlayerDeleted, ann.Session.LocalPlayerId()) << " times";
     double longest = 0;
     for (int k = 0; k < count; ++k) {
         EXPECT_EQ(arrived[k].second, std::to_string(k));
         if (k > 0)
-            longest = std::max(longest, std::chrono::duration<double>(arrived[k].first -
-                                                                      arrived[k - 1].first)
-                                            .count());
+            longest = std::max(
+                longest,
+                std::chrono::duration<double>(arrived[k].first - arrived[k - 1].first).count());
     }
     std::printf("longest wait %.2f s, relay dropped %d\n", longest, relay.Dropped);
     EXPECT_LT(longest, 3.0) << "the longest wait between two messages, in seconds";
