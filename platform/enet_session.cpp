@@ -664,7 +664,7 @@ void EnetSession::Service() {
         for (auto [peer, reason] : drop)
             DropPeer(peer, reason);
     } else if (Server != nullptr && dead(Server, ServerHeardMs)) {
-        if (Joined && TakeOver()) return;
+        if (Joined && TakeOver("Connection to the host lost")) return;
         if (Joined) {
             Push(Told(TSessionEvent::Closed, "Connection to the host lost"));
             Server = nullptr;
@@ -931,7 +931,9 @@ void EnetSession::OnDisconnect(ENetPeer* peer, uint32_t data) {
     if (!Hosting) {
         if (peer != Server) return;
         Server = nullptr; // ENet has let it go
-        if (Joined && TakeOver()) return;
+        if (Joined &&
+            TakeOver(data != nrNone ? NetReasonText(data) : "Connection to the host lost"))
+            return;
         const bool wasJoined = Joined;
         const bool wasJoining = Joining;
         std::string why = data != nrNone ? NetReasonText(data)
@@ -1130,7 +1132,7 @@ void EnetSession::SendHandover() {
 
 // The host is gone: this machine takes over or goes over to the one that
 // does. False when nobody is left to take over.
-bool EnetSession::TakeOver() {
+bool EnetSession::TakeOver(const std::string& why) {
     const uint32_t oldHost = HostId;
     const THandoverEntry* next = nullptr;
     for (const THandoverEntry& e : Successors)
@@ -1148,7 +1150,9 @@ bool EnetSession::TakeOver() {
     else
         GoOverTo(*next);
     if (!IsOpen()) return true; // taking over failed; Closed is said
-    Push(Named(TSessionEvent::PlayerDeleted, oldHost));
+    TSessionEvent gone = Named(TSessionEvent::PlayerDeleted, oldHost);
+    gone.Text = why;
+    Push(std::move(gone));
     return true;
 }
 

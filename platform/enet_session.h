@@ -167,7 +167,7 @@ class EnetSession : public Session {
     // The change of host: the list each client keeps, the machine that
     // takes over, and the others going over to it.
     void SendHandover();
-    bool TakeOver();
+    bool TakeOver(const std::string& why);
     void BecomeHost();
     void GoOverTo(const THandoverEntry& next);
     void EndHandover(uint32_t now);
