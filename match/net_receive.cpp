@@ -66,8 +66,19 @@ bool IsServer(const Game& g, SessionNetOut& net, uint32_t from) {
     return from != 0 && (from == net.session().HostPlayerId() || from == g.ServerPlayerId);
 }
 
+// The recorded number is the places left for machines of two vehicles;
+// the session counts every machine in it, so it gets those already here
+// (this one and each with vehicles in the table) on top. Taken as the
+// whole session's limit it would turn machines away long before the table
+// is full (with four bots, the 21st of 31 clients).
 void RecordPlayerLimit(Game& g, SessionNetOut& net) {
-    if (net.Open()) net.session().SetPlayerLimit(PlayerLimit(g));
+    if (!net.Open()) return;
+    std::vector<int32_t> machines = {static_cast<int32_t>(net.session().LocalPlayerId())};
+    for (int i = 0; i < g.TankCount; ++i)
+        if (!g.Tanks[i].IsBot && g.Tanks[i].PlayerId != 0 &&
+            std::find(machines.begin(), machines.end(), g.Tanks[i].PlayerId) == machines.end())
+            machines.push_back(g.Tanks[i].PlayerId);
+    net.session().SetPlayerLimit(static_cast<int>(machines.size()) + PlayerLimit(g));
 }
 
 } // namespace NetReceive
