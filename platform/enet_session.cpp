@@ -931,7 +931,9 @@ void EnetSession::OnDisconnect(ENetPeer* peer, uint32_t data) {
     if (!Hosting) {
         if (peer != Server) return;
         Server = nullptr; // ENet has let it go
-        if (Joined &&
+        // The host closed or went silent: the session goes on without it.
+        // A machine the host sent away (flooding, a bad frame) is out.
+        if (Joined && (data == nrNone || data == nrHostClosed) &&
             TakeOver(data != nrNone ? NetReasonText(data) : "Connection to the host lost"))
             return;
         const bool wasJoined = Joined;

@@ -3,8 +3,9 @@
 # 127.0.0.1 for five minutes (no bots, on "Green Acres").
 # Reports every client's measured line, the server's tick median and 99th
 # percentile, its upload in KB/s and whether every invariant held.
-# The server takes (64 - vehicles) div 2 players in all, itself included,
-# so not all 31 get in: the report says how many played.
+# The server takes a machine while the table has room for two more
+# vehicles of it; a client turned away is counted, and the report says how
+# many played.
 # Not part of the test suite: it wants the machine to itself. Run as:
 #   bash scripts/many_clients.sh [CLIENTS [SECONDS [BOTS]]]
 set -euo pipefail

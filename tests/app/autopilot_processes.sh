@@ -6,7 +6,8 @@
 # measured line and the server's tick figures. Run as:
 #   autopilot_processes.sh PROGRAM [CLIENTS [SECONDS [MAP [BOTS [full-ok]]]]]
 # With "full-ok" a client the server turns away as "The game is full" is
-# counted, not a failure (a server takes (64 - vehicles) div 2 players).
+# counted, not a failure (a server takes a machine while its table has room
+# for two more vehicles).
 set -uo pipefail
 program="$1"
 clients="${2:-3}"

@@ -371,11 +371,13 @@ TEST(EnetSession, HostAndTwoClientsOverLoopback) {
               (std::map<uint32_t, std::string>{{1, "Hosty"}, {5, "Carol"}}));
     EXPECT_EQ(carol.Session.Players(), host.Session.Players());
 
-    // The host closes: Carol hears why.
+    // The host closes: Carol hears why, and takes the session over.
     host.Session.Close();
-    ASSERT_TRUE(pump(3000, [&] { return carol.Last(TSessionEvent::Closed) != nullptr; }));
-    EXPECT_EQ(carol.Last(TSessionEvent::Closed)->Text, "The host closed the game");
-    EXPECT_FALSE(carol.Session.IsOpen());
+    ASSERT_TRUE(pump(3000, [&] { return carol.Count(TSessionEvent::PlayerDeleted, 1) == 1; }));
+    EXPECT_EQ(carol.Last(TSessionEvent::PlayerDeleted)->Text, "The host closed the game");
+    EXPECT_TRUE(carol.Session.IsHost());
+    EXPECT_EQ(carol.Session.HostPlayerId(), 5u);
+    EXPECT_EQ(carol.Session.Players(), (std::map<uint32_t, std::string>{{5, "Carol"}}));
 }
 
 namespace {
