@@ -96,6 +96,7 @@ int RunHeadless(const TOptions& o, const std::string& programFolder) {
     SilentSound sound;
     ConsoleUi ui;
     EnetSession session;
+    if (o.PerAddress) session.SetMaxPerAddress(*o.PerAddress);
     SessionNetOut net(session);
     NoDisplay display;
     SdlBitmapReader reader;

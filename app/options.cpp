@@ -39,6 +39,8 @@ std::string UsageText() {
            "                      a dedicated server: bots only, no player of its own\n"
            "  --join ADDRESS[:PORT]  join the network game hosted at ADDRESS\n"
            "  --port P            with --host: the port to host on (0, the default, is 24730)\n"
+           "  --per-address N     with --host: connections taken from one address, 1 to 64\n"
+           "                      (8 unless given; many clients on one machine want more)\n"
            "  --name NAME         player 1's name\n"
            "  --autopilot         with --headless --join: the bots' brain drives the player,\n"
            "                      through the same controls as keys\n"
@@ -133,6 +135,11 @@ TParseResult ParseOptions(const std::vector<std::string>& args, const std::strin
             if (!value(v) || !ParseNumber(v, n) || n > 65535)
                 return fail("--port needs a number from 0 to 65535");
             o.Port = static_cast<uint16_t>(n);
+        } else if (a == "--per-address") {
+            int n = 0;
+            if (!value(v) || !ParseNumber(v, n) || n < 1 || n > 64)
+                return fail("--per-address needs a number from 1 to 64");
+            o.PerAddress = n;
         } else if (a == "--name") {
             if (!value(v) || v.empty() || v.size() > 64) return fail("--name needs a name");
             o.Name = v;

@@ -28,6 +28,7 @@ struct TOptions {
     std::optional<std::string> Host;
     std::optional<std::string> Join;
     uint16_t Port = 0;
+    std::optional<int> PerAddress;   // a host's connections from one address
     std::optional<std::string> Name; // player 1's name
     bool Autopilot = false;          // a headless client's player driven by the bots' brain
     // Records the match (every level) into this file.

@@ -144,6 +144,7 @@ struct TWindowedRun::TParts {
         Screen.Program = &Program;
         Net.Attach(*Program.G);
         Program.UseNetwork(Session, Net);
+        if (o.PerAddress) Session.SetMaxPerAddress(*o.PerAddress);
     }
 
     int Open(const std::string& folder);

@@ -84,6 +84,8 @@ class EnetSession : public Session {
     bool Poll(TSessionEvent& event) override;
     void Close() override;
 
+    // Connections a host takes from one IPv4 address at once (from the next check on).
+    void SetMaxPerAddress(int n) { Options.MaxPerAddress = n; }
     // The port a hosted session listens on (0 when not hosting).
     uint16_t Port() const { return HostPort; }
     // Every machine of the session with its player name, this one included.

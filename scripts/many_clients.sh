@@ -12,4 +12,4 @@ set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 program="$here/build/bin/moorclash"
 [ -x "$program" ] || { echo "build first: bash scripts/build.sh"; exit 1; }
-exec bash "$here/tests/app/autopilot_processes.sh" "$program" "${1:-31}" "${2:-300}" "Green Acres" "${3:-0}" full-ok
+exec bash "$here/tests/app/autopilot_processes.sh" "$program" "${1:-31}" "${2:-300}" "Green Acres" "${3:-0}" full-ok 64

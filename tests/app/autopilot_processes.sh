@@ -4,7 +4,7 @@
 # kills, and each kill it shows the server's console shows too; the server
 # ends cleanly on SIGTERM with every invariant held. Prints each client's
 # measured line and the server's tick figures. Run as:
-#   autopilot_processes.sh PROGRAM [CLIENTS [SECONDS [MAP [BOTS [full-ok]]]]]
+#   autopilot_processes.sh PROGRAM [CLIENTS [SECONDS [MAP [BOTS [full-ok [PER_ADDRESS]]]]]]
 # With "full-ok" a client the server turns away as "The game is full" is
 # counted, not a failure (a server takes a machine while its table has room
 # for two more vehicles).
@@ -15,6 +15,8 @@ seconds="${3:-120}"
 map="${4:-The Pit}"
 bots="${5:-4}"
 full_ok="${6:-}"
+# Every client comes from 127.0.0.1: the server takes this many from one address.
+per_address="${7:-8}"
 work="$(mktemp -d)"
 pids=()
 trap 'kill "$host" "${pids[@]}" 2>/dev/null; rm -rf "$work"' EXIT
@@ -27,7 +29,8 @@ fail() {
 
 port=$(python3 -c 'import socket; s=socket.socket(socket.AF_INET, socket.SOCK_DGRAM); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
 
-"$program" --headless --host "Moor Hall" --port "$port" --bots "$bots" --map "$map" --seed 5 >"$work/server.log" 2>&1 &
+"$program" --headless --host "Moor Hall" --port "$port" --bots "$bots" --map "$map" --seed 5 \
+    --per-address "$per_address" >"$work/server.log" 2>&1 &
 host=$!
 for _ in $(seq 1 100); do grep -q "Level" "$work/server.log" && break; sleep 0.1; done
 kill -0 "$host" 2>/dev/null || fail "the server did not stay up"

@@ -45,6 +45,9 @@ TEST(Options, NonsenseIsRefusedWithAReason) {
     EXPECT_TRUE(Parse({"--headless", "--join", "127.0.0.1", "--autopilot"}).Options.Autopilot);
     EXPECT_NE(Parse({"--join", "127.0.0.1", "--autopilot"}).Error, "");
     EXPECT_NE(Parse({"--headless", "--host", "Hall", "--autopilot"}).Error, "");
+    EXPECT_EQ(*Parse({"--headless", "--host", "Hall", "--per-address", "64"}).Options.PerAddress,
+              64);
+    EXPECT_NE(Parse({"--headless", "--host", "Hall", "--per-address", "0"}).Error, "");
     // A screenshot is taken after that much game time.
     const TParseResult shot = Parse({"--screenshot", "a.png", "--seconds", "4", "--no-vsync"});
     EXPECT_EQ(shot.Error, "");
