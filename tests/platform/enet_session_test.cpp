@@ -654,3 +654,49 @@ TEST(EnetSession, GuaranteedMessagesKeepFlowingThroughHeavyLoss) {
     EXPECT_LT(longest, 3.0) << "the longest wait between two messages, in seconds";
     EXPECT_EQ(host.Count(TSessionEvent::PlayerDeleted, ann.Session.LocalPlayerId()), 0);
 }
+
+// Ben's line to the host goes dead while Ann, who would take over, still
+// hears the host: Ann will not take over, and Ben is told where the host
+// still is instead of being left waiting.
+TEST(EnetSession, AMachineThatStillHearsTheHostDoesNotTakeOver) {
+    TEnetSessionOptions o;
+    o.BindAddress = "127.0.0.1";
+    Machine host(o), ann(o), ben(o);
+    std::string error;
+    ASSERT_TRUE(host.Session.Host("DM_Still", "Hosty", 0, error)) << error;
+    LossyRelay relay(host.Session.Port(), 0.0, 0, 11);
+    auto pump = [&](int maxMs, const std::function<bool()>& done) {
+        const auto end = Wall::now() + std::chrono::milliseconds(maxMs);
+        while (Wall::now() < end) {
+            relay.Pump();
+            for (Machine* m : {&host, &ann, &ben}) {
+                TSessionEvent e;
+                while (m->Session.Poll(e))
+                    m->Log.push_back(e);
+            }
+            relay.Pump();
+            if (done()) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        return false;
+    };
+    ASSERT_TRUE(ann.Session.Join("127.0.0.1", host.Session.Port(), "Ann", error)) << error;
+    ASSERT_TRUE(pump(3000, [&] { return ann.Session.LocalPlayerId() != 0; }));
+    ASSERT_TRUE(ben.Session.Join("127.0.0.1", relay.Port(), "Ben", error)) << error;
+    ASSERT_TRUE(pump(3000, [&] { return host.Session.Players().size() == 3; }));
+    pump(200, [] { return false; }); // the handover lists are in
+
+    relay.DropChance = 1.0;
+    ASSERT_TRUE(pump(12000, [&] { return ben.Last(TSessionEvent::Closed) != nullptr; }));
+    const std::string told = ben.Last(TSessionEvent::Closed)->Text;
+    EXPECT_TRUE(told.starts_with("The machine at 127.0.0.1:")) << told;
+    EXPECT_TRUE(told.ends_with(
+        " still hears the host at 127.0.0.1:" + std::to_string(relay.Port()) + ": join that again"))
+        << told;
+    EXPECT_FALSE(ben.Session.IsOpen());
+    // Ann plays on with the host, which let Ben go.
+    ASSERT_TRUE(pump(3000, [&] { return ann.Session.Players().size() == 2; }));
+    EXPECT_FALSE(ann.Session.IsHost());
+    EXPECT_EQ(ann.Session.HostPlayerId(), 1u);
+    EXPECT_EQ(ann.Count(TSessionEvent::PlayerDeleted, 1), 0);
+}
