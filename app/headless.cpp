@@ -139,10 +139,17 @@ int RunHeadless(const TOptions& o, const std::string& programFolder) {
         TBotCensus census;
         std::vector<double> tickMicros;
         g.Player1Autopilot = o.Autopilot;
+        // A client may take the game over when its host leaves: from then on
+        // it is measured as a server, and says where others can join it.
+        bool hosting = o.Host.has_value();
         while (!StopRequested && !program.App.Terminated) {
             const int32_t now = realClock.TickCount();
             if (o.Seconds && now - start >= *o.Seconds * 1000) break;
             PumpSession(program, session, now);
+            if (!hosting && session.IsHost()) {
+                hosting = true;
+                std::printf("Took the game over on port %u\n", session.Port());
+            }
             if (!program.NetworkFailure.empty()) {
                 ui.Final(program.NetworkFailure);
                 status = 1;
@@ -154,7 +161,7 @@ int RunHeadless(const TOptions& o, const std::string& programFolder) {
                 if (o.Autopilot) ClientAutopilot(g, keys);
                 const auto before = std::chrono::steady_clock::now();
                 form.TimerTimer();
-                if (o.Host) {
+                if (hosting) {
                     tickMicros.push_back(std::chrono::duration<double, std::micro>(
                                              std::chrono::steady_clock::now() - before)
                                              .count());
@@ -178,7 +185,7 @@ int RunHeadless(const TOptions& o, const std::string& programFolder) {
         if (form.Visible) form.Hide();
         StopRecording(program);
         if (o.Join) std::printf("measured: %s\n", meter.Line(received, seconds).c_str());
-        if (o.Host) {
+        if (hosting) {
             std::printf("%s\n", ServerTickLine(std::move(tickMicros), sent, seconds).c_str());
             std::printf("%s\n", census.Report(g).c_str());
         }

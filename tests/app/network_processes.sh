@@ -45,6 +45,8 @@ late_status=$?
 [ "$late_status" = 0 ] || fail "the second client ended with $late_status after taking over"
 [ "$(grep -cx "The host closed the game" "$work/late.log")" = 1 ] || fail "the second client was not told once that the server closed"
 grep -qx "You are the new host" "$work/late.log" || fail "the second client did not take the match over"
+grep -qE "^Took the game over on port [0-9]+$" "$work/late.log" || fail "the second client did not say where it hosts"
+grep -q "invariants hold" "$work/late.log" || fail "the game the second client took over broke an invariant"
 trap 'rm -rf "$work"' EXIT
 [ "$status" = 0 ] || fail "the host ended with $status after SIGTERM"
 grep -q "Visitor left" "$work/host.log" || fail "the host did not see the client leave"
