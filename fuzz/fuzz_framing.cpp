@@ -37,6 +37,8 @@ std::vector<uint8_t> Encode(const TFrame& f) {
     }
     case ftStatusAck:
         return EncodeStatusAck(f.Sequence);
+    case ftHandover:
+        return EncodeHandover(f.NextId, f.Handover);
     }
     __builtin_trap();
 }
