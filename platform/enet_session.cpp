@@ -386,9 +386,11 @@ void EnetSession::TakeCookie(uint32_t address, uint16_t port, const uint8_t* dat
 // or makes the connection, whose connect data is the cookie.
 void EnetSession::CookieService(uint32_t now) {
     if (!CookieHeard) {
-        if (now - CookieSinceMs >= Options.PeerTimeoutMs + PingIntervalMs + (Handing ? HandoverExtraMs : 0)) {
-            JoinFailed(HostAliveHeard ? "The machine at " + JoinTarget + " still hears the host at " +
-                                            OldHostTarget + ": join that again"
+        if (now - CookieSinceMs >=
+            Options.PeerTimeoutMs + PingIntervalMs + (Handing ? HandoverExtraMs : 0)) {
+            JoinFailed(HostAliveHeard
+                           ? "The machine at " + JoinTarget + " still hears the host at " +
+                                 OldHostTarget + ": join that again"
                        : Handing ? "The new host at " + JoinTarget +
                                        " cannot be reached: a change of host needs a LAN or "
                                        "forwarded ports"
@@ -929,7 +931,11 @@ void EnetSession::OnDisconnect(ENetPeer* peer, uint32_t data) {
     if (!Hosting) {
         if (peer != Server) return;
         Server = nullptr; // ENet has let it go
-        if (Joined && TakeOver()) return;
+        // Only a host that left or went silent is taken over from: one that
+        // dropped this machine (flooding, a bad frame, its seat taken by a
+        // comeback) still runs the session for the others.
+        const bool hostLeft = data == nrNone || data == nrHostClosed;
+        if (Joined && hostLeft && TakeOver()) return;
         const bool wasJoined = Joined;
         const bool wasJoining = Joining;
         std::string why = data != nrNone ? NetReasonText(data)

@@ -97,11 +97,15 @@ class HostChange : public ::testing::Test {
     // Ann took over and Ben came over to her, within the time.
     void TakenOverWithin(int ms) {
         const auto start = std::chrono::steady_clock::now();
-        ASSERT_TRUE(Play({Ann.get(), Ben.get()}, ms, [&] {
-            return Ann->TheSession.IsHost() && Ann->TheSession.Players().count(BenId) > 0 &&
-                   Ann->TheSession.ConnectionCount() == 1 && Ben->TheSession.IsOpen() &&
-                   Ben->TheSession.HostPlayerId() == AnnId;
-        })) << "Ann's console:\n"
+        ASSERT_TRUE(Play({Ann.get(), Ben.get()}, ms,
+                         [&] {
+                             return Ann->TheSession.IsHost() &&
+                                    Ann->TheSession.Players().count(BenId) > 0 &&
+                                    Ann->TheSession.ConnectionCount() == 1 &&
+                                    Ben->TheSession.IsOpen() &&
+                                    Ben->TheSession.HostPlayerId() == AnnId;
+                         }))
+            << "Ann's console:\n"
             << Lines(Ann->TheUi.Console) << "Ben's:\n"
             << Lines(Ben->TheUi.Console);
         std::printf("taken over in %lld ms\n",
@@ -117,11 +121,13 @@ class HostChange : public ::testing::Test {
         // The match goes on under Ann: Ben hears her statuses, both tables
         // hold everyone but Hostess with the same ids, and nobody lost a frag.
         const int32_t heard = Ben->g().LastServerUpdate, annTime = Ann->g().GameTime;
-        ASSERT_TRUE(Play({Ann.get(), Ben.get()}, 10000, [&] {
-            return Ben->g().LastServerUpdate > heard + 2000 && Ann->g().GameTime > annTime + 2000 &&
-                   Text(Seats(Ben->g())) == Text(Seats(Ann->g()));
-        })) << "Ann: "
-            << Text(Seats(Ann->g())) << "\nBen: " << Text(Seats(Ben->g()));
+        ASSERT_TRUE(Play({Ann.get(), Ben.get()}, 10000,
+                         [&] {
+                             return Ben->g().LastServerUpdate > heard + 2000 &&
+                                    Ann->g().GameTime > annTime + 2000 &&
+                                    Text(Seats(Ben->g())) == Text(Seats(Ann->g()));
+                         }))
+            << "Ann: " << Text(Seats(Ann->g())) << "\nBen: " << Text(Seats(Ben->g()));
         const std::vector<TSeatView> after = Seats(Ann->g());
         std::vector<TSeatView> kept;
         for (const TSeatView& s : Before)
@@ -173,8 +179,7 @@ TEST_F(HostChange, ATakerOverNobodyCanReachSendsTheOthersBackToTheStartScreen) {
     Host->TheSession.Close();
     ASSERT_TRUE(Play({Ann.get(), Ben.get()}, 12000, [&] { return !Ben->TheSession.IsOpen(); }));
     EXPECT_TRUE(Ann->TheSession.IsHost());
-    EXPECT_TRUE(HasPart(Ben->TheUi.Console, "cannot be reached"))
-        << Lines(Ben->TheUi.Console);
+    EXPECT_TRUE(HasPart(Ben->TheUi.Console, "cannot be reached")) << Lines(Ben->TheUi.Console);
     Play({Ann.get(), Ben.get()}, 100, [] { return false; });
     EXPECT_FALSE(Ben->Program->Form.Visible);
     EXPECT_FALSE(Ben->Program->Start.GameStarted);

@@ -3,14 +3,15 @@
 # only, no player of its own, called "server") runs until SIGTERM and exits
 # 0; a headless client joins it for five seconds, prints the joins, the
 # level and the kills it sees (the server's console has each of them too),
-# and exits 0; a second client still playing when the server stops is told
-# so, once, and exits 1.  Run as:
+# and exits 0; a second client still playing when the server stops, the only
+# one left, takes the game over: it says so once, plays on to its end and
+# exits 0.  Run as:
 #   network_processes.sh PROGRAM
 set -uo pipefail
 program="$1"
 work="$(mktemp -d)"
 trap 'kill "$host" ${late:+"$late"} 2>/dev/null; rm -rf "$work"' EXIT
-fail() { echo "network processes: $*"; echo "--- host"; cat "$work/host.log"; echo "--- client"; cat "$work/client.log" 2>/dev/null; exit 1; }
+fail() { echo "network processes: $*"; echo "--- host"; cat "$work/host.log"; echo "--- client"; cat "$work/client.log" 2>/dev/null; echo "--- late"; cat "$work/late.log" 2>/dev/null; exit 1; }
 
 # A UDP port nobody holds on 127.0.0.1 now.
 port=$(python3 -c 'import socket; s=socket.socket(socket.AF_INET, socket.SOCK_DGRAM); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
@@ -30,8 +31,8 @@ grep -qx "server connecting" "$work/client.log" || fail "the client did not meet
 grep -q "^server joined the game" "$work/client.log" && fail "the dedicated server has a player of its own"
 [ "$(grep -c " joined the game" "$work/client.log")" = 5 ] || fail "the client did not see four bots and itself"
 
-# A second client is still playing when the server stops: it is told.
-timeout -k 5 30 "$program" --headless --join "127.0.0.1:$port" --name Late --seconds 20 >"$work/late.log" 2>&1 &
+# A second client is still playing when the server stops: it takes over.
+timeout -k 5 30 "$program" --headless --join "127.0.0.1:$port" --name Late --seconds 12 >"$work/late.log" 2>&1 &
 late=$!
 for _ in $(seq 1 50); do grep -q "Level" "$work/late.log" && break; sleep 0.1; done
 grep -q 'Level "The Pit"' "$work/late.log" || fail "the second client did not start playing"
@@ -41,8 +42,10 @@ wait "$host"
 status=$?
 wait "$late"
 late_status=$?
-[ "$late_status" = 1 ] || fail "the second client ended with $late_status when the server closed"
-[ "$(grep -cx "The host closed the game" "$work/late.log")" = 1 ] || fail "the second client was not told once that the server closed"
+[ "$late_status" = 0 ] || fail "the second client ended with $late_status after taking over"
+[ "$(grep -cx "You are the new host" "$work/late.log")" = 1 ] || fail "the second client did not take over once"
+grep -qx "The host closed the game" "$work/late.log" && fail "the second client was sent away"
+grep -q "^measured: " "$work/late.log" || fail "the second client did not play to its end"
 trap 'rm -rf "$work"' EXIT
 [ "$status" = 0 ] || fail "the host ended with $status after SIGTERM"
 grep -q "Visitor left" "$work/host.log" || fail "the host did not see the client leave"

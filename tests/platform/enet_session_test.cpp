@@ -371,11 +371,15 @@ TEST(EnetSession, HostAndTwoClientsOverLoopback) {
               (std::map<uint32_t, std::string>{{1, "Hosty"}, {5, "Carol"}}));
     EXPECT_EQ(carol.Session.Players(), host.Session.Players());
 
-    // The host closes: Carol hears why.
+    // The host closes: Carol, the only one left, takes the session over
+    // at once and keeps her id; the host is gone from it.
     host.Session.Close();
-    ASSERT_TRUE(pump(3000, [&] { return carol.Last(TSessionEvent::Closed) != nullptr; }));
-    EXPECT_EQ(carol.Last(TSessionEvent::Closed)->Text, "The host closed the game");
-    EXPECT_FALSE(carol.Session.IsOpen());
+    ASSERT_TRUE(pump(3000, [&] { return carol.Session.IsHost(); }));
+    EXPECT_EQ(carol.Last(TSessionEvent::Closed), nullptr);
+    EXPECT_EQ(carol.Count(TSessionEvent::PlayerDeleted, 1), 1);
+    EXPECT_EQ(carol.Session.LocalPlayerId(), 5u);
+    EXPECT_EQ(carol.Session.HostPlayerId(), 5u);
+    EXPECT_EQ(carol.Session.Players(), (std::map<uint32_t, std::string>{{5, "Carol"}}));
 }
 
 namespace {
@@ -619,7 +623,8 @@ TEST(EnetSession, GuaranteedMessagesKeepFlowingThroughHeavyLoss) {
         relay.Pump();
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     };
-    for (auto end = Wall::now() + std::chrono::seconds(3); Wall::now() < end && !ann.Session.IsOpen();)
+    for (auto end = Wall::now() + std::chrono::seconds(3);
+         Wall::now() < end && !ann.Session.IsOpen();)
         pass();
     ASSERT_TRUE(ann.Session.LocalPlayerId() != 0);
 
@@ -636,16 +641,16 @@ TEST(EnetSession, GuaranteedMessagesKeepFlowingThroughHeavyLoss) {
         pass();
     const TSessionEvent* closed = ann.Last(TSessionEvent::Closed);
     ASSERT_EQ(arrived.size(), static_cast<size_t>(count))
-        << "relay dropped " << relay.Dropped << "; Ann's session: "
-        << (closed ? closed->Text : "open") << "; the host dropped her "
+        << "relay dropped " << relay.Dropped
+        << "; Ann's session: " << (closed ? closed->Text : "open") << "; the host dropped her "
         << host.Count(TSessionEvent::PlayerDeleted, ann.Session.LocalPlayerId()) << " times";
     double longest = 0;
     for (int k = 0; k < count; ++k) {
         EXPECT_EQ(arrived[k].second, std::to_string(k));
         if (k > 0)
-            longest = std::max(longest, std::chrono::duration<double>(arrived[k].first -
-                                                                      arrived[k - 1].first)
-                                            .count());
+            longest = std::max(
+                longest,
+                std::chrono::duration<double>(arrived[k].first - arrived[k - 1].first).count());
     }
     std::printf("longest wait %.2f s, relay dropped %d\n", longest, relay.Dropped);
     EXPECT_LT(longest, 3.0) << "the longest wait between two messages, in seconds";
