@@ -1,0 +1,216 @@
+#!/usr/bin/env bash
+# The change of host and the comeback after a crash, with real processes on
+# 127.0.0.1, every line stamped with the time it appeared.
+#  1. A dedicated server and two headless autopilot clients, Ann (joined
+#     first) and Ben, play until kills have been seen; the server is killed
+#     with SIGKILL. Within 5 s Ann says "You are the new host" and Ben
+#     "SERVER CHANGED, WEAPON RESET"; both go on seeing kills (each of Ben's
+#     is Ann's), and both end cleanly at their --seconds.
+#  2. A client killed with SIGKILL once it has frags, and started again at
+#     once with the same name and HOME (so its rejoin token is found there),
+#     gets its seat and its frags back. Nothing prints a score table on a
+#     client: the restarted client records its match, and the frags its
+#     playback ends with must be those the server counted before the crash
+#     plus those the client saw itself score since.
+# Each process has a HOME of its own. A program from the build tree keeps its
+# player files beside itself; it is run here laid out as installed (a hard
+# link, its files in ../share/moorclash), so that those files are under HOME.
+# Prints how many ms after each SIGKILL every awaited line appeared. Run as:
+#   host_change_processes.sh PROGRAM
+set -uo pipefail
+source="$1"
+work="$(mktemp -d)"
+pids=()
+cleanup() {
+    for p in "${pids[@]}"; do kill -9 "$p" 2>/dev/null; done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+trap 'exit 1' INT TERM
+fail() {
+    echo "host change processes: $*"
+    for f in "$work"/*.log; do
+        [ -f "$f" ] || continue
+        echo "--- $(basename "$f") (last lines)"
+        tail -n 25 "$f"
+    done
+    exit 1
+}
+
+program="$source"
+data="$(cd "$(dirname "$source")" && pwd)"
+if [ -f "$data/TextureList.txt" ]; then
+    mkdir -p "$work/games" "$work/share"
+    ln "$source" "$work/games/moorclash" 2>/dev/null || cp "$source" "$work/games/moorclash"
+    ln -s "$data" "$work/share/moorclash"
+    program="$work/games/moorclash"
+fi
+
+now_ms() { date +%s%3N; }
+free_port() {
+    python3 -c 'import socket; s=socket.socket(socket.AF_INET, socket.SOCK_DGRAM); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
+}
+# Every line as "MS text", MS the wall clock when it came.
+stamp() {
+    python3 -u -c '
+import sys, time
+for line in iter(sys.stdin.readline, ""):
+    sys.stdout.write("%d %s" % (time.time() * 1000, line))
+    sys.stdout.flush()'
+}
+# run NAME ARGS...: the program with HOME $work/NAME, its stamped lines in
+# NAME.log, ending with "=== exit STATUS"; its pid in pid_NAME.
+run() {
+    local name="$1"
+    shift
+    local home="$work/$name"
+    mkdir -p "$home"
+    rm -f "$work/$name.pid"
+    {
+        HOME="$home" XDG_CONFIG_HOME="$home/.config" XDG_DATA_HOME="$home/.local/share" \
+            "$program" "$@" 2>&1 &
+        echo $! >"$work/$name.pid"
+        wait $!
+        echo "=== exit $?"
+    } 2>/dev/null | stamp >"$work/$name.log" &
+    pids+=($!)
+    for _ in $(seq 1 100); do [ -s "$work/$name.pid" ] && break; sleep 0.05; done
+    printf -v "pid_$name" '%s' "$(cat "$work/$name.pid")"
+    pids+=("$(cat "$work/$name.pid")")
+}
+text() { cut -d' ' -f2- "$work/$1.log"; }
+# first_ms NAME REGEX: the stamp of NAME's first line matching (on the text).
+first_ms() { awk -v re="$2" '{ t = $1; sub(/^[0-9]+ /, ""); if ($0 ~ re) { print t; exit } }' "$work/$1.log"; }
+# await SECONDS NAME REGEX: until NAME has such a line; false if it never came.
+await() {
+    local end=$(($(date +%s) + $1))
+    while [ "$(date +%s)" -le "$end" ]; do
+        [ -n "$(first_ms "$2" "$3")" ] && return 0
+        sleep 0.1
+    done
+    return 1
+}
+# ended SECONDS NAME: until NAME's program has ended and its log is whole.
+ended() { await "$1" "$2" '^=== exit '; }
+status_of() { text "$1" | sed -n 's/^=== exit //p'; }
+kills='( killed |commited suicide$)'
+# frags NAME PLAYER [UNTIL_REGEX]: PLAYER's frags from the kill lines of
+# NAME's log (up to the first UNTIL line): one a kill, minus one a suicide.
+frags() {
+    text "$1" | awk -v p="$2" -v until="${3:-^\$never}" '
+        $0 ~ until { exit }
+        index($0, p " killed ") == 1 { n++ }
+        $0 == p " commited suicide" { n-- }
+        END { print n + 0 }'
+}
+no_sanitizer_finding() {
+    if grep -qE 'ERROR: AddressSanitizer|runtime error:|ERROR: LeakSanitizer' "$work/$1.log"; then
+        fail "$1 reported a sanitizer finding"
+    fi
+}
+
+# ---- 1. The server is killed: Ann takes over, Ben comes over to her.
+port=$(free_port)
+run server --headless --host "Moor Hall" --port "$port" --bots 4 --map "The Pit" \
+    --fraglimit 1000 --seed 5 --seconds 400
+await 30 server '^Level "' || fail "the server did not start"
+ann_start=$(now_ms)
+run ann --headless --join "127.0.0.1:$port" --name Ann --autopilot --seconds 60
+await 30 ann '^Level "' || fail "Ann did not start playing"
+# Ben ends well before Ann, so that Ann stays his host to the end.
+ben_seconds=$((60 - ($(now_ms) - ann_start) / 1000 - 12))
+[ "$ben_seconds" -ge 30 ] || fail "Ann took $((($(now_ms) - ann_start) / 1000)) s to join"
+run ben --headless --join "127.0.0.1:$port" --name Ben --autopilot --seconds "$ben_seconds"
+await 30 ben '^Level "' || fail "Ben did not start playing"
+for _ in $(seq 1 300); do
+    [ "$(text ben | grep -cE "$kills")" -ge 2 ] && break
+    sleep 0.1
+done
+[ "$(text ben | grep -cE "$kills")" -ge 2 ] || fail "no kills in 30 s before the change"
+
+killed=$(now_ms)
+kill -9 "$pid_server"
+await 15 ann '^You are the new host$' || fail "Ann did not take over"
+await 15 ben '^SERVER CHANGED, WEAPON RESET$' || fail "Ben was not told of the change"
+new_host=$(($(first_ms ann '^You are the new host$') - killed))
+changed=$(($(first_ms ben '^SERVER CHANGED, WEAPON RESET$') - killed))
+ended $((ben_seconds + 30)) ben || fail "Ben did not end by himself"
+ended 60 ann || fail "Ann did not end by herself"
+
+[ "$(status_of ann)" = 0 ] || fail "Ann ended with $(status_of ann)"
+[ "$(status_of ben)" = 0 ] || fail "Ben ended with $(status_of ben)"
+no_sanitizer_finding ann
+no_sanitizer_finding ben
+[ "$new_host" -le 5000 ] || fail "Ann took over $new_host ms after the kill (limit 5000)"
+[ "$changed" -le 5000 ] || fail "Ben heard of the change $changed ms after the kill (limit 5000)"
+text ann | grep -qx "SERVER CHANGED, WEAPON RESET" && fail "the new host was told the server changed"
+text ben | grep -qx "You are the new host" && fail "Ben took over too"
+for c in ann ben; do
+    text "$c" | grep -qE "^Connection to the host lost|cannot be reached|still hears the host|^The host closed the game" &&
+        fail "$c lost the game"
+done
+grep -q "^measured: " <(text ben) || fail "Ben printed no measured line"
+# The kills since the change: Ann decides them, Ben sees hers.
+after() { awk -v from="$2" '$1 > from' "$work/$1.log" | cut -d' ' -f2- | grep -E "$kills"; }
+ann_after=$(after ann "$((killed + new_host))" | wc -l)
+ben_after=$(after ben "$((killed + changed))" | wc -l)
+[ "$ann_after" -gt 0 ] || fail "Ann saw no kill after taking over"
+[ "$ben_after" -gt 0 ] || fail "Ben saw no kill after coming over"
+while read -r line; do
+    text ann | grep -qxF "$line" || fail "Ben saw \"$line\" after the change, Ann did not"
+done < <(after ben "$((killed + changed))")
+first_kill() {
+    awk -v from="$2" -v re="$kills" '$1 > from { t = $1; sub(/^[0-9]+ /, ""); if ($0 ~ re) { print t; exit } }' \
+        "$work/$1.log"
+}
+echo "host change: server killed; \"You are the new host\" on Ann after $new_host ms," \
+    "\"SERVER CHANGED, WEAPON RESET\" on Ben after $changed ms;" \
+    "first kill after it at $(($(first_kill ann "$((killed + new_host))") - killed)) ms (Ann)," \
+    "$(($(first_kill ben "$((killed + changed))") - killed)) ms (Ben);" \
+    "kills since: Ann $ann_after, Ben $ben_after"
+
+# ---- 2. A client crashes and comes back: its seat and its frags are back.
+port=$(free_port)
+run server2 --headless --host "Moor Hall" --port "$port" --bots 4 --map "The Pit" \
+    --fraglimit 1000 --seed 6 --seconds 400
+await 30 server2 '^Level "' || fail "the second server did not start"
+run crasher --headless --join "127.0.0.1:$port" --name Crasher --autopilot --seconds 300
+await 30 crasher '^Level "' || fail "Crasher did not start playing"
+for _ in $(seq 1 900); do
+    [ "$(frags server2 Crasher)" -ge 2 ] && break
+    sleep 0.1
+done
+[ "$(frags server2 Crasher)" -ge 2 ] || fail "Crasher had no 2 frags after 90 s"
+tokens="$work/crasher/.config/moorclash/rejoin_tokens"
+grep -q "^127.0.0.1:$port	Crasher	" "$tokens" 2>/dev/null || fail "no rejoin token in Crasher's HOME"
+
+killed=$(now_ms)
+kill -9 "$pid_crasher"
+mv "$work/crasher.log" "$work/crasher-first.log"
+ended 10 crasher-first || fail "the killed client's log did not end"
+run crasher --headless --join "127.0.0.1:$port" --name Crasher --autopilot --seconds 20 \
+    --record "$work/back.moorrec"
+ended 80 crasher || fail "the restarted Crasher did not end by itself"
+[ "$(status_of crasher)" = 0 ] || fail "the restarted Crasher ended with $(status_of crasher)"
+no_sanitizer_finding crasher
+kept=$(frags server2 Crasher '^Crasher left$')
+[ "$(text server2 | grep -cx "Crasher left")" -ge 1 ] || fail "the server never let the crashed Crasher go"
+[ "$(text server2 | grep -cx "Crasher joined the game")" = 2 ] || fail "the server did not see Crasher join twice"
+back=$(($(first_ms crasher '^Crasher joined the game$') - killed))
+since=$(frags crasher Crasher)
+run replay --headless --replay "$work/back.moorrec"
+ended 60 replay || fail "the playback did not end"
+[ "$(status_of replay)" = 0 ] || fail "the playback ended with $(status_of replay)"
+summary=$(text replay | grep '^Replay: ')
+shown=$(echo "$summary" | grep -oE '[:,] Crasher -?[0-9]+(,|$)' | grep -oE -- '-?[0-9]+')
+[ -n "$shown" ] || fail "the playback's summary names no Crasher: $summary"
+[ "$shown" = $((kept + since)) ] ||
+    fail "Crasher ends with $shown frags, not the $kept kept at the crash plus $since since"
+kill -TERM "$pid_server2"
+ended 30 server2 || fail "the second server did not end on SIGTERM"
+[ "$(status_of server2)" = 0 ] || fail "the second server ended with $(status_of server2)"
+text server2 | grep -q "invariants hold" || fail "the second server's invariants broke"
+no_sanitizer_finding server2
+echo "comeback: Crasher killed with $kept frags, back in the game $back ms after the kill," \
+    "ends with $shown frags ($kept kept + $since scored since)"
+echo "host change processes: passed"
