@@ -132,11 +132,13 @@ int RunHeadless(const TOptions& o, const std::string& programFolder) {
         bool announced = false;
         int status = 0;
         // A client measures how well it keeps up; a dedicated server how
-        // long its ticks take and whether the game stays sound.
+        // long its ticks take and whether the game stays sound, as does a
+        // client that took the game over (its line ends "invariants hold").
         TClientMeter meter;
         TAutopilotKeys keys;
         TBotCensus census;
         std::vector<double> tickMicros;
+        bool tookOver = false, brokenSaid = false;
         g.Player1Autopilot = o.Autopilot;
         while (!StopRequested && !program.App.Terminated) {
             const int32_t now = realClock.TickCount();
@@ -158,6 +160,16 @@ int RunHeadless(const TOptions& o, const std::string& programFolder) {
                                              std::chrono::steady_clock::now() - before)
                                              .count());
                     census.Sample(g);
+                } else if (session.IsHost() && !g.ClientMode) {
+                    tookOver = true;
+                    census.Sample(g);
+                }
+                // Said the moment it breaks: a host that is killed later
+                // never prints its closing line.
+                if (!brokenSaid && !census.FirstBrokenInvariant.empty()) {
+                    brokenSaid = true;
+                    std::printf("INVARIANT BROKEN: %s\n", census.FirstBrokenInvariant.c_str());
+                    std::fflush(stdout);
                 }
                 ExpireExplosions(g);
                 if (!announced && g.LevelRunning) {
@@ -177,6 +189,7 @@ int RunHeadless(const TOptions& o, const std::string& programFolder) {
         if (form.Visible) form.Hide();
         StopRecording(program);
         if (o.Join) std::printf("measured: %s\n", meter.Line(received, seconds).c_str());
+        if (tookOver) std::printf("%s\n", census.Report(g).c_str());
         if (o.Host) {
             std::printf("%s\n", ServerTickLine(std::move(tickMicros), sent, seconds).c_str());
             std::printf("%s\n", census.Report(g).c_str());
