@@ -170,6 +170,7 @@ class EnetSession : public Session {
     bool TakeOver();
     void BecomeHost();
     void GoOverTo(const THandoverEntry& next);
+    bool SkipSuccessor();
     void EndHandover(uint32_t now);
     void JoinFailed(const std::string& why);
     void CapResendWaits();
