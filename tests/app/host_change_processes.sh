@@ -5,27 +5,21 @@
 #     first) and Ben, play until kills have been seen; the server is killed
 #     with SIGKILL. Within 5 s Ann says "You are the new host" and Ben
 #     "SERVER CHANGED, WEAPON RESET"; both go on seeing kills (each of Ben's
-#     is Ann's), and both end cleanly at their --seconds.
+#     is Ann's), both end cleanly at their --seconds, and every invariant
+#     held while Ann was the host.
 #  2. A client killed with SIGKILL once it has frags, and started again at
 #     once with the same name and HOME (so its rejoin token is found there),
 #     gets its seat and its frags back. Nothing prints a score table on a
 #     client: the restarted client records its match, and the frags its
 #     playback ends with must be those the server counted before the crash
 #     plus those the client saw itself score since.
-# Each process has a HOME of its own. A program from the build tree keeps its
-# player files beside itself; it is run here laid out as installed (a hard
-# link, its files in ../share/moorclash), so that those files are under HOME.
+# Each process has a HOME of its own (see stamped_runs.sh).
 # Prints how many ms after each SIGKILL every awaited line appeared. Run as:
 #   host_change_processes.sh PROGRAM
 set -uo pipefail
-source="$1"
+program="$1"
 work="$(mktemp -d)"
-pids=()
-cleanup() {
-    for p in "${pids[@]}"; do kill -9 "$p" 2>/dev/null; done
-    rm -rf "$work"
-}
-trap cleanup EXIT
+trap 'stop_all; rm -rf "$work"' EXIT
 trap 'exit 1' INT TERM
 fail() {
     echo "host change processes: $*"
@@ -36,63 +30,8 @@ fail() {
     done
     exit 1
 }
+source "$(dirname "$0")/stamped_runs.sh"
 
-program="$source"
-data="$(cd "$(dirname "$source")" && pwd)"
-if [ -f "$data/TextureList.txt" ]; then
-    mkdir -p "$work/games" "$work/share"
-    ln "$source" "$work/games/moorclash" 2>/dev/null || cp "$source" "$work/games/moorclash"
-    ln -s "$data" "$work/share/moorclash"
-    program="$work/games/moorclash"
-fi
-
-now_ms() { date +%s%3N; }
-free_port() {
-    python3 -c 'import socket; s=socket.socket(socket.AF_INET, socket.SOCK_DGRAM); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
-}
-# Every line as "MS text", MS the wall clock when it came.
-stamp() {
-    python3 -u -c '
-import sys, time
-for line in iter(sys.stdin.readline, ""):
-    sys.stdout.write("%d %s" % (time.time() * 1000, line))
-    sys.stdout.flush()'
-}
-# run NAME ARGS...: the program with HOME $work/NAME, its stamped lines in
-# NAME.log, ending with "=== exit STATUS"; its pid in pid_NAME.
-run() {
-    local name="$1"
-    shift
-    local home="$work/$name"
-    mkdir -p "$home"
-    rm -f "$work/$name.pid"
-    {
-        HOME="$home" XDG_CONFIG_HOME="$home/.config" XDG_DATA_HOME="$home/.local/share" \
-            "$program" "$@" 2>&1 &
-        echo $! >"$work/$name.pid"
-        wait $!
-        echo "=== exit $?"
-    } 2>/dev/null | stamp >"$work/$name.log" &
-    pids+=($!)
-    for _ in $(seq 1 100); do [ -s "$work/$name.pid" ] && break; sleep 0.05; done
-    printf -v "pid_$name" '%s' "$(cat "$work/$name.pid")"
-    pids+=("$(cat "$work/$name.pid")")
-}
-text() { cut -d' ' -f2- "$work/$1.log"; }
-# first_ms NAME REGEX: the stamp of NAME's first line matching (on the text).
-first_ms() { awk -v re="$2" '{ t = $1; sub(/^[0-9]+ /, ""); if ($0 ~ re) { print t; exit } }' "$work/$1.log"; }
-# await SECONDS NAME REGEX: until NAME has such a line; false if it never came.
-await() {
-    local end=$(($(date +%s) + $1))
-    while [ "$(date +%s)" -le "$end" ]; do
-        [ -n "$(first_ms "$2" "$3")" ] && return 0
-        sleep 0.1
-    done
-    return 1
-}
-# ended SECONDS NAME: until NAME's program has ended and its log is whole.
-ended() { await "$1" "$2" '^=== exit '; }
-status_of() { text "$1" | sed -n 's/^=== exit //p'; }
 kills='( killed |commited suicide$)'
 # frags NAME PLAYER [UNTIL_REGEX]: PLAYER's frags from the kill lines of
 # NAME's log (up to the first UNTIL line): one a kill, minus one a suicide.
@@ -104,9 +43,8 @@ frags() {
         END { print n + 0 }'
 }
 no_sanitizer_finding() {
-    if grep -qE 'ERROR: AddressSanitizer|runtime error:|ERROR: LeakSanitizer' "$work/$1.log"; then
-        fail "$1 reported a sanitizer finding"
-    fi
+    findings "$work/$1.log" >/dev/null && fail "$1: $(findings "$work/$1.log" | head -n 1)"
+    return 0
 }
 
 # ---- 1. The server is killed: Ann takes over, Ben comes over to her.
@@ -141,6 +79,7 @@ ended 60 ann || fail "Ann did not end by herself"
 [ "$(status_of ben)" = 0 ] || fail "Ben ended with $(status_of ben)"
 no_sanitizer_finding ann
 no_sanitizer_finding ben
+no_sanitizer_finding server
 [ "$new_host" -le 5000 ] || fail "Ann took over $new_host ms after the kill (limit 5000)"
 [ "$changed" -le 5000 ] || fail "Ben heard of the change $changed ms after the kill (limit 5000)"
 text ann | grep -qx "SERVER CHANGED, WEAPON RESET" && fail "the new host was told the server changed"
@@ -150,6 +89,7 @@ for c in ann ben; do
         fail "$c lost the game"
 done
 grep -q "^measured: " <(text ben) || fail "Ben printed no measured line"
+text ann | grep -q "^Bots on .*invariants hold$" || fail "the game under Ann broke an invariant"
 # The kills since the change: Ann decides them, Ben sees hers.
 after() { awk -v from="$2" '$1 > from' "$work/$1.log" | cut -d' ' -f2- | grep -E "$kills"; }
 ann_after=$(after ann "$((killed + new_host))" | wc -l)
@@ -159,10 +99,7 @@ ben_after=$(after ben "$((killed + changed))" | wc -l)
 while read -r line; do
     text ann | grep -qxF "$line" || fail "Ben saw \"$line\" after the change, Ann did not"
 done < <(after ben "$((killed + changed))")
-first_kill() {
-    awk -v from="$2" -v re="$kills" '$1 > from { t = $1; sub(/^[0-9]+ /, ""); if ($0 ~ re) { print t; exit } }' \
-        "$work/$1.log"
-}
+first_kill() { first_ms "$1" "$kills" "$2"; }
 echo "host change: server killed; \"You are the new host\" on Ann after $new_host ms," \
     "\"SERVER CHANGED, WEAPON RESET\" on Ben after $changed ms;" \
     "first kill after it at $(($(first_kill ann "$((killed + new_host))") - killed)) ms (Ann)," \
