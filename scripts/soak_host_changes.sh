@@ -14,7 +14,7 @@
 # host prints "INVARIANT BROKEN: ..." the moment one breaks, and one that
 # ends cleanly "invariants hold"; among the invariants: no two players' vehicles
 # share a player id and seat, i.e. no id was handed out twice), every host
-# kill was followed by exactly one new host within 10 s, every client that
+# kill was followed by exactly one new host within 20 s, every client that
 # was not killed ended with 0 or 1 (1 only with its reason said), and every
 # newcomer played. Not part of the test suite: it wants the machine to itself.
 # Run as:
@@ -117,8 +117,8 @@ while :; do
         say "the host $host ended by itself"
     fi
     if [ "$changing_since" != 0 ]; then
-        if ! find_new_host && [ $(($(now_ms) - changing_since)) -gt 10000 ]; then
-            problem "no new host 10 s after the host went (clients left: $(live_clients | tr '\n' ' '))"
+        if ! find_new_host && [ $(($(now_ms) - changing_since)) -gt 20000 ]; then
+            problem "no new host 20 s after the host went (clients left: $(live_clients | tr '\n' ' '))"
             break
         fi
         sleep 0.2
@@ -192,11 +192,12 @@ for c in "${clients[@]}"; do
         text "$c" | grep -q "^Bots on .*invariants hold$" || problem "$c hosted but did not say its invariants held"
     fi
 done
-# Every new host came within 10 s of a host going, one for each.
+# Every new host came within 20 s of a host going (a taker-over that never
+# answers costs some 6 s more), one for each.
 for c in "${clients[@]}"; do
     while read -r t; do
         ok=""
-        for k in "${kill_times[@]}"; do [ "$t" -ge "$k" ] && [ "$t" -le $((k + 10000)) ] && ok=1; done
+        for k in "${kill_times[@]}"; do [ "$t" -ge "$k" ] && [ "$t" -le $((k + 20000)) ] && ok=1; done
         [ -n "$ok" ] || problem "$c took over at $t ms, when no host had gone"
     done < <(awk '/ You are the new host$/ { print $1 }' "$work/$c.log")
 done
