@@ -71,14 +71,15 @@ live_clients() {
 }
 start_client() { # NAME [HOME]: a client of the host of the moment
     local name="$1" home="${2:-$work/home-$1}" runname="$1_$next"
+    local secs=$((30 + RANDOM % 120))
     next=$((next + 1))
     run "$runname" --home "$home" --headless --join "$target" --name "$name" --autopilot \
-        --seconds $((30 + RANDOM % 120))
+        --seconds "$secs"
     clients+=("$runname")
     local var="pid_$runname"
     pidof[$runname]=${!var}
     homeof[$runname]=$home
-    say "$runname joins $target"
+    say "$runname joins $target for $secs s"
 }
 # The newest "You are the new host" of another client since the present
 # host took over (its own line, or the start): that client hosts now.
