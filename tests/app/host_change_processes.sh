@@ -82,14 +82,14 @@ no_sanitizer_finding ben
 no_sanitizer_finding server
 [ "$new_host" -le 5000 ] || fail "Ann took over $new_host ms after the kill (limit 5000)"
 [ "$changed" -le 5000 ] || fail "Ben heard of the change $changed ms after the kill (limit 5000)"
-text ann | grep -qx "SERVER CHANGED, WEAPON RESET" && fail "the new host was told the server changed"
-text ben | grep -qx "You are the new host" && fail "Ben took over too"
+grep -qx "SERVER CHANGED, WEAPON RESET" <(text ann) && fail "the new host was told the server changed"
+grep -qx "You are the new host" <(text ben) && fail "Ben took over too"
 for c in ann ben; do
-    text "$c" | grep -qE "^Connection to the host lost|cannot be reached|still hears the host|^The host closed the game" &&
+    grep -qE "^Connection to the host lost|cannot be reached|still hears the host|^The host closed the game" <(text "$c") &&
         fail "$c lost the game"
 done
 grep -q "^measured: " <(text ben) || fail "Ben printed no measured line"
-text ann | grep -q "^Bots on .*invariants hold$" || fail "the game under Ann broke an invariant"
+grep -q "^Bots on .*invariants hold$" <(text ann) || fail "the game under Ann broke an invariant"
 # The kills since the change: Ann decides them, Ben sees hers.
 after() { awk -v from="$2" '$1 > from' "$work/$1.log" | cut -d' ' -f2- | grep -E "$kills"; }
 ann_after=$(after ann "$((killed + new_host))" | wc -l)
@@ -97,7 +97,7 @@ ben_after=$(after ben "$((killed + changed))" | wc -l)
 [ "$ann_after" -gt 0 ] || fail "Ann saw no kill after taking over"
 [ "$ben_after" -gt 0 ] || fail "Ben saw no kill after coming over"
 while read -r line; do
-    text ann | grep -qxF "$line" || fail "Ben saw \"$line\" after the change, Ann did not"
+    grep -qxF "$line" <(text ann) || fail "Ben saw \"$line\" after the change, Ann did not"
 done < <(after ben "$((killed + changed))")
 first_kill() { first_ms "$1" "$kills" "$2"; }
 echo "host change: server killed; \"You are the new host\" on Ann after $new_host ms," \
@@ -146,7 +146,7 @@ shown=$(echo "$summary" | grep -oE '[:,] Crasher -?[0-9]+(,|$)' | grep -oE -- '-
 kill -TERM "$pid_server2"
 ended 30 server2 || fail "the second server did not end on SIGTERM"
 [ "$(status_of server2)" = 0 ] || fail "the second server ended with $(status_of server2)"
-text server2 | grep -q "invariants hold" || fail "the second server's invariants broke"
+grep -q "invariants hold" <(text server2) || fail "the second server's invariants broke"
 no_sanitizer_finding server2
 echo "comeback: Crasher killed with $kept frags, back in the game $back ms after the kill," \
     "ends with $shown frags ($kept kept + $since scored since)"
