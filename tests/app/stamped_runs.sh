@@ -53,6 +53,7 @@ run() {
         echo "=== exit $?"
     } 2>/dev/null | stamp >"$work/$name.log" &
     pids+=($!)
+    disown $! # its end is read from the log; bash need not report it
     for _ in $(seq 1 100); do [ -s "$work/$name.pid" ] && break; sleep 0.05; done
     printf -v "pid_$name" '%s' "$(cat "$work/$name.pid")"
     pids+=("$(cat "$work/$name.pid")")
