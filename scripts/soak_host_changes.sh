@@ -116,9 +116,12 @@ while :; do
     [ "$elapsed" -ge "$duration" ] && break
     if [ "$changing_since" = 0 ] && ! alive "$host_pid" "$host"; then
         # The host client ended at its --seconds: the session changes host.
-        # It closed the session a moment before its log ended.
+        # It closed the session just before it printed what it measured
+        # (its exit can come a second later: the leak check).
         changing_since=$(now_ms)
-        kill_at=$(($(first_ms "$host" '^=== exit ') - 1000))
+        went=$(first_ms "$host" '^measured: ')
+        [ -n "$went" ] || went=$(first_ms "$host" '^=== exit ')
+        kill_at=$((went - 200))
         kill_times+=("$kill_at")
         say "the host $host ended by itself"
     fi
