@@ -133,11 +133,13 @@ int RunHeadless(const TOptions& o, const std::string& programFolder) {
         bool announced = false;
         int status = 0;
         // A client measures how well it keeps up; a dedicated server how
-        // long its ticks take and whether the game stays sound.
+        // long its ticks take and whether the game stays sound, as does a
+        // client that took the game over (its line ends "invariants hold").
         TClientMeter meter;
         TAutopilotKeys keys;
         TBotCensus census;
         std::vector<double> tickMicros;
+        bool brokenSaid = false;
         g.Player1Autopilot = o.Autopilot;
         // A client may take the game over when its host leaves: from then on
         // it is measured as a server, and says where others can join it.
@@ -166,6 +168,13 @@ int RunHeadless(const TOptions& o, const std::string& programFolder) {
                                              std::chrono::steady_clock::now() - before)
                                              .count());
                     census.Sample(g);
+                }
+                // Said the moment it breaks: a host that is killed later
+                // never prints its closing line.
+                if (!brokenSaid && !census.FirstBrokenInvariant.empty()) {
+                    brokenSaid = true;
+                    std::printf("INVARIANT BROKEN: %s\n", census.FirstBrokenInvariant.c_str());
+                    std::fflush(stdout);
                 }
                 ExpireExplosions(g);
                 if (!announced && g.LevelRunning) {

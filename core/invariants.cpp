@@ -69,6 +69,16 @@ void CheckVehicles(const Game& g, TReport& r) {
     }
     for (int i = n; i < MaxTanks; ++i)
         if (g.Tanks[i].Alive) r.Require(false, "unused " + Tank(i) + " is alive");
+    // A network game finds a player's vehicle by the machine's id (from 1
+    // up) and the seat: two machines given one id would share their vehicles.
+    if (g.NetworkGame)
+        for (int i = 0; i < n; ++i)
+            for (int k = i + 1; k < n; ++k) {
+                const TTank &a = g.Tanks[i], &b = g.Tanks[k];
+                if (!a.IsBot && !b.IsBot && a.PlayerId != 0 && a.PlayerId == b.PlayerId &&
+                    a.Seat == b.Seat)
+                    r.Require(false, Tank(i) + " and " + Tank(k) + " have one player id and seat");
+            }
 }
 
 void CheckPools(const Game& g, TReport& r) {

@@ -388,6 +388,7 @@ void EnetSession::CookieService(uint32_t now) {
     if (!CookieHeard) {
         if (now - CookieSinceMs >=
             Options.PeerTimeoutMs + PingIntervalMs + (Handing ? HandoverExtraMs : 0)) {
+            if (Handing && !HostAliveHeard && SkipSuccessor()) return;
             JoinFailed(HostAliveHeard
                            ? "The machine at " + JoinTarget + " still hears the host at " +
                                  OldHostTarget + ": join that again"
@@ -931,9 +932,11 @@ void EnetSession::OnDisconnect(ENetPeer* peer, uint32_t data) {
     if (!Hosting) {
         if (peer != Server) return;
         Server = nullptr; // ENet has let it go
-        // The host closed or went silent: the session goes on without it.
-        // A machine the host sent away (flooding, a bad frame) is out.
-        if (Joined && (data == nrNone || data == nrHostClosed) &&
+        // Only a host that left or went silent is taken over from: one that
+        // dropped this machine (flooding, a bad frame, its seat taken by a
+        // comeback) still runs the session for the others.
+        const bool hostLeft = data == nrNone || data == nrHostClosed;
+        if (Joined && hostLeft &&
             TakeOver(data != nrNone ? NetReasonText(data) : "Connection to the host lost"))
             return;
         const bool wasJoined = Joined;
@@ -1155,6 +1158,35 @@ bool EnetSession::TakeOver(const std::string& why) {
     TSessionEvent gone = Named(TSessionEvent::PlayerDeleted, oldHost);
     gone.Text = why;
     Push(std::move(gone));
+    return true;
+}
+
+// The machine that was to take over never answered: it went too (crashed
+// in the seconds before the host, while the host still listed it), or it
+// cannot be reached from here. The next one in the list is taken, as every
+// other client does, as long as this machine would not be left on its own.
+bool EnetSession::SkipSuccessor() {
+    const uint32_t gone = HostId;
+    std::erase_if(Successors, [gone](const THandoverEntry& e) { return e.Id == gone; });
+    const THandoverEntry* next = nullptr;
+    for (const THandoverEntry& e : Successors)
+        if (Roster.count(e.Id) > 0) {
+            next = &e;
+            break;
+        }
+    if (next == nullptr || Roster.size() <= 2) return false; // only this one and the lost one
+    Roster.erase(gone);
+    Handing = Joining = HostAliveHeard = false;
+    CookieWanted = CookieHeard = false;
+    const THandoverEntry taker = *next;
+    const std::string oldHost = OldHostTarget;
+    if (taker.Id == LocalId) {
+        BecomeHost();
+    } else {
+        GoOverTo(taker);
+        OldHostTarget = oldHost;
+    }
+    if (IsOpen()) Push(Named(TSessionEvent::PlayerDeleted, gone));
     return true;
 }
 

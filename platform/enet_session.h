@@ -172,6 +172,7 @@ class EnetSession : public Session {
     bool TakeOver(const std::string& why);
     void BecomeHost();
     void GoOverTo(const THandoverEntry& next);
+    bool SkipSuccessor();
     void EndHandover(uint32_t now);
     void JoinFailed(const std::string& why);
     void CapResendWaits();

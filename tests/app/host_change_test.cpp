@@ -169,6 +169,56 @@ TEST_F(HostChange, ASilentHostIsTakenOverWithinFiveSeconds) {
     TakenOverWithin(5000);
 }
 
+TEST_F(HostChange, ATakerOverThatCrashedJustBeforeTheHostIsPassedOver) {
+    // Ann, the first to take over, stops a moment before the host, which
+    // still lists her; Ben and Cid wait for her in vain, then Ben takes
+    // over and Cid comes over to him.
+    StartMatch(false);
+    if (HasFatalFailure()) return;
+    TEnetSessionOptions o;
+    o.TokenFile = "";
+    Machine cid("change_cid", 24, o);
+    cid.Autopilot = true;
+    cid.g().Player1Autopilot = true;
+    ASSERT_EQ(cid.Start({"--join", "127.0.0.1:" + std::to_string(Host->TheSession.Port()), "--name",
+                         "Cid"}),
+              "");
+    ASSERT_TRUE(Play({Host.get(), Ann.get(), Ben.get(), &cid}, 10000,
+                     [&] { return cid.g().StatusReceived && Host->g().TankCount == 6; }));
+    Play({Host.get(), Ann.get(), Ben.get(), &cid}, 1000, [] { return false; });
+    const uint32_t cidId = cid.TheSession.LocalPlayerId();
+    Host->TheSession.Close();
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(Play({Ben.get(), &cid}, 15000,
+                     [&] {
+                         return Ben->TheSession.IsHost() &&
+                                Ben->TheSession.Players().count(cidId) > 0 &&
+                                cid.TheSession.IsOpen() && cid.TheSession.HostPlayerId() == BenId;
+                     }))
+        << "Ben's console:\n"
+        << Lines(Ben->TheUi.Console) << "Cid's:\n"
+        << Lines(cid.TheUi.Console);
+    std::printf("passed over in %lld ms\n",
+                static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                           std::chrono::steady_clock::now() - start)
+                                           .count()));
+    EXPECT_EQ(Ben->TheSession.Players(),
+              (std::map<uint32_t, std::string>{{BenId, "Ben"}, {cidId, "Cid"}}));
+    EXPECT_EQ(cid.TheSession.LocalPlayerId(), cidId);
+    // The match goes on under Ben, without Hostess's and Ann's vehicles.
+    const int32_t heard = cid.g().LastServerUpdate;
+    ASSERT_TRUE(Play({Ben.get(), &cid}, 10000,
+                     [&] {
+                         return cid.g().LastServerUpdate > heard + 2000 &&
+                                Text(Seats(cid.g())) == Text(Seats(Ben->g()));
+                     }))
+        << "Ben: " << Text(Seats(Ben->g())) << "\nCid: " << Text(Seats(cid.g()));
+    EXPECT_TRUE(Has(Ben->TheUi.Console, "You are the new host"));
+    EXPECT_TRUE(Has(cid.TheUi.Console, "SERVER CHANGED, WEAPON RESET"));
+    for (const TSeatView& seat : Seats(Ben->g()))
+        EXPECT_TRUE(seat.Name != "Ann" && seat.Name != "Hostess") << Text(Seats(Ben->g()));
+}
+
 TEST_F(HostChange, ATakerOverNobodyCanReachSendsTheOthersBackToTheStartScreen) {
     // The host knows Ann only by the relay's address, which leads nowhere
     // once the host is gone: as a machine behind another's router would.

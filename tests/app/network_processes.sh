@@ -11,7 +11,7 @@ set -uo pipefail
 program="$1"
 work="$(mktemp -d)"
 trap 'kill "$host" ${late:+"$late"} 2>/dev/null; rm -rf "$work"' EXIT
-fail() { echo "network processes: $*"; echo "--- host"; cat "$work/host.log"; echo "--- client"; cat "$work/client.log" 2>/dev/null; exit 1; }
+fail() { echo "network processes: $*"; echo "--- host"; cat "$work/host.log"; echo "--- client"; cat "$work/client.log" 2>/dev/null; echo "--- late"; cat "$work/late.log" 2>/dev/null; exit 1; }
 
 # A UDP port nobody holds on 127.0.0.1 now.
 port=$(python3 -c 'import socket; s=socket.socket(socket.AF_INET, socket.SOCK_DGRAM); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
@@ -47,6 +47,7 @@ late_status=$?
 grep -qx "You are the new host" "$work/late.log" || fail "the second client did not take the match over"
 grep -qE "^Took the game over on port [0-9]+$" "$work/late.log" || fail "the second client did not say where it hosts"
 grep -q "invariants hold" "$work/late.log" || fail "the game the second client took over broke an invariant"
+grep -q "^measured: " "$work/late.log" || fail "the second client did not play to its end"
 trap 'rm -rf "$work"' EXIT
 [ "$status" = 0 ] || fail "the host ended with $status after SIGTERM"
 grep -q "Visitor left" "$work/host.log" || fail "the host did not see the client leave"

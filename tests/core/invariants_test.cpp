@@ -49,11 +49,14 @@ TEST(Invariants, EachKindOfFaultIsNamed) {
     g.Bullets.Add(b);
     g.Tanks[1].GuidedMissile = 0; // no rocket in flight
     g.Tanks[0].Rank = 2;
+    g.NetworkGame = true; // two players' vehicles of one machine and seat
+    g.Tanks[0].PlayerId = g.Tanks[1].PlayerId = 3;
     const std::vector<std::string> wrong = CheckInvariants(g);
     for (const char* what :
          {"vehicle 0 velocity is not finite", "vehicle 1 is off the map",
           "vehicle 1 heading outside", "vehicle 0 bot target", "cow carrier", "console line owner",
-          "bullet shooter", "vehicle 1 guided missile", "rank disagrees"})
+          "bullet shooter", "vehicle 1 guided missile", "rank disagrees",
+          "vehicle 0 and vehicle 1 have one player id and seat"})
         EXPECT_TRUE(Mentions(wrong, what)) << what;
 }
 

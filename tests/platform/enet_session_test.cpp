@@ -376,6 +376,8 @@ TEST(EnetSession, HostAndTwoClientsOverLoopback) {
     ASSERT_TRUE(pump(3000, [&] { return carol.Count(TSessionEvent::PlayerDeleted, 1) == 1; }));
     EXPECT_EQ(carol.Last(TSessionEvent::PlayerDeleted)->Text, "The host closed the game");
     EXPECT_TRUE(carol.Session.IsHost());
+    EXPECT_EQ(carol.Last(TSessionEvent::Closed), nullptr);
+    EXPECT_EQ(carol.Session.LocalPlayerId(), 5u);
     EXPECT_EQ(carol.Session.HostPlayerId(), 5u);
     EXPECT_EQ(carol.Session.Players(), (std::map<uint32_t, std::string>{{5, "Carol"}}));
 }
