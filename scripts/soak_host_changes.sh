@@ -6,10 +6,8 @@
 # and HOME, to come back to their seats). The host is killed with SIGKILL
 # three times: first the dedicated server, then whichever client said "You
 # are the new host" last. A host client that ends by itself hands over too.
-# Newcomers join the host of the moment. The program tells nobody where a
-# new host listens (it takes over on its own client socket, whose port it
-# never prints); this script reads that port from the new host's open
-# sockets in /proc, as a person on a LAN could not.
+# Newcomers join the host of the moment: a headless client that takes the
+# game over says on which port ("Took the game over on port N").
 # At the end: no sanitizer finding and no broken invariant in any log (a
 # host prints "INVARIANT BROKEN: ..." the moment one breaks, and one that
 # ends cleanly "invariants hold"; among the invariants: no two players' vehicles
@@ -39,14 +37,9 @@ problem() {
 source "$root/tests/app/stamped_runs.sh"
 say() { echo "soak: [$(((($(now_ms) - t0) / 1000)))s] $*"; }
 
-# The UDP port a process holds, from its sockets and the socket table.
-udp_port_of() {
-    local inode hex
-    for inode in $(ls -l "/proc/$1/fd" 2>/dev/null | sed -n 's/.*socket:\[\([0-9]*\)\].*/\1/p'); do
-        hex=$(awk -v ino="$inode" 'NR > 1 && $10 == ino { split($2, a, ":"); print a[2] }' "/proc/$1/net/udp")
-        [ -n "$hex" ] && { echo $((16#$hex)); return 0; }
-    done
-    return 1
+# The port a client that took the game over said it hosts on.
+port_taken_over() {
+    sed -n 's/^[0-9]* Took the game over on port \([0-9]*\)$/\1/p' "$work/$1.log" | tail -n 1 | grep .
 }
 alive() { [ -n "$1" ] && kill -0 "$1" 2>/dev/null && ! grep -q '^[0-9]* === exit ' "$work/$2.log" 2>/dev/null; }
 
@@ -97,7 +90,7 @@ find_new_host() {
     done
     [ -n "$best" ] || return 1
     local p
-    p=$(udp_port_of "${pidof[$best]}") || return 1
+    p=$(port_taken_over "$best") || return 1
     host=$best host_pid=${pidof[$best]} host_since=$best_t target="127.0.0.1:$p"
     host_changes=$((host_changes + 1))
     changing_since=0
