@@ -357,10 +357,15 @@ void EnetSession::Connect() {
         CloseNet(nrNone);
         return;
     }
+    StartCookie(lookup->Address, lookup->Port);
+}
+
+// A join's first step: ask this address for a cookie, with a new nonce.
+void EnetSession::StartCookie(uint32_t address, uint16_t port) {
     CookieWanted = true;
     CookieHeard = false;
-    CookieAddress = lookup->Address;
-    CookiePort = lookup->Port;
+    CookieAddress = address;
+    CookiePort = port;
     CookieSinceMs = NowMs();
     static std::mt19937 nonces{std::random_device{}()};
     CookieNonce = static_cast<uint32_t>(nonces());
@@ -1135,16 +1140,18 @@ void EnetSession::SendHandover() {
     SendToClients(EncodeHandover(NextId, list), 0, true);
 }
 
+// The first machine of the handover list still in the session, leaving out one.
+const THandoverEntry* EnetSession::NextTaker(uint32_t leavingOut) const {
+    for (const THandoverEntry& e : Successors)
+        if (e.Id != leavingOut && Roster.count(e.Id) > 0) return &e;
+    return nullptr;
+}
+
 // The host is gone: this machine takes over or goes over to the one that
 // does. False when nobody is left to take over.
 bool EnetSession::TakeOver(const std::string& why) {
     const uint32_t oldHost = HostId;
-    const THandoverEntry* next = nullptr;
-    for (const THandoverEntry& e : Successors)
-        if (e.Id != oldHost && Roster.count(e.Id) > 0) {
-            next = &e;
-            break;
-        }
+    const THandoverEntry* next = NextTaker(oldHost);
     if (next == nullptr) return false;
     if (Server != nullptr) enet_peer_reset(Server);
     Server = nullptr;
@@ -1168,12 +1175,7 @@ bool EnetSession::TakeOver(const std::string& why) {
 bool EnetSession::SkipSuccessor() {
     const uint32_t gone = HostId;
     std::erase_if(Successors, [gone](const THandoverEntry& e) { return e.Id == gone; });
-    const THandoverEntry* next = nullptr;
-    for (const THandoverEntry& e : Successors)
-        if (Roster.count(e.Id) > 0) {
-            next = &e;
-            break;
-        }
+    const THandoverEntry* next = NextTaker(gone);
     if (next == nullptr || Roster.size() <= 2) return false; // only this one and the lost one
     Roster.erase(gone);
     Handing = Joining = HostAliveHeard = false;
@@ -1230,14 +1232,7 @@ void EnetSession::GoOverTo(const THandoverEntry& next) {
     JoinTarget = DottedAddress(next.Address) + ":" + std::to_string(next.Port);
     JoinToken = MyToken;
     JoinStartMs = NowMs();
-    CookieWanted = true;
-    CookieHeard = false;
-    CookieAddress = next.Address;
-    CookiePort = next.Port;
-    CookieSinceMs = JoinStartMs;
-    static std::mt19937 nonces{std::random_device{}()};
-    CookieNonce = static_cast<uint32_t>(nonces());
-    AskCookie();
+    StartCookie(next.Address, next.Port);
 }
 
 // The wait for the others is over: whoever did not come over is gone (its

@@ -151,6 +151,7 @@ class EnetSession : public Session {
     int GateConnect(_ENetHost* host);
     int PeersFrom(uint32_t address, uint16_t port, bool& samePort) const;
     void TakeCookie(uint32_t address, uint16_t port, const uint8_t* data, size_t size);
+    void StartCookie(uint32_t address, uint16_t port);
     void AskCookie();
     void CookieService(uint32_t now);
     bool WithinLimits(_ENetPeer* peer, TPeer& info, const TFrame& f);
@@ -173,6 +174,7 @@ class EnetSession : public Session {
     void BecomeHost();
     void GoOverTo(const THandoverEntry& next);
     bool SkipSuccessor();
+    const THandoverEntry* NextTaker(uint32_t leavingOut) const;
     void EndHandover(uint32_t now);
     void JoinFailed(const std::string& why);
     void CapResendWaits();
