@@ -19,23 +19,40 @@ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 ninja -C "$build" -j2
 
 mkdir -p "$build/artifacts"
-status=0
-for target in "$build"/fuzz/fuzz_*; do
-  [ -x "$target" ] || continue
+
+# fuzz_one TARGET: runs one target; its lines go out when it ends, so two
+# at once do not mix.
+fuzz_one() {
+  local target=$1 name corpus seeds=()
   name=$(basename "$target")
   corpus="$build/corpus/$name"
   mkdir -p "$corpus"
-  seeds=()
   [ -d "$root/fuzz/corpus/$name" ] && seeds=("$root/fuzz/corpus/$name")
-  echo "== $name for ${seconds}s"
   if ! "$target" -max_total_time="$seconds" -print_final_stats=1 \
        -artifact_prefix="$build/artifacts/$name-" "$corpus" "${seeds[@]}" \
        >"$build/$name.log" 2>&1; then
-    echo "!! $name found a fault; see $build/$name.log and $build/artifacts/" >&2
-    tail -40 "$build/$name.log" >&2
-    status=1
-  else
-    grep -E 'stat::number_of_executed_units|stat::peak_rss_mb' "$build/$name.log" || true
+    { echo "!! $name found a fault in ${seconds}s; see $build/$name.log and $build/artifacts/"
+      tail -40 "$build/$name.log"; } >&2
+    return 1
   fi
+  echo "== $name for ${seconds}s"
+  grep -E 'stat::number_of_executed_units|stat::peak_rss_mb' "$build/$name.log" || true
+}
+
+# Two targets at a time, one on each core.
+status=0
+running=0
+for target in "$build"/fuzz/fuzz_*; do
+  [ -x "$target" ] || continue
+  fuzz_one "$target" &
+  running=$((running + 1))
+  if [ "$running" -ge 2 ]; then
+    wait -n || status=1
+    running=$((running - 1))
+  fi
+done
+while [ "$running" -gt 0 ]; do
+  wait -n || status=1
+  running=$((running - 1))
 done
 exit $status

@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -859,9 +860,16 @@ void EnetSession::RememberToken(const TRejoinToken& token) {
     lines.push_back(key + "\t" + Hex(token));
     if (lines.size() > MaxTokenLines)
         lines.erase(lines.begin(), lines.end() - static_cast<long>(MaxTokenLines));
-    std::ofstream out(Options.TokenFile, std::ios::trunc);
+    // Written whole beside the old file and put in its place, so a crash
+    // mid-write loses no other line; a token is only its owner's to read.
+    std::string text, error;
     for (const std::string& l : lines)
-        out << l << '\n';
+        text += l + '\n';
+    if (!WriteTextFile(Options.TokenFile, text, error)) return;
+    std::error_code ignored;
+    std::filesystem::permissions(
+        Options.TokenFile, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write,
+        std::filesystem::perm_options::replace, ignored);
 }
 
 void EnetSession::ClientReceive(const TFrame& f) {

@@ -11,6 +11,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <map>
@@ -565,6 +566,10 @@ TEST(EnetSession, AMachineComesBackToItsSeatWithItsToken) {
 
     // Ann's token (read from her file) under another name gets a new id
     // and leaves Ann where she is.
+    // The file is its owner's alone.
+    const auto perms = std::filesystem::status(o.TokenFile).permissions();
+    EXPECT_EQ(perms & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
     std::ifstream file(o.TokenFile);
     std::string line, hex;
     while (std::getline(file, line))
