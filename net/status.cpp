@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <vector>
 
 #include "sim/projectiles.h"
 #include "sim/sounds.h"
@@ -110,11 +113,18 @@ void ChooseNearOf(const std::vector<T>& all, const std::vector<TVector>& points,
         return;
     }
     thread_local std::vector<uint8_t> chosen;
-    thread_local std::vector<std::pair<float, uint32_t>> byDistance;
+    thread_local std::vector<std::pair<uint32_t, uint32_t>> byDistance;
     chosen.assign(all.size(), 0);
     size_t left = slots;
     if (!points.empty() && slots >= 2) {
-        byDistance.clear();
+        // The nearest half of the slots. A distance is never negative, and
+        // such floats order as their bits do: a count by the top bits finds
+        // the bucket where the nearest end, and only that bucket is sorted.
+        thread_local std::vector<uint32_t> keys;
+        thread_local std::vector<uint32_t> count;
+        constexpr int Shift = 18;
+        count.assign((0x7F800000u >> Shift) + 1, 0);
+        keys.resize(all.size());
         for (size_t k = 0; k < all.size(); ++k) {
             float best = INFINITY;
             for (const TVector& p : points) {
@@ -123,12 +133,28 @@ void ChooseNearOf(const std::vector<T>& all, const std::vector<TVector>& points,
                 const float d = dx * dx + dy * dy;
                 if (d < best) best = d; // NaN stays far
             }
-            byDistance.push_back({best, static_cast<uint32_t>(k)});
+            uint32_t bits;
+            std::memcpy(&bits, &best, sizeof bits);
+            keys[k] = bits;
+            ++count[bits >> Shift];
         }
         const size_t nearest = slots / 2;
-        std::nth_element(byDistance.begin(), byDistance.begin() + static_cast<ptrdiff_t>(nearest),
-                         byDistance.end());
-        for (size_t k = 0; k < nearest; ++k)
+        size_t below = 0, edge = 0;
+        while (below + count[edge] < nearest)
+            below += count[edge++];
+        byDistance.clear();
+        for (size_t k = 0; k < all.size(); ++k) {
+            const uint32_t bucket = keys[k] >> Shift;
+            if (bucket < edge)
+                chosen[k] = 1;
+            else if (bucket == edge)
+                byDistance.push_back({keys[k], static_cast<uint32_t>(k)});
+        }
+        const size_t more = nearest - below;
+        if (more < byDistance.size())
+            std::nth_element(byDistance.begin(), byDistance.begin() + static_cast<ptrdiff_t>(more),
+                             byDistance.end());
+        for (size_t k = 0; k < more; ++k)
             chosen[byDistance[k].second] = 1;
         left -= nearest;
     }
