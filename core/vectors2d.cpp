@@ -10,8 +10,7 @@ TVector FromAngle(double a) {
 }
 
 TVector Rotate(TVector v, double a) {
-    const double c = std::cos(a), s = std::sin(a);
-    return {c * v.x - s * v.y, s * v.x + c * v.y};
+    return Rotated(v, std::cos(a), std::sin(a));
 }
 
 double Length(TVector v) {

@@ -25,6 +25,11 @@ inline TVector Zero() {
 }
 TVector FromAngle(double a);
 TVector Rotate(TVector v, double a);
+// Rotate by an angle whose cosine c and sine s are already known: the same
+// sums, so the same result to the last bit.
+inline TVector Rotated(TVector v, double c, double s) {
+    return {c * v.x - s * v.y, s * v.x + c * v.y};
+}
 inline TVector Add(TVector u, TVector v) {
     return {u.x + v.x, u.y + v.y};
 }

@@ -1,5 +1,7 @@
 #include "sim/vehicles.h"
 
+#include <cmath>
+
 #include "core/asset_names.h"
 #include "sim/damage.h"
 #include "sim/projectiles.h"
@@ -149,10 +151,13 @@ void InitTankGeometry(TTank& t, int sort, int mineHalfWidth) {
     RefreshWorldCorners(t);
 }
 
+// Called several times a tick for every vehicle: one cosine and sine serve
+// all five points.
 void RefreshWorldCorners(TTank& t) {
+    const double c = std::cos(t.Heading), s = std::sin(t.Heading);
     for (int k = 0; k < 4; ++k)
-        t.WorldCorners[k] = Add(t.Position, Rotate(t.BodyCorners[k], t.Heading));
-    t.TurretMountWorld = Add(t.Position, Rotate(t.TurretMount, t.Heading));
+        t.WorldCorners[k] = Add(t.Position, Rotated(t.BodyCorners[k], c, s));
+    t.TurretMountWorld = Add(t.Position, Rotated(t.TurretMount, c, s));
 }
 
 int AddTank(Game& g, int sort) {
